@@ -1,0 +1,50 @@
+#include "app/lines.hpp"
+
+#include <gtest/gtest.h>
+
+namespace burrowlight {
+namespace {
+
+std::vector<std::string> read_all(const std::string& bytes) {
+  StringInput input(bytes);
+  LineReader reader(input);
+  std::vector<std::string> lines;
+  while (true) {
+    auto line = reader.next();
+    EXPECT_TRUE(line.has_value());
+    if (!line || !*line) return lines;
+    lines.push_back(**line);
+  }
+}
+
+TEST(LineReader, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
+  EXPECT_EQ(read_all(""), std::vector<std::string>{});
+  EXPECT_EQ(read_all("look\n"), std::vector<std::string>{"look"});
+  EXPECT_EQ(read_all("look\r\nnorth"), (std::vector<std::string>{"look", "north"}));
+  EXPECT_EQ(read_all("\n\n"), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(read_all("a\r\r\n"), std::vector<std::string>{"a\r"});
+}
+
+TEST(LineReader, LongLinesCrossReadChunks) {
+  std::string line(200000, 'x');
+  EXPECT_EQ(read_all(line + "\nend"), (std::vector<std::string>{line, "end"}));
+}
+
+TEST(LineReader, InvalidUtf8IsAnErrorAfterTheGoodLines) {
+  StringInput input("look\n\xFF\xFE\nnorth\n");
+  LineReader reader(input);
+  EXPECT_EQ(reader.next().value(), std::optional<std::string>("look"));
+  auto bad = reader.next();
+  ASSERT_FALSE(bad.has_value());
+  EXPECT_EQ(bad.error().text(), "stream did not contain valid UTF-8");
+}
+
+TEST(NormalizeCommand, TrimsAndLowersAsciiOnly) {
+  EXPECT_EQ(normalize_command("  NORTH\t"), "north");
+  EXPECT_EQ(normalize_command("Dig-East"), "dig-east");
+  EXPECT_EQ(normalize_command("\xC3\x89"), "\xC3\x89");  // É stays as it is
+  EXPECT_EQ(normalize_command(""), "");
+}
+
+}  // namespace
+}  // namespace burrowlight
