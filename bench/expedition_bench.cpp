@@ -44,3 +44,5 @@ BENCHMARK(BM_ApplyWaitInPlace);
 
 }  // namespace
 }  // namespace burrowlight
+
+BENCHMARK_MAIN();
