@@ -68,6 +68,9 @@ struct Area {
 // loosely, and every position belongs to one of them.
 const Area& area_at(std::int32_t x, std::int32_t y);
 
+// The area a new game reports, wherever the player was placed: the clearing.
+const Area& starting_area();
+
 inline constexpr std::size_t kLogCapacity = 8;
 inline constexpr std::int32_t kSightRadius = 15;
 
