@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "app/fd_stream.hpp"
+#include "app/wallet.hpp"
 #include "core/utf8.hpp"
 
 namespace burrowlight {
@@ -18,8 +19,8 @@ Error not_available(std::string_view mode) {
 // The entries into the five modes. Each is a single call into the module that owns
 // the mode; a mode that is not part of this build says so instead of pretending.
 
-Result<void> run_wallet([[maybe_unused]] const std::string& page_path) {
-  return std::unexpected(not_available("the wallet page server"));
+Result<void> run_wallet(const std::string& page_path) {
+  return wallet::serve(page_path);
 }
 
 Result<void> run_headless_prototype() {

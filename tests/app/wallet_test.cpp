@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResponseCase{"OtherVersion", "GET / HTTP/1.0\r\nHost: localhost:8766\r\n\r\n", kNotFound},
         ResponseCase{"TrailingBlank", "GET / HTTP/1.1 \r\nHost: localhost:8766\r\n\r\n",
                      kNotFound}),
-    [](const testing::TestParamInfo<ResponseCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<ResponseCase>& param_info) { return param_info.param.name; });
 
 TEST(Wallet, ResponseBytesCarryTheFixedHeadersInOrder) {
   EXPECT_EQ(response_bytes(kNotFound),
@@ -134,7 +134,9 @@ TEST(Wallet, PageChecksTheOpeningAndTheSize) {
   for (const Case& c : cases) {
     auto checked = check_page(c.page);
     EXPECT_EQ(checked.has_value(), c.accepted) << c.page.size() << " bytes";
-    if (!checked) EXPECT_EQ(checked.error().text(), handoff);
+    if (!checked) {
+      EXPECT_EQ(checked.error().text(), handoff);
+    }
   }
 }
 
