@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "app/agent.hpp"
 #include "app/fd_stream.hpp"
 #include "app/wallet.hpp"
 #include "core/utf8.hpp"
@@ -24,7 +25,9 @@ Result<void> run_wallet(const std::string& page_path) {
 }
 
 Result<void> run_headless_prototype() {
-  return std::unexpected(not_available("the headless prototype"));
+  FdInput input(STDIN_FILENO);
+  FdOutput output(STDOUT_FILENO);
+  return agent::run_prototype(input, output);
 }
 
 Result<void> run_interactive_prototype() {

@@ -1,0 +1,111 @@
+#include "app/agent.hpp"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/lines.hpp"
+
+namespace burrowlight::agent {
+
+namespace {
+
+using nlohmann::json;
+
+enum class Command : std::uint8_t { Look, North, South, West, East, Interact, Wait, Reset, Quit };
+
+struct CommandWord {
+  std::string_view word;
+  Command command;
+};
+
+constexpr std::array<CommandWord, 9> kCommandWords{{
+    {"look", Command::Look},
+    {"north", Command::North},
+    {"south", Command::South},
+    {"west", Command::West},
+    {"east", Command::East},
+    {"interact", Command::Interact},
+    {"wait", Command::Wait},
+    {"reset", Command::Reset},
+    {"quit", Command::Quit},
+}};
+
+std::optional<Command> parse_command(std::string_view line) {
+  std::string normalized = normalize_command(line);
+  for (const CommandWord& entry : kCommandWords) {
+    if (entry.word == normalized) return entry.command;
+  }
+  return std::nullopt;
+}
+
+std::optional<PrototypeAction> action_of(Command command) {
+  switch (command) {
+    case Command::North:
+      return PrototypeAction{PrototypeAction::Move{0, -1}};
+    case Command::South:
+      return PrototypeAction{PrototypeAction::Move{0, 1}};
+    case Command::West:
+      return PrototypeAction{PrototypeAction::Move{-1, 0}};
+    case Command::East:
+      return PrototypeAction{PrototypeAction::Move{1, 0}};
+    case Command::Interact:
+      return PrototypeAction{PrototypeAction::Interact{}};
+    case Command::Wait:
+      return PrototypeAction{PrototypeAction::Wait{}};
+    case Command::Look:
+    case Command::Reset:
+    case Command::Quit:
+      break;
+  }
+  return std::nullopt;
+}
+
+json unknown_command(const Game& game) {
+  return {
+      {"error", "Unknown command. Use look, north, south, west, east, interact, wait, reset, or quit."},
+      {"ok", false},
+      {"turn", game.turn},
+  };
+}
+
+json farewell() { return {{"ok", true}, {"type", "goodbye"}}; }
+
+}  // namespace
+
+Result<void> respond(Output& out, const json& value) {
+  std::string line;
+  try {
+    line = value.dump();
+  } catch (const json::exception& error) {
+    return std::unexpected(Error(error.what()));
+  }
+  line.push_back('\n');
+  if (auto written = out.write(line); !written) return written;
+  return out.flush();
+}
+
+Result<void> run_prototype(Input& in, Output& out) {
+  Game game = Game::authored();
+  if (auto written = respond(out, observation(game)); !written) return written;
+  LineReader reader(in);
+  while (true) {
+    Result<std::optional<std::string>> line = reader.next();
+    if (!line) return std::unexpected(line.error());
+    // The end of the input ends the mode quietly: there is nobody left to greet.
+    if (!*line) return {};
+    std::optional<Command> command = parse_command(**line);
+    if (!command) {
+      if (auto written = respond(out, unknown_command(game)); !written) return written;
+      continue;
+    }
+    if (*command == Command::Quit) return respond(out, farewell());
+    if (*command == Command::Reset) game = Game::authored();
+    // The outcome is not reported: the observation shows what changed.
+    if (std::optional<PrototypeAction> action = action_of(*command)) game.apply(*action);
+    if (auto written = respond(out, observation(game)); !written) return written;
+  }
+}
+
+}  // namespace burrowlight::agent
