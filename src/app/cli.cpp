@@ -80,17 +80,30 @@ void append_hex(std::string& out, unsigned value) {
   out.append(digits, end);
 }
 
-// The escapes of one well-formed scalar, the way Rust's Debug writes a string, so
-// that the message reads the same as the program's other diagnostics.
+// One well-formed scalar of a quoted argument. Control characters are escaped so that
+// the error stays on one line and an invisible character becomes visible.
 void append_quoted_scalar(std::string& out, char32_t scalar) {
   switch (scalar) {
-    case U'\t': out += "\\t"; return;
-    case U'\r': out += "\\r"; return;
-    case U'\n': out += "\\n"; return;
-    case U'\0': out += "\\0"; return;
-    case U'"': out += "\\\""; return;
-    case U'\\': out += "\\\\"; return;
-    default: break;
+    case U'\t':
+      out += "\\t";
+      return;
+    case U'\r':
+      out += "\\r";
+      return;
+    case U'\n':
+      out += "\\n";
+      return;
+    case U'\0':
+      out += "\\0";
+      return;
+    case U'"':
+      out += "\\\"";
+      return;
+    case U'\\':
+      out += "\\\\";
+      return;
+    default:
+      break;
   }
   bool control = scalar < 0x20 || (scalar >= 0x7F && scalar <= 0x9F);
   if (control) {
@@ -132,10 +145,11 @@ std::optional<std::uint64_t> parse_seed(std::string_view text) {
 
 // Arguments arrive as bytes and need not be UTF-8. An argument that is not is never
 // one of the option names, so it ends the scan as an unknown argument, and its
-// ill-formed bytes are shown as \xFF (two upper-case hex digits), as Rust shows the
-// bytes of an OS string that are not UTF-8. Values of "--save" and "--wallet" are
-// file paths and are kept byte for byte; a seed that is not UTF-8 is not a number.
-std::string quoted(std::string_view argument) {
+// ill-formed bytes are shown one by one as \xFF (two upper-case hex digits), which
+// cannot be mistaken for the \u{...} escape of a character. Values of "--save" and
+// "--wallet" are file paths and are kept byte for byte; a seed that is not UTF-8 is
+// not a number.
+std::string quote_argument(std::string_view argument) {
   std::string out = "\"";
   std::size_t position = 0;
   while (position < argument.size()) {
@@ -170,8 +184,7 @@ Result<Command> scan(const std::vector<std::string>& arguments) {
     } else if (argument == "--glyphs") {
       // Glyphs are already the starting view, so the option only needs to be accepted.
     } else if (argument == "--seed") {
-      static constexpr std::string_view seed_message =
-          "--seed requires an unsigned 64-bit integer";
+      static constexpr std::string_view seed_message = "--seed requires an unsigned 64-bit integer";
       auto value = value_after(arguments, index, seed_message);
       if (!value) return std::unexpected(value.error());
       options.seed = parse_seed(*value);
@@ -185,7 +198,8 @@ Result<Command> scan(const std::vector<std::string>& arguments) {
       if (!value) return std::unexpected(value.error());
       options.page_path = *value;
     } else {
-      return std::unexpected(Error("unknown argument " + quoted(argument) + "; use --help"));
+      return std::unexpected(
+          Error("unknown argument " + quote_argument(argument) + "; use --help"));
     }
   }
   return options;
@@ -203,14 +217,13 @@ Result<Mode> choose_mode(const Options& options, const std::function<bool(int)>&
   bool expedition_choice =
       options.expedition || options.new_expedition || options.seed || options.save_path;
   if (options.prototype && expedition_choice) {
-    return std::unexpected(Error(
-        "--prototype cannot be combined with --expedition, --new, --seed, or --save"));
+    return std::unexpected(
+        Error("--prototype cannot be combined with --expedition, --new, --seed, or --save"));
   }
   if (options.prototype && options.headless) return HeadlessPrototypeMode{};
   // Checked before any save is opened, so that a piped run never creates one.
   if (!options.headless && (!is_terminal(STDIN_FILENO) || !is_terminal(STDOUT_FILENO))) {
-    return std::unexpected(
-        Error("interactive mode needs a terminal; use --headless for pipes"));
+    return std::unexpected(Error("interactive mode needs a terminal; use --headless for pipes"));
   }
   if (options.prototype) return InteractivePrototypeMode{};
   return ExpeditionOptions{options.save_path, options.new_expedition, options.seed,

@@ -21,9 +21,9 @@ struct Options {
   bool headless = false;
   bool prototype = false;
   bool expedition = false;
-  std::optional<std::uint64_t> seed;
-  std::optional<std::string> save_path;
-  std::optional<std::string> page_path;
+  std::optional<std::uint64_t> seed = std::nullopt;
+  std::optional<std::string> save_path = std::nullopt;
+  std::optional<std::string> page_path = std::nullopt;
 
   bool operator==(const Options&) const = default;
 };
@@ -41,9 +41,9 @@ using Command = std::variant<ShowHelp, ShowVersion, Options>;
 
 // What the expedition modes need to open their save and pick their loop.
 struct ExpeditionOptions {
-  std::optional<std::string> save_path;
+  std::optional<std::string> save_path = std::nullopt;
   bool new_expedition = false;
-  std::optional<std::uint64_t> seed;
+  std::optional<std::uint64_t> seed = std::nullopt;
   bool headless = false;
 
   bool operator==(const ExpeditionOptions&) const = default;
@@ -63,8 +63,8 @@ struct InteractivePrototypeMode {
 };
 
 // The one mode a valid combination of options selects.
-using Mode = std::variant<WalletMode, HeadlessPrototypeMode, InteractivePrototypeMode,
-                          ExpeditionOptions>;
+using Mode =
+    std::variant<WalletMode, HeadlessPrototypeMode, InteractivePrototypeMode, ExpeditionOptions>;
 
 extern const std::string_view help_text;
 extern const std::string_view version_text;
@@ -78,7 +78,7 @@ std::optional<std::uint64_t> parse_seed(std::string_view text);
 
 // The argument in double quotes with control characters and invalid bytes escaped,
 // so that whatever was typed shows up readable on one line of standard error.
-std::string quoted(std::string_view argument);
+std::string quote_argument(std::string_view argument);
 
 // Checks the combination of options in a fixed order. `is_terminal` is asked about
 // descriptor 0 and then descriptor 1, and only when no "--headless" was given and
