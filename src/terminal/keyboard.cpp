@@ -1,0 +1,55 @@
+#include "terminal/keyboard.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <string_view>
+
+#include "terminal/input_wait.hpp"
+
+namespace burrowlight {
+
+Result<std::optional<Key>> Keyboard::next_key(Clock::time_point deadline) {
+  while (true) {
+    if (!ready_.empty()) {
+      Key key = ready_.front();
+      ready_.pop_front();
+      return key;
+    }
+    auto now = Clock::now();
+    auto wait_until = deadline;
+    if (decoder_.pending()) {
+      auto escape_deadline = last_bytes_ + kEscapeTimeout;
+      if (now >= escape_deadline) {
+        for (const Key& key : decoder_.decode({}, now - last_bytes_)) ready_.push_back(key);
+        continue;
+      }
+      wait_until = std::min(deadline, escape_deadline);
+    }
+    auto readable = wait_for_input(fd_, std::max(Clock::duration::zero(), wait_until - now));
+    if (!readable) return std::unexpected(readable.error());
+    if (*readable) {
+      if (auto read = read_available(Clock::now()); !read) return std::unexpected(read.error());
+    } else if (Clock::now() >= deadline) {
+      return std::nullopt;
+    }
+  }
+}
+
+Result<void> Keyboard::read_available(Clock::time_point now) {
+  std::array<char, 256> buffer{};
+  ssize_t count = 0;
+  do {
+    count = ::read(fd_, buffer.data(), buffer.size());
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) return std::unexpected(Error::from_errno(errno));
+  if (count == 0) return std::unexpected(Error("the terminal closed its input"));
+  std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
+  for (const Key& key : decoder_.decode(bytes, now - last_bytes_)) ready_.push_back(key);
+  last_bytes_ = now;
+  return {};
+}
+
+}  // namespace burrowlight

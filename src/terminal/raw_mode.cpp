@@ -1,0 +1,33 @@
+#include "terminal/raw_mode.hpp"
+
+#include <cerrno>
+
+namespace burrowlight {
+
+Result<termios> read_terminal_attributes(int fd) {
+  termios attributes{};
+  if (::tcgetattr(fd, &attributes) != 0) return std::unexpected(Error::from_errno(errno));
+  return attributes;
+}
+
+Result<void> write_terminal_attributes(int fd, const termios& attributes) {
+  while (::tcsetattr(fd, TCSANOW, &attributes) != 0) {
+    if (errno != EINTR) return std::unexpected(Error::from_errno(errno));
+  }
+  return {};
+}
+
+termios raw_attributes(const termios& original) {
+  termios raw = original;
+  raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                        ICRNL | IXON);
+  raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+  raw.c_cflag |= CS8;
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  return raw;
+}
+
+}  // namespace burrowlight

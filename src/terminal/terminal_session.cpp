@@ -1,0 +1,201 @@
+#include "terminal/terminal_session.hpp"
+
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+
+#include "app/fd_stream.hpp"
+#include "core/panic.hpp"
+#include "terminal/raw_mode.hpp"
+
+namespace burrowlight {
+
+namespace {
+
+// Signals after which the process ends. The terminal is restored first, then the
+// signal is delivered again to the handler that was there before (the default
+// one, normally), so the exit status still tells what happened.
+constexpr std::array<int, 9> kEndingSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT,
+                                               SIGTERM, SIGHUP, SIGQUIT, SIGINT};
+
+// What a signal handler, the panic hook and the terminate handler need in order to
+// put the terminal back. This is the only process-wide state of the terminal
+// layer: a handler cannot be handed anything else.
+struct RestoreGuard {
+  // The attributes in force before game mode; valid while raw_engaged is set.
+  termios saved{};
+  volatile std::sig_atomic_t raw_engaged = 0;
+  volatile std::sig_atomic_t screen_engaged = 0;
+  // Set by SIGCONT, taken by the frame loop.
+  volatile std::sig_atomic_t continued = 0;
+  bool handlers_installed = false;
+  PanicHook previous_panic_hook = nullptr;
+  std::terminate_handler previous_terminate = nullptr;
+  std::array<struct sigaction, kEndingSignals.size()> previous_actions{};
+  struct sigaction stop_action {};
+};
+
+RestoreGuard guard;
+
+// write(2) until done, retrying interruptions; false on any failure. Nothing here
+// allocates, so it may run inside a signal handler.
+bool write_fully(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+void restore_then_previous_panic_hook() {
+  restore_terminal();
+  if (guard.previous_panic_hook != nullptr) guard.previous_panic_hook();
+}
+
+[[noreturn]] void restore_then_terminate() {
+  restore_terminal();
+  if (guard.previous_terminate != nullptr) guard.previous_terminate();
+  std::abort();
+}
+
+void restore_then_end(int signal_number, siginfo_t* info, void* /*context*/) {
+  restore_terminal();
+  for (std::size_t index = 0; index < kEndingSignals.size(); ++index) {
+    if (kEndingSignals[index] == signal_number) {
+      ::sigaction(signal_number, &guard.previous_actions[index], nullptr);
+    }
+  }
+  // A fault raised by the processor happens again when the handler returns, this
+  // time with the previous handler in place; a signal sent by a process does not,
+  // so it is sent again.
+  bool from_fault = info != nullptr && info->si_code > 0 &&
+                    (signal_number == SIGSEGV || signal_number == SIGBUS ||
+                     signal_number == SIGFPE || signal_number == SIGILL);
+  if (!from_fault) ::raise(signal_number);
+}
+
+// A stop requested from outside: the shell should get its terminal back as it was,
+// so the terminal is restored, then the process stops with the default action.
+// Execution resumes here when the process is continued.
+void restore_then_stop(int /*signal_number*/) {
+  int saved_errno = errno;
+  restore_terminal();
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  ::sigaction(SIGTSTP, &default_action, nullptr);
+  sigset_t stop_only;
+  sigemptyset(&stop_only);
+  sigaddset(&stop_only, SIGTSTP);
+  ::sigprocmask(SIG_UNBLOCK, &stop_only, nullptr);
+  ::raise(SIGTSTP);
+  ::sigaction(SIGTSTP, &guard.stop_action, nullptr);
+  errno = saved_errno;
+}
+
+void note_continued(int /*signal_number*/) { guard.continued = 1; }
+
+// Installs `handler` for `signal_number` unless the signal is ignored (as under
+// nohup), in which case the process was meant to survive it. Returns the old action.
+struct sigaction install(int signal_number, struct sigaction handler) {
+  struct sigaction previous {};
+  ::sigaction(signal_number, nullptr, &previous);
+  if (previous.sa_handler != SIG_IGN) ::sigaction(signal_number, &handler, nullptr);
+  return previous;
+}
+
+void install_handlers() {
+  if (guard.handlers_installed) return;
+  guard.handlers_installed = true;
+  guard.previous_panic_hook = set_panic_hook(restore_then_previous_panic_hook);
+  guard.previous_terminate = std::set_terminate(restore_then_terminate);
+
+  struct sigaction ending {};
+  ending.sa_sigaction = restore_then_end;
+  ending.sa_flags = SA_SIGINFO;
+  sigemptyset(&ending.sa_mask);
+  for (std::size_t index = 0; index < kEndingSignals.size(); ++index) {
+    guard.previous_actions[index] = install(kEndingSignals[index], ending);
+  }
+
+  guard.stop_action.sa_handler = restore_then_stop;
+  guard.stop_action.sa_flags = SA_RESTART;
+  sigemptyset(&guard.stop_action.sa_mask);
+  install(SIGTSTP, guard.stop_action);
+
+  struct sigaction resume {};
+  resume.sa_handler = note_continued;
+  resume.sa_flags = SA_RESTART;
+  sigemptyset(&resume.sa_mask);
+  install(SIGCONT, resume);
+}
+
+// Raw mode and the enter sequences. Each flag is raised before its change is made,
+// so a signal in between restores too much rather than too little.
+Result<void> engage_game_mode() {
+  guard.raw_engaged = 1;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (auto raw = write_terminal_attributes(STDIN_FILENO, raw_attributes(guard.saved)); !raw) {
+    guard.raw_engaged = 0;
+    return raw;
+  }
+  guard.screen_engaged = 1;
+  for (std::string_view sequence : kEnterSequences) {
+    if (auto written = write_all(STDOUT_FILENO, sequence); !written) {
+      restore_terminal();
+      return written;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+Result<TerminalSession> TerminalSession::enter() {
+  install_handlers();
+  auto attributes = read_terminal_attributes(STDIN_FILENO);
+  if (!attributes) return std::unexpected(attributes.error());
+  guard.saved = *attributes;
+  guard.continued = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (auto engaged = engage_game_mode(); !engaged) return std::unexpected(engaged.error());
+  return TerminalSession();
+}
+
+TerminalSession::~TerminalSession() {
+  if (active_) restore_terminal();
+}
+
+Result<bool> TerminalSession::resume_after_stop() {
+  if (guard.continued == 0) return false;
+  guard.continued = 0;
+  if (auto engaged = engage_game_mode(); !engaged) return std::unexpected(engaged.error());
+  return true;
+}
+
+void restore_terminal() {
+  int saved_errno = errno;
+  if (guard.raw_engaged != 0) {
+    guard.raw_engaged = 0;
+    while (::tcsetattr(STDIN_FILENO, TCSANOW, &guard.saved) != 0 && errno == EINTR) {
+    }
+  }
+  if (guard.screen_engaged != 0) {
+    guard.screen_engaged = 0;
+    for (std::string_view sequence : kRestoreSequences) {
+      if (!write_fully(STDOUT_FILENO, sequence)) break;
+    }
+  }
+  errno = saved_errno;
+}
+
+}  // namespace burrowlight
