@@ -8,6 +8,7 @@
 #include "app/fd_stream.hpp"
 #include "app/wallet.hpp"
 #include "core/utf8.hpp"
+#include "terminal/play.hpp"
 
 namespace burrowlight {
 
@@ -30,9 +31,7 @@ Result<void> run_headless_prototype() {
   return agent::run_prototype(input, output);
 }
 
-Result<void> run_interactive_prototype() {
-  return std::unexpected(not_available("the interactive prototype"));
-}
+Result<void> run_interactive_prototype() { return play(); }
 
 Result<void> run_expedition([[maybe_unused]] const ExpeditionOptions& options) {
   return std::unexpected(not_available("the expedition"));

@@ -1,0 +1,40 @@
+#pragma once
+// The frame loop both interactive games run: about thirty frames a second, each
+// one advancing the animation, drawing the game at the terminal's current size and
+// then waiting for a key for the rest of the frame, so that ambient motion goes on
+// between key presses. The games differ only in what they draw and in their keys.
+
+#include <chrono>
+
+#include "core/error.hpp"
+#include "core/stream.hpp"
+#include "render/view.hpp"
+#include "terminal/keys.hpp"
+#include "terminal/terminal_size.hpp"
+
+namespace burrowlight {
+
+inline constexpr std::chrono::nanoseconds kFramePeriod{33'000'000};
+// A longer pause (a stopped process, a slow terminal) must not make the
+// animation jump.
+inline constexpr double kLongestTimeStep = 0.1;
+
+class FrameGame {
+ public:
+  virtual ~FrameGame() = default;
+
+  // Draws one frame of the game through `view`.
+  virtual Result<void> draw(View& view, TerminalSize size, Output& out) = 0;
+
+  // A key none of the shared keys took; an error ends the loop with it.
+  virtual Result<void> on_key(const Key& key, View& view) = 0;
+};
+
+// The seconds between two frame starts, as the animation should see them.
+float time_step(std::chrono::steady_clock::duration since_previous_frame);
+
+// Takes the terminal over, runs frames until a quit key or an error, and gives the
+// terminal back on every way out. Success after a quit key, else the error.
+Result<void> run_frame_loop(FrameGame& game);
+
+}  // namespace burrowlight

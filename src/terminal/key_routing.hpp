@@ -1,0 +1,37 @@
+#pragma once
+// The keys both interactive games share, taken in a fixed order before a game sees
+// a key: quitting, the help overlay, the small-terminal notice, and the keys that
+// change only the presentation (stillness, glyphs or pixels, zoom).
+
+#include <cstdint>
+#include <optional>
+
+#include "core/expedition.hpp"
+#include "render/view.hpp"
+#include "terminal/keys.hpp"
+
+namespace burrowlight {
+
+enum class KeyRoute : std::uint8_t {
+  // End the loop.
+  Quit,
+  // Taken care of here, or deliberately ignored.
+  Handled,
+  // Up to the game.
+  Game,
+};
+
+// Handles the shared keys on `view`. `small_terminal` is whether the frame just
+// drawn was too small for the game, in which case the game sees no key at all.
+KeyRoute route_key(const Key& key, View& view, bool small_terminal);
+
+// Whether a terminal of this size is below the smallest playable one.
+bool is_small_terminal(std::uint16_t columns, std::uint16_t rows);
+
+// The walking direction of an arrow key, W A S D or H J K L.
+std::optional<expedition::Direction> direction_of(const Key& key);
+
+// E or Enter: interact with whatever is at hand.
+bool is_interact(const Key& key);
+
+}  // namespace burrowlight

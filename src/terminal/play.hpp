@@ -1,0 +1,13 @@
+#pragma once
+// The interactive prototype: Pip's handcrafted location, played full-screen with
+// the keyboard. Nothing of it is saved.
+
+#include "core/error.hpp"
+
+namespace burrowlight {
+
+// Runs until a quit key; success, or the input/output error that ended it. Standard
+// input and output must be a terminal.
+Result<void> play();
+
+}  // namespace burrowlight

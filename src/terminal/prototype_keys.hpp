@@ -1,0 +1,14 @@
+#pragma once
+// What the game keys of the interactive prototype do: walk, interact, restart, and
+// the floating texts that greet a found crystal and the waystone's awakening.
+
+#include "core/game.hpp"
+#include "render/view.hpp"
+#include "terminal/keys.hpp"
+
+namespace burrowlight {
+
+// Applies a key the shared keys did not take; other keys change nothing.
+void handle_prototype_key(const Key& key, Game& game, View& view);
+
+}  // namespace burrowlight
