@@ -1,0 +1,241 @@
+#include "app/save.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "app/fd_stream.hpp"
+#include "app/random.hpp"
+
+namespace burrowlight {
+
+namespace save {
+
+namespace {
+
+constexpr mode_t kPrivateFile = 0600;
+
+Error unset_variable(std::string_view name) { return Error(std::string(name) + " is unset; use --save PATH"); }
+
+Error last_error() { return Error::from_errno(errno); }
+
+// The directory a save, its temporary files and its archive live in.
+std::string directory_of(const std::string& path) {
+  const std::string parent = std::filesystem::path(path).parent_path().string();
+  return parent.empty() ? "." : parent;
+}
+
+std::string join(const std::string& directory, std::string_view name) {
+  return (std::filesystem::path(directory) / name).string();
+}
+
+// Missing parents are created too, with 0777 less the umask.
+Result<void> create_directories(const std::string& directory) {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  if (error) return std::unexpected(Error::from_errno(error.value()));
+  return {};
+}
+
+int open_retrying(const char* path, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+int fsync_retrying(int fd) {
+  int result;
+  do {
+    result = ::fsync(fd);
+  } while (result != 0 && errno == EINTR);
+  return result;
+}
+
+// Linux releases the descriptor even when close reports an interruption, so only other
+// errors (such as a delayed write error on a network file system) count.
+Result<void> close_checked(UniqueFd& file) {
+  if (::close(file.release()) != 0 && errno != EINTR) return std::unexpected(last_error());
+  return {};
+}
+
+// Makes the names in a directory durable, so that a created or renamed file survives a crash.
+Result<void> sync_directory(const std::string& directory, const WriteSystem& system) {
+  UniqueFd handle(system.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+  if (!handle.valid()) return std::unexpected(last_error());
+  if (system.fsync(handle.get()) != 0) return std::unexpected(last_error());
+  return close_checked(handle);
+}
+
+// Opens the lock file and takes its lock without waiting: a second process on the same
+// save fails at once instead of hanging until the first one ends.
+Result<UniqueFd> lock(const std::string& path) {
+  const std::string lock_path = path + ".lock";
+  UniqueFd file(open_retrying(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile));
+  if (!file.valid()) return std::unexpected(last_error());
+  int result;
+  do {
+    result = ::flock(file.get(), LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    const std::string reason = errno == EWOULDBLOCK ? "lock acquisition failed because the operation would block"
+                                                    : "lock acquisition failed due to I/O error";
+    return std::unexpected(
+        Error("Cannot lock save " + path + ": " + reason + ". Close another BurrowLight process using this save."));
+  }
+  return file;
+}
+
+// The save's bytes, or nothing when there is no save yet. One byte more than the limit
+// is read so that an oversized save is recognised without reading all of it.
+Result<std::optional<std::string>> read_existing(const std::string& path) {
+  UniqueFd file(open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
+  if (!file.valid()) {
+    if (errno == ENOENT) return std::nullopt;
+    return std::unexpected(last_error());
+  }
+  std::string bytes(kSizeLimit + 1, '\0');
+  std::size_t filled = 0;
+  FdInput input(file.get());
+  while (filled < bytes.size()) {
+    const auto count = input.read(std::span<char>(bytes).subspan(filled));
+    if (!count) return std::unexpected(count.error());
+    if (*count == 0) break;
+    filled += *count;
+  }
+  bytes.resize(filled);
+  return bytes;
+}
+
+// Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive.
+Result<void> archive(const std::string& directory, std::string_view bytes) {
+  const std::string archive_directory = join(directory, "archive");
+  if (auto created = create_directories(archive_directory); !created) return created;
+  const auto suffix = random_suffix();
+  if (!suffix) return std::unexpected(suffix.error());
+  const std::string archive_path = join(archive_directory, "expedition-" + *suffix + ".json");
+  UniqueFd file(open_retrying(archive_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
+  if (!file.valid()) return std::unexpected(last_error());
+
+  Result<void> stored = write_all(file.get(), bytes);
+  if (stored && fsync_retrying(file.get()) != 0) stored = std::unexpected(last_error());
+  if (stored) stored = close_checked(file);
+  if (!stored) {
+    // An incomplete copy would pass for the old save; the save itself is still intact.
+    file.reset();
+    ::unlink(archive_path.c_str());
+    return stored;
+  }
+  // The save is replaced next; the archived copy must not be the one that a crash loses.
+  return sync_directory(archive_directory, WriteSystem());
+}
+
+// The new expedition's record: practice on a given seed, otherwise a fresh secret.
+Result<Record> new_record(std::optional<std::uint64_t> seed) {
+  if (seed) return Record::practice(*seed);
+  record::Secret secret;
+  if (auto filled = fill_random(secret); !filled) return std::unexpected(filled.error());
+  return Record(secret);
+}
+
+// Steps 3 to 5 of a write, on a temporary file that the caller removes if they fail.
+Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, const std::string& path,
+                              const Record& record, const WriteSystem& system) {
+  if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written) return written;
+  if (system.fsync(file.get()) != 0) return std::unexpected(last_error());
+  if (auto closed = close_checked(file); !closed) return closed;
+  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_error());
+  return {};
+}
+
+}  // namespace
+
+Result<std::string> default_path() {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr) return std::unexpected(unset_variable("HOME"));
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  const std::filesystem::path data =
+      data_home != nullptr ? std::filesystem::path(data_home) : std::filesystem::path(home) / ".local/share";
+  return (data / "burrowlight" / "expedition.json").string();
+}
+
+Result<std::string> random_suffix() {
+  std::array<std::uint8_t, 8> bytes;
+  if (auto filled = fill_random(bytes); !filled) return std::unexpected(filled.error());
+  return record::hex(bytes);
+}
+
+int WriteSystem::open(const char* path, int flags, mode_t mode) const { return open_retrying(path, flags, mode); }
+
+Result<void> WriteSystem::write_all(int fd, std::string_view bytes) const { return burrowlight::write_all(fd, bytes); }
+
+int WriteSystem::fsync(int fd) const { return fsync_retrying(fd); }
+
+int WriteSystem::rename(const char* from, const char* to) const { return ::rename(from, to); }
+
+}  // namespace save
+
+Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_expedition,
+                                           std::optional<std::uint64_t> seed) {
+  const std::string directory = save::directory_of(path);
+  if (auto created = save::create_directories(directory); !created) return std::unexpected(created.error());
+  auto lock = save::lock(path);
+  if (!lock) return std::unexpected(lock.error());
+  Save opened(path, std::move(*lock));
+
+  const auto existing = save::read_existing(path);
+  if (!existing) return std::unexpected(existing.error());
+  if (*existing) {
+    const std::string& bytes = **existing;
+    if (bytes.size() > save::kSizeLimit) return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
+    if (new_expedition) {
+      if (auto archived = save::archive(directory, bytes); !archived) return std::unexpected(archived.error());
+    } else if (seed) {
+      return std::unexpected(
+          Error("Use --new with --seed to create a practice expedition; the existing save was not changed."));
+    } else {
+      auto record = Record::from_json(bytes);
+      if (!record) return std::unexpected(Error(std::move(record.error())));
+      // The session replays again; this replay only decides whether the save is valid.
+      if (auto replayed = record->replay(); !replayed) return std::unexpected(Error(std::move(replayed.error())));
+      return std::pair<Save, Record>(std::move(opened), std::move(*record));
+    }
+  }
+
+  auto record = save::new_record(seed);
+  if (!record) return std::unexpected(record.error());
+  if (auto written = write(path, *record); !written) return std::unexpected(written.error());
+  return std::pair<Save, Record>(std::move(opened), std::move(*record));
+}
+
+Result<void> Save::write(const std::string& path, const Record& record) {
+  return write(path, record, save::WriteSystem());
+}
+
+Result<void> Save::write(const std::string& path, const Record& record, const save::WriteSystem& system) {
+  const std::string directory = save::directory_of(path);
+  const auto suffix = save::random_suffix();
+  if (!suffix) return std::unexpected(suffix.error());
+  const std::string temporary = save::join(directory, ".burrowlight-" + *suffix + ".tmp");
+
+  UniqueFd file(system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
+  if (!file.valid()) return std::unexpected(save::last_error());
+  if (auto replaced = save::fill_and_replace(file, temporary, path, record, system); !replaced) {
+    // A failure to remove it is ignored: the first error is the one that explains why
+    // the save was not replaced.
+    file.reset();
+    ::unlink(temporary.c_str());
+    return replaced;
+  }
+  // The new save is already in place if this fails; the error still says it may not last.
+  return save::sync_directory(directory, system);
+}
+
+}  // namespace burrowlight

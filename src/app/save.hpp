@@ -1,0 +1,68 @@
+#pragma once
+// The save file store: where the save lives, opening it under a lock that lasts for the
+// whole process, and replacing it atomically after every accepted action, so that a
+// run survives any exit and a reader never sees a partly written save.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/unique_fd.hpp"
+#include "core/error.hpp"
+#include "core/record.hpp"
+
+namespace burrowlight {
+
+namespace save {
+
+// Everything larger is refused before it is parsed.
+inline constexpr std::size_t kSizeLimit = 65536;
+
+// The data directory's burrowlight/expedition.json; HOME must be set in any case.
+Result<std::string> default_path();
+
+// Sixteen lowercase hexadecimal digits from eight random bytes.
+Result<std::string> random_suffix();
+
+// The system calls of a save write, with the calling convention of the system: -1 and
+// errno on failure. The program uses these plain ones; tests override single calls to
+// prove that a failed write leaves the previous save in place.
+class WriteSystem {
+ public:
+  virtual ~WriteSystem() = default;
+  virtual int open(const char* path, int flags, mode_t mode) const;
+  virtual Result<void> write_all(int fd, std::string_view bytes) const;
+  virtual int fsync(int fd) const;
+  virtual int rename(const char* from, const char* to) const;
+};
+
+}  // namespace save
+
+class Save {
+ public:
+  // Locks the save at `path`, then resumes it, or creates a new expedition when there is
+  // none or when `new_expedition` asks for one (archiving the old file first). A practice
+  // `seed` is only taken for a new expedition. Every failure leaves the save as it was.
+  static Result<std::pair<Save, Record>> open(const std::string& path, bool new_expedition,
+                                              std::optional<std::uint64_t> seed);
+
+  // Replaces the save at `path` with `record` in one step: a temporary file is written,
+  // flushed to the device and renamed over the save, then the directory is flushed.
+  static Result<void> write(const std::string& path, const Record& record);
+  static Result<void> write(const std::string& path, const Record& record, const save::WriteSystem& system);
+
+  const std::string& path() const { return path_; }
+
+ private:
+  Save(std::string path, UniqueFd lock) : path_(std::move(path)), lock_(std::move(lock)) {}
+
+  std::string path_;
+  // Closing it releases the lock, so it lives exactly as long as this `Save`.
+  UniqueFd lock_;
+};
+
+}  // namespace burrowlight
