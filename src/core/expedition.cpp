@@ -3,9 +3,8 @@
 // leaves the expedition exactly as it was.
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
+#include "core/panic.hpp"
 #include "core/vault.hpp"
 
 namespace burrowlight {
@@ -128,8 +127,7 @@ using Outcome = std::expected<Event, Error>;
 // read or write outside the cells.
 void require_player_inside_floor(const Expedition& state) {
   if (state.floor >= kFloorCount || !inside_floor(state.x, state.y)) {
-    std::fputs("the player stays inside the floor\n", stderr);
-    std::abort();
+    panic("the player stays inside the floor");
   }
 }
 
