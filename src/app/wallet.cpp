@@ -61,9 +61,14 @@ std::optional<std::string> host_value(std::string_view line) {
   return ascii_lowered(utf8::trim(line.substr(colon + 1)));
 }
 
+std::string with_port(std::string_view name) {
+  std::string address(name);
+  address.append(":").append(std::to_string(kPort));
+  return address;
+}
+
 bool names_this_server(std::string_view host) {
-  std::string port = ":" + std::to_string(kPort);
-  return host == "127.0.0.1" + port || host == "localhost" + port;
+  return host == with_port("127.0.0.1") || host == with_port("localhost");
 }
 
 Result<std::string> read_at_most(int fd, std::size_t limit) {
@@ -195,9 +200,10 @@ Result<void> serve(const std::string& page_path) {
   auto listener = tcp::listen_on_loopback(kPort);
   if (!listener) return std::unexpected(listener.error());
 
-  std::string start_lines = "BurrowLight wallet page: http://127.0.0.1:" + std::to_string(kPort) +
-                            "\nLocal public page only. Signing stays in your browser wallet. "
-                            "Ctrl+C stops this page.\n";
+  std::string start_lines = "BurrowLight wallet page: http://";
+  start_lines.append(with_port("127.0.0.1"))
+      .append("\nLocal public page only. Signing stays in your browser wallet. "
+              "Ctrl+C stops this page.\n");
   if (auto written = write_all(STDOUT_FILENO, start_lines); !written) return written;
 
   // One connection at a time: the next waits in the listen queue until this one is done.
