@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "app/agent.hpp"
+#include "app/expedition_agent.hpp"
 #include "app/fd_stream.hpp"
 #include "app/wallet.hpp"
 #include "core/utf8.hpp"
@@ -33,8 +34,15 @@ Result<void> run_headless_prototype() {
 
 Result<void> run_interactive_prototype() { return play(); }
 
-Result<void> run_expedition([[maybe_unused]] const ExpeditionOptions& options) {
-  return std::unexpected(not_available("the expedition"));
+Result<void> run_expedition(const ExpeditionOptions& options) {
+  auto session = expedition::open(options.save_path, options.new_expedition, options.seed);
+  if (!session) return std::unexpected(session.error());
+  if (options.headless) {
+    FdInput input(STDIN_FILENO);
+    FdOutput output(STDOUT_FILENO);
+    return expedition::agent(std::move(*session), input, output);
+  }
+  return std::unexpected(not_available("the interactive expedition"));
 }
 
 }  // namespace

@@ -1,0 +1,166 @@
+// The observation of the headless expedition: everything a program needs to choose its
+// next command, built from the session alone. The map shows what the player sees now
+// and, dimmed to rock or ground, what was seen before.
+
+#include <nlohmann/json.hpp>
+
+#include "app/session.hpp"
+
+namespace burrowlight::expedition {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kMapLegend =
+    "@ player, ? undiscovered, # wall or remembered rock, . ground, r soft vein, R hard vein, C crystal, "
+    "F flask, < up portal, > down portal";
+constexpr std::array<std::string_view, 4> kSessionCommands = {"look", "save", "finish", "quit"};
+
+char visible_glyph(Cell cell) {
+  switch (cell) {
+    case Cell::Wall:
+      return '#';
+    case Cell::Ground:
+      return '.';
+    case Cell::SoftVein:
+      return 'r';
+    case Cell::HardVein:
+      return 'R';
+    case Cell::Crystal:
+      return 'C';
+    case Cell::Flask:
+      return 'F';
+    case Cell::UpPortal:
+      return '<';
+    case Cell::DownPortal:
+      return '>';
+  }
+  return '?';
+}
+
+// Memory keeps only the shape of the floor: what blocks and what is open. Whether a
+// crystal or a flask is still there is known only while it is in view.
+char remembered_glyph(Cell cell) {
+  switch (cell) {
+    case Cell::Wall:
+    case Cell::SoftVein:
+    case Cell::HardVein:
+      return '#';
+    case Cell::Ground:
+    case Cell::Crystal:
+    case Cell::Flask:
+    case Cell::UpPortal:
+    case Cell::DownPortal:
+      break;
+  }
+  return '.';
+}
+
+bool notable(Cell cell) { return cell != Cell::Wall && cell != Cell::Ground; }
+
+json dig_cost(Cell cell) {
+  if (cell == Cell::SoftVein || cell == Cell::HardVein) return static_cast<std::uint8_t>(cell);
+  return nullptr;
+}
+
+std::size_t cell_index(std::int32_t x, std::int32_t y) { return static_cast<std::size_t>(y * kFloorWidth + x); }
+
+bool flag_set(const std::vector<std::uint8_t>& flags, std::size_t index) {
+  return index < flags.size() && flags[index] == 1;
+}
+
+json text_map(const Session& session) {
+  json rows = json::array();
+  for (std::int32_t y = 0; y < kFloorHeight; ++y) {
+    std::string row(static_cast<std::size_t>(kFloorWidth), '?');
+    for (std::int32_t x = 0; x < kFloorWidth; ++x) {
+      const std::size_t index = cell_index(x, y);
+      const Cell cell = session.expedition.cell(x, y);
+      char& shown = row[static_cast<std::size_t>(x)];
+      if (x == session.expedition.x && y == session.expedition.y) {
+        shown = '@';
+      } else if (flag_set(session.game.visible, index)) {
+        shown = visible_glyph(cell);
+      } else if (flag_set(session.game.discovered, index)) {
+        shown = remembered_glyph(cell);
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+json objects(const Session& session) {
+  json listed = json::array();
+  for (std::int32_t y = 0; y < kFloorHeight; ++y) {
+    for (std::int32_t x = 0; x < kFloorWidth; ++x) {
+      const Cell cell = session.expedition.cell(x, y);
+      if (!notable(cell) || !flag_set(session.game.visible, cell_index(x, y))) continue;
+      listed.push_back({
+          {"dig_cost", dig_cost(cell)},
+          {"kind", std::string(1, visible_glyph(cell))},
+          {"x", x},
+          {"y", y},
+      });
+    }
+  }
+  return listed;
+}
+
+// The actions are tried on copies, so the list can never disagree with the rules.
+json legal_actions(const Session& session) {
+  json legal = json::array();
+  for (std::string_view command : kSessionCommands) legal.push_back(command);
+  if (session.record.finished) return legal;
+  for (std::string_view word : kActionWords) {
+    Expedition trial = session.expedition;
+    if (std::optional<Action> action = Action::parse(word); action && trial.apply(*action)) legal.push_back(word);
+  }
+  return legal;
+}
+
+json messages(const Session& session) {
+  json lines = json::array();
+  for (const std::string& line : session.game.log_lines) lines.push_back(line);
+  return lines;
+}
+
+json expedition_id(const Session& session) {
+  std::optional<std::string> identity = session.record.expedition_id();
+  if (!identity) return nullptr;
+  return std::move(*identity);
+}
+
+}  // namespace
+
+json Session::observation() const {
+  const Cell underfoot = expedition.cell(expedition.x, expedition.y);
+  return {
+      {"capacity", kMaxCharge},
+      {"charge", expedition.charge},
+      {"expedition_id", expedition_id(*this)},
+      {"finished", record.finished},
+      {"floor", expedition.floor},
+      {"floors", kFloorCount},
+      {"game", "BurrowLight"},
+      {"legal_actions", legal_actions(*this)},
+      {"map", text_map(*this)},
+      {"map_legend", kMapLegend},
+      {"max_actions", kActionLimit},
+      {"messages", messages(*this)},
+      {"mode", "expedition"},
+      {"objects", objects(*this)},
+      {"ok", true},
+      {"position", {{"x", expedition.x}, {"y", expedition.y}}},
+      {"practice", !record.secret.has_value()},
+      {"rules_version", record::kRulesVersion},
+      {"score", expedition.score},
+      {"seed", expedition.seed},
+      {"standing_on", std::string(1, visible_glyph(underfoot))},
+      {"turn", expedition.turns},
+      {"type", "observation"},
+  };
+}
+
+}  // namespace burrowlight::expedition
