@@ -1,0 +1,441 @@
+// The map panel: camera, lights, the glyph and pixel drawings of tiles, props and
+// the player, and the motes and floating texts on top.
+
+#include "render/map.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/game.hpp"
+#include "render/art.hpp"
+#include "render/palette.hpp"
+#include "render/view.hpp"
+
+namespace burrowlight {
+namespace {
+
+// A 19 x 13 floor of marble, the size of an expedition floor, with the player in
+// the middle and every cell in view.
+Game marble_floor(std::vector<Prop> props = {}) {
+  World world = World::filled(19, 13, Tile::MarbleFloor);
+  world.props = std::move(props);
+  return Game::from_world(std::move(world), 9, 6);
+}
+
+// Characters outside ASCII show as "?".
+std::string cells_text(const Screen& screen, std::int32_t x, std::int32_t y, std::int32_t count) {
+  std::string narrow;
+  for (std::int32_t i = 0; i < count; ++i) {
+    char32_t ch = screen.at(x + i, y).ch;
+    narrow += ch < 0x80 ? static_cast<char>(ch) : '?';
+  }
+  return narrow;
+}
+
+std::size_t index_of(const Game& game, std::int32_t x, std::int32_t y) {
+  return game.world.index(x, y);
+}
+
+// ---------------------------------------------------------------------------
+// Camera.
+
+TEST(Camera, FollowCentresSmallWorldsAndScrollsAtTheMargins) {
+  struct Case {
+    std::int32_t camera;
+    std::int32_t player;
+    std::int32_t view;
+    std::int32_t world;
+    std::int32_t expected;
+  };
+  for (const Case& c : {
+           Case{0, 2, 30, 19, -5},    // a 19-column floor in a 30-tile view starts 5 tiles in
+           Case{3, 9, 43, 19, -12},   // the same floor at 120 columns
+           Case{7, 9, 19, 19, 0},     // a world that just fits
+           Case{0, 29, 40, 86, 0},    // margin 10: column 29 is still inside
+           Case{0, 30, 40, 86, 1},    // column 30 scrolls by one
+           Case{20, 29, 40, 86, 19},  // walking west into the left margin
+           Case{0, 3, 40, 86, 0},     // never past the left edge
+           Case{46, 85, 40, 86, 46},  // never past the right edge
+           Case{0, 2, 3, 86, 1},      // a tiny view still keeps a margin of one
+       }) {
+    SCOPED_TRACE(testing::Message() << c.camera << " " << c.player << " " << c.view << " "
+                                    << c.world);
+    EXPECT_EQ(follow(c.camera, c.player, c.view, c.world), c.expected);
+  }
+}
+
+TEST(Camera, WalkingEastScrollsOnlyAtTheMargin) {
+  std::int32_t camera = 0;
+  for (std::int32_t player = 0; player < 30; ++player) {
+    camera = follow(camera, player, 40, 86);
+    EXPECT_EQ(camera, 0) << player;
+  }
+  EXPECT_EQ(follow(camera, 30, 40, 86), 1);
+}
+
+TEST(Camera, RecentresOnceWhenAsked) {
+  View view;
+  Game game = Game::authored();
+  update_camera(view, game, ViewSize{30, 17});
+  // Centred at (12 - 15, 23 - 8), then clamped into the world.
+  EXPECT_EQ(view.camera_x, 0);
+  EXPECT_EQ(view.camera_y, 15);
+  EXPECT_FALSE(view.recenter);
+
+  game.y = 40;
+  update_camera(view, game, ViewSize{30, 17});
+  EXPECT_EQ(view.camera_y, 28) << "follows without re-centring";
+}
+
+TEST(Camera, ViewSizeInTilesPerModeAndZoom) {
+  struct Case {
+    std::uint16_t width;
+    std::uint16_t height;
+    bool pixels;
+    std::size_t zoom;
+    std::int32_t columns;
+    std::int32_t rows;
+  };
+  for (const Case& c : {Case{90, 30, false, 0, 30, 17}, Case{120, 40, false, 0, 43, 27},
+                        Case{120, 40, true, 0, 43, 27}, Case{120, 40, true, 1, 22, 14},
+                        Case{120, 40, true, 2, 15, 9}, Case{120, 40, true, 3, 11, 7}}) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.pixels << c.zoom);
+    ViewSize size = view_size(Layout::of(c.width, c.height), c.pixels, c.zoom);
+    EXPECT_EQ(size.columns, c.columns);
+    EXPECT_EQ(size.rows, c.rows);
+  }
+  EXPECT_EQ(tile_size(0), 2);
+  EXPECT_EQ(tile_size(3), 8);
+}
+
+TEST(Camera, ModeChangeRecentresOnTheNextFrame) {
+  View view;
+  Game game = Game::authored();
+  view.compose(game, std::nullopt, 120, 40);
+  EXPECT_EQ(view.camera_x, 0);
+  view.pixels = true;
+  view.zoom = 3;
+  view.recenter = true;
+  view.compose(game, std::nullopt, 120, 40);
+  // Eleven tiles across: centred on column 12 is 12 - 5.
+  EXPECT_EQ(view.camera_x, 7);
+  EXPECT_EQ(view.camera_y, 20);
+}
+
+// ---------------------------------------------------------------------------
+// Lights.
+
+TEST(Lights, ThePlayerFirstThenEveryLitProp) {
+  Game game = Game::authored();
+  std::vector<Light> at_start = lights(game, 0.0F);
+  // 5 mushrooms, 10 windows, 9 braziers, 5 candle stands, 3 crystals, the waystone.
+  ASSERT_EQ(at_start.size(), 1U + 33U);
+  EXPECT_EQ(at_start[0].x, 12);
+  EXPECT_EQ(at_start[0].y, 23);
+  EXPECT_EQ(at_start[0].radius, 9.0F);
+  EXPECT_EQ(at_start[0].colour, (Rgb{126, 110, 73}));
+
+  game.world.props[85].active = false;  // A brazier snuffed.
+  game.world.props[94].active = false;  // A candle stand snuffed.
+  game.world.props[99].active = false;  // The Emerald taken.
+  EXPECT_EQ(lights(game, 0.0F).size(), 1U + 30U);
+}
+
+TEST(Lights, ColoursAndRadiiByKind) {
+  struct Case {
+    PropKind kind;
+    bool awakened;
+    Rgb colour;
+    float radius;
+  };
+  // At t = 0 the portal pulse is 0.85 and the crystal pulse 0.7.
+  for (const Case& c : {
+           Case{PropKind::Tag::GlowingMushrooms, false, {48, 88, 101}, 2.8F},
+           Case{PropKind::Tag::StainedGlassWindow, false, {89, 112, 194}, 6.0F},
+           Case{PropKind::of_crystal(Crystal::EmeraldOfThorns), false, {60, 167, 116}, 5.5F},
+           Case{PropKind::Tag::ForestWaystone, false, {61, 115, 118}, 4.0F},
+           Case{PropKind::Tag::ForestWaystone, true, {222, 186, 116}, 10.0F},
+           Case{PropKind::Tag::EmberFlask, false, {140, 86, 41}, 2.5F},
+           Case{PropKind::Tag::AscendingPortal, false, {94, 87, 174}, 4.5F},
+           Case{PropKind::Tag::DescendingPortal, false, {94, 87, 174}, 4.5F},
+       }) {
+    SCOPED_TRACE(std::string(display_name(c.kind)));
+    Game game = marble_floor({{4, 5, c.kind, true}});
+    game.awakened = c.awakened;
+    std::vector<Light> frame = lights(game, 0.0F);
+    ASSERT_EQ(frame.size(), 2U);
+    EXPECT_EQ(frame[1].x, 4);
+    EXPECT_EQ(frame[1].y, 5);
+    EXPECT_EQ(frame[1].colour, c.colour);
+    EXPECT_EQ(frame[1].radius, c.radius);
+  }
+  for (PropKind dark : {PropKind(PropKind::Tag::SilverleafTree), PropKind(PropKind::Tag::Moss),
+                        PropKind(PropKind::Tag::SoftVein)}) {
+    EXPECT_EQ(lights(marble_floor({{4, 5, dark, true}}), 0.0F).size(), 1U);
+  }
+}
+
+TEST(Lights, FlamesFlicker) {
+  // With the phase 0.8 x + y = 0 at t = 0 the flicker is exactly 0.88.
+  Game game = marble_floor({{0, 0, PropKind::Tag::Brazier, true},
+                            {0, 0, PropKind::Tag::CandleStand, true}});
+  std::vector<Light> frame = lights(game, 0.0F);
+  ASSERT_EQ(frame.size(), 3U);
+  EXPECT_EQ(frame[1].colour, (Rgb{207, 122, 54}));
+  EXPECT_EQ(frame[1].radius, 6.5F);
+  EXPECT_EQ(frame[2].colour, (Rgb{193, 153, 87}));
+  EXPECT_EQ(frame[2].radius, 5.0F);
+  EXPECT_NE(lights(game, 0.3F)[1].colour, frame[1].colour);
+}
+
+TEST(Lights, LightAtATileFallsOffWithDistance) {
+  struct Case {
+    std::int32_t x;
+    std::int32_t y;
+    Rgb expected;
+  };
+  std::vector<Light> one{{0, 0, 2.0F, {100, 200, 250}}};
+  for (const Case& c : {Case{0, 0, {42, 84, 105}},       // k = 0.42
+                        Case{1, 0, {10, 21, 26}},        // k = 0.25 * 0.42
+                        Case{2, 0, {0, 0, 0}},           // at the radius
+                        Case{-1, -1, {3, 7, 9}},         // d = 1.414
+                        Case{5, 9, {0, 0, 0}}}) {
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    EXPECT_EQ(light_at(one, c.x, c.y), c.expected);
+  }
+  std::vector<Light> two{{0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}},
+                         {0, 0, 1.0F, {250, 250, 250}}};
+  EXPECT_EQ(light_at(two, 0, 0), (Rgb{255, 255, 255})) << "the sum saturates";
+}
+
+TEST(Colours, RememberedAndSaturatingAdd) {
+  EXPECT_EQ(remembered({100, 100, 100}), (Rgb{20, 24, 34}));
+  EXPECT_EQ(remembered({255, 255, 255}), (Rgb{51, 61, 86}));
+  EXPECT_EQ(saturating_add({200, 10, 0}, {100, 10, 255}), (Rgb{255, 20, 255}));
+}
+
+// ---------------------------------------------------------------------------
+// GLYPHS mode. At 90 x 30 the view is 30 x 17 tiles, so a 19 x 13 floor is drawn
+// with the camera at (-5, -2): tile (x, y) lands on column 12 + 2x, row 6 + y.
+
+constexpr std::int32_t column_of(std::int32_t x) { return 12 + 2 * x; }
+constexpr std::int32_t row_of(std::int32_t y) { return 6 + y; }
+
+TEST(Glyphs, TilesPropsAndThePlayer) {
+  Game game = marble_floor({{3, 4, PropKind::Tag::MoonFern, true},
+                            {5, 4, PropKind::Tag::Brazier, false},
+                            {7, 4, PropKind::of_crystal(Crystal::AmethystOfEchoes), true},
+                            {8, 4, PropKind::of_crystal(Crystal::SapphireOfSilence), false},
+                            {10, 4, PropKind::Tag::CandleStand, false}});
+  View view;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  EXPECT_EQ(view.camera_x, -5);
+  EXPECT_EQ(view.camera_y, -2);
+  EXPECT_EQ(screen.at(column_of(9), row_of(6)).ch, U'@');
+  EXPECT_EQ(screen.at(column_of(9), row_of(6)).fg, palette::green);
+  EXPECT_EQ(screen.at(column_of(3), row_of(4)).ch, U'♣');
+  EXPECT_EQ(screen.at(column_of(3), row_of(4)).fg, (Rgb{79, 143, 112}));
+  EXPECT_EQ(screen.at(column_of(5), row_of(4)).ch, U'v') << "an extinguished brazier";
+  EXPECT_EQ(screen.at(column_of(7), row_of(4)).ch, U'♦');
+  EXPECT_EQ(screen.at(column_of(7), row_of(4)).fg, palette::amethyst_of_echoes);
+  EXPECT_EQ(screen.at(column_of(8), row_of(4)).ch, U'·') << "a taken crystal is gone";
+  EXPECT_EQ(screen.at(column_of(10), row_of(4)).ch, U'·') << "an extinguished candle";
+  EXPECT_EQ(screen.at(column_of(10), row_of(4)).fg, (Rgb{168, 118, 58}));
+
+  // A prop keeps the tile's background; the tile's second cell is blank.
+  Rgb terrain = art::terrain(Tile::MarbleFloor, 3, 4, 3, 3, 0.0F);
+  Rgb light = light_at(lights(game, 0.0F), 3, 4);
+  EXPECT_EQ(screen.at(column_of(3), row_of(4)).bg,
+            saturating_add(terrain.scale(0.65F).scale(0.78F), light));
+  EXPECT_EQ(screen.at(column_of(3) + 1, row_of(4)).ch, U' ');
+  EXPECT_EQ(screen.at(column_of(3) + 1, row_of(4)).fg,
+            saturating_add(terrain.scale(1.7F).scale(0.78F), light));
+
+  // Outside the world the panel stays empty.
+  EXPECT_EQ(screen.at(column_of(-1), row_of(4)).ch, U' ');
+  EXPECT_EQ(screen.at(column_of(-1), row_of(4)).bg, kFrameBackground);
+}
+
+TEST(Glyphs, RememberedTilesAreGreyBlueWithoutProps) {
+  Game game = marble_floor({{3, 4, PropKind::Tag::MoonFern, true}});
+  game.visible[index_of(game, 3, 4)] = 0;
+  game.discovered[index_of(game, 4, 4)] = 0;
+  View view;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Rgb terrain = art::terrain(Tile::MarbleFloor, 3, 4, 3, 3, 0.0F);
+  const ScreenCell& cell = screen.at(column_of(3), row_of(4));
+  EXPECT_EQ(cell.ch, U'·');
+  EXPECT_EQ(cell.bg, remembered(terrain.scale(0.65F)));
+  EXPECT_EQ(cell.fg, remembered(terrain.scale(1.7F)));
+  EXPECT_EQ(screen.at(column_of(4), row_of(4)).bg, kFrameBackground) << "never seen";
+}
+
+TEST(Glyphs, TileGlyphsByKind) {
+  struct Case {
+    Tile tile;
+    char32_t glyph;
+  };
+  for (const Case& c : {Case{Tile::CastleWall, U' '}, Case{Tile::WornStonePath, U'·'},
+                        Case{Tile::CrimsonRunner, U'·'}, Case{Tile::ReflectingPool, U'~'},
+                        Case{Tile::ClosedOakDoor, U'+'}, Case{Tile::OpenOakDoor, U'/'}}) {
+    SCOPED_TRACE(std::string(display_name(c.tile)));
+    Game game = marble_floor();
+    game.world.set(9, 5, c.tile);
+    View view;
+    Screen screen = view.compose(game, std::nullopt, 90, 30);
+    EXPECT_EQ(screen.at(column_of(9), row_of(5)).ch, c.glyph);
+  }
+  // Grass shows a comma where the tile hash is a multiple of 3.
+  Game grass = Game::from_world(World::filled(19, 13, Tile::MossAndGrass), 9, 6);
+  View view;
+  Screen screen = view.compose(grass, std::nullopt, 90, 30);
+  for (std::int32_t x = 0; x < 19; ++x) {
+    EXPECT_EQ(screen.at(column_of(x), row_of(2)).ch, art::tile_hash(x, 2) % 3 == 0 ? U',' : U'·');
+  }
+}
+
+TEST(Glyphs, TheDelverIsPale) {
+  Game game = marble_floor();
+  Expedition expedition(0);
+  View view;
+  Screen screen = view.compose(game, ExpeditionView{expedition, false}, 90, 30);
+  EXPECT_EQ(screen.at(column_of(9), row_of(6)).ch, U'@');
+  EXPECT_EQ(screen.at(column_of(9), row_of(6)).fg, palette::pale);
+}
+
+// ---------------------------------------------------------------------------
+// PIXELS mode. At 90 x 30 and zoom 3 the view is 8 x 5 tiles of 8 x 8 pixels; the
+// camera settles at (5, 4), so the player's tile (9, 6) starts at pixel (32, 16),
+// which is cell column 34, row 12.
+
+TEST(Pixels, SpritesAreLitAndDrawnWithHalfBlocks) {
+  Game game = marble_floor();
+  View view;
+  view.pixels = true;
+  view.zoom = 3;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  EXPECT_EQ(view.camera_x, 5);
+  EXPECT_EQ(view.camera_y, 4);
+  for (std::int32_t row = 4; row <= 20; ++row) {
+    for (std::int32_t column = 2; column <= 60; ++column) {
+      ASSERT_EQ(screen.at(column, row).ch, U'▀') << column << "," << row;
+    }
+  }
+  // The goblin's body pixels (1, 0) and (1, 1): green × 0.78 plus 0.35 of the light
+  // at the tile, which is the player's own light (126, 110, 73) × 0.42.
+  const ScreenCell& body = screen.at(34 + 1, 12);
+  EXPECT_EQ(body.fg, (Rgb{119, 182, 124}));
+  EXPECT_EQ(body.bg, (Rgb{119, 182, 124}));
+  // Pixel (0, 0) of the goblin is transparent: the marble shows through.
+  Rgb marble = art::terrain(Tile::MarbleFloor, 9, 6, 0, 0, 0.0F);
+  EXPECT_EQ(screen.at(34, 12).fg, saturating_add(marble.scale(0.78F), Rgb{52, 46, 30}));
+}
+
+TEST(Pixels, UnseenTilesStayDarkAndRememberedTilesGreyBlue) {
+  Game game = marble_floor();
+  game.discovered[index_of(game, 10, 6)] = 0;
+  game.visible[index_of(game, 10, 6)] = 0;
+  game.visible[index_of(game, 11, 6)] = 0;
+  View view;
+  view.pixels = true;
+  view.zoom = 3;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  // Tile (10, 6) starts at pixel (40, 16): cell column 42, row 12.
+  EXPECT_EQ(screen.at(42, 12).fg, kDefaultBackground);
+  EXPECT_EQ(screen.at(42, 12).bg, kDefaultBackground);
+  Rgb marble = art::terrain(Tile::MarbleFloor, 11, 6, 0, 0, 0.0F);
+  EXPECT_EQ(screen.at(50, 12).fg, remembered(marble));
+}
+
+TEST(Pixels, CrystalsAreSelfLitAndBob) {
+  // At t = 0 a crystal in column 1 bobs (sin 1 > 0.4) and one in column 3 does not.
+  Game game = Game::from_world(World::filled(8, 4, Tile::MarbleFloor), 0, 3);
+  game.world.props = {{1, 1, PropKind::of_crystal(Crystal::EmeraldOfThorns), true},
+                      {3, 1, PropKind::of_crystal(Crystal::EmeraldOfThorns), true}};
+  View view;
+  view.pixels = true;
+  view.zoom = 3;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  // The world is smaller than the view, so it is centred: camera (-(8 - 8) / 2, (4 - 5) / 2).
+  ASSERT_EQ(view.camera_x, 0);
+  ASSERT_EQ(view.camera_y, 0);
+  // Crystal pixel (3, 0) is 'h': the emerald blended toward cream, unlit.
+  Rgb highlight = *art::palette('h', palette::emerald_of_thorns);
+  // Steady crystal at pixel (24, 8): cell column 2 + 24 + 3, row 4 + 4, upper half.
+  EXPECT_EQ(screen.at(2 + 24 + 3, 8).fg, highlight);
+  // Bobbing crystal at pixel (8, 7): its top pixel is the lower half of row 4 + 3.
+  EXPECT_EQ(screen.at(2 + 8 + 3, 7).bg, highlight);
+}
+
+// ---------------------------------------------------------------------------
+// Motes and floating texts.
+
+TEST(Motes, AFireflyDriftsAndBlinks) {
+  // Firefly 1 lives on tile (11, 21). At t = 0 it drifts one column right and one
+  // row down and shines at 0.65 × sin 1.7 of its base colour.
+  Game game = Game::from_world(World::filled(40, 30, Tile::MossAndGrass), 11, 21);
+  View view;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  ASSERT_EQ(view.camera_x, 0);
+  ASSERT_EQ(view.camera_y, 13);
+  const ScreenCell& mote = screen.at(2 + 2 * 11 + 1, 4 + 8 + 1);
+  EXPECT_EQ(mote.ch, U'·');
+  EXPECT_EQ(mote.fg, (Rgb{136, 144, 98}));
+
+  // Firefly 0 (tile (4, 10)) is dark at t = 0: sin 0 is not above 0.25.
+  game.x = 4;
+  game.y = 10;
+  game.update_visibility();
+  View other;
+  Screen quiet = other.compose(game, std::nullopt, 90, 30);
+  ASSERT_EQ(other.camera_y, 2);
+  EXPECT_EQ(quiet.at(2 + 2 * 4, 4 + 8).ch, U'@');
+}
+
+TEST(Motes, NoneOverWallsOrUnseenTiles) {
+  Game game = Game::from_world(World::filled(40, 30, Tile::CastleWall), 11, 21);
+  View view;
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  EXPECT_EQ(screen.at(2 + 2 * 11 + 1, 4 + 8 + 1).ch, U' ');
+}
+
+TEST(Floats, RiseFromTheirTileAndFade) {
+  struct Case {
+    float age;
+    std::int32_t row;
+    Rgb colour;
+  };
+  // The player's tile (9, 6) is at column 30, row 12; "+4 CHARGE" is 9 bytes wide.
+  for (const Case& c : {Case{0.0F, 11, palette::green},
+                        Case{0.7F, 10, palette::green},
+                        Case{1.0F, 10, palette::green},
+                        Case{1.5F, 9, palette::green.scale(0.5F)}}) {
+    SCOPED_TRACE(c.age);
+    Game game = marble_floor();
+    View view;
+    view.floats.push_back({"+4 CHARGE", 9, 6, c.age, palette::green});
+    Screen screen = view.compose(game, std::nullopt, 90, 30);
+    EXPECT_EQ(cells_text(screen, 26, c.row, 9), "+4 CHARGE");
+    EXPECT_EQ(screen.at(26, c.row).fg, c.colour);
+  }
+}
+
+TEST(Floats, StayInsideTheMapPanel) {
+  Game game = marble_floor();
+  View view;
+  view.floats.push_back({"a very long floating text that will be cut", -5, 6, 0.0F, palette::ink});
+  view.floats.push_back({"+1 CRYSTAL", 9, -2, 0.0F, palette::gold});  // Above the panel.
+  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  // Clamped to the left edge of the map area.
+  EXPECT_EQ(cells_text(screen, 2, 11, 14), "a very long fl");
+  for (std::int32_t row = 0; row < 30; ++row) {
+    EXPECT_EQ(screen.row_text(row).find("+1 CRYSTAL"), std::string::npos) << row;
+  }
+}
+
+}  // namespace
+}  // namespace burrowlight
