@@ -125,8 +125,16 @@ void Screen::put(std::int32_t x, std::int32_t y, char32_t ch, Rgb fg, Rgb bg) {
 void Screen::text(std::int32_t x, std::int32_t y, std::string_view s, Rgb fg) {
   // The column is wide so that a long text starting near the largest column cannot overflow.
   std::int64_t column = x;
-  for (char32_t scalar : utf8::decode(s)) {
-    if (column >= 0 && column < width && contains(0, y)) {
+  std::size_t position = 0;
+  while (position < s.size()) {
+    // An ill-formed byte shows as one replacement character, as everywhere else.
+    char32_t scalar = U'\uFFFD';
+    if (auto decoded = utf8::next(s, position)) {
+      scalar = *decoded;
+    } else {
+      ++position;
+    }
+    if (column >= 0 && column < width && y >= 0 && y < height) {
       auto& cell = cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                          static_cast<std::size_t>(column)];
       cell.ch = scalar;

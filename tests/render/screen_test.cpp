@@ -193,6 +193,7 @@ TEST(Screen, TextAdvancesPerScalarAndIsClippedAtEveryEdge) {
       {0, 2, "abcdef", {"      ", "      "}},
       {1, 0, "é─😀x", {" é─😀x ", "      "}},
       {-1, 1, "é─😀x", {"      ", "─😀x   "}},
+      {0, 0, "a\xff" "b\xe2\x94", {"a\uFFFDb\uFFFD\uFFFD ", "      "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -219,6 +220,7 @@ TEST(Screen, ClippedDrawsAtMostTheGivenNumberOfScalars) {
   const std::vector<Case> cases = {
       {3, "abcdef", "abc   "}, {0, "abcdef", "      "}, {-4, "abcdef", "      "},
       {9, "abc", "abc   "},    {2, "ééé", "éé    "},    {4, "😀─😀─😀", "😀─😀─  "},
+      {2, "\xff\xffz", "\uFFFD\uFFFD    "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
