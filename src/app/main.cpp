@@ -1,6 +1,9 @@
 // The program's entry: everything that can fail comes back from `run` as one error,
 // which becomes the single line on standard error and exit status 1.
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -8,7 +11,25 @@
 #include "app/cli.hpp"
 #include "app/fd_stream.hpp"
 
+namespace {
+
+// A standard descriptor that was closed when the program started would be handed to
+// the next file the program opens, and replies meant for standard output would land in
+// the save's lock file. Each closed one is taken by /dev/null opened in the direction
+// it cannot be used (input for writing, output for reading), so using it still fails
+// with "Bad file descriptor", as it would have while closed.
+void reserve_standard_descriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is `fd` itself, since the ones below it are taken.
+    ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  reserve_standard_descriptors();
   // A reader that went away must show up as an ordinary write error (EPIPE) on the
   // error path, not as a signal that kills the process without a word.
   std::signal(SIGPIPE, SIG_IGN);

@@ -189,17 +189,19 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(result.stderr, b"BurrowLight: Broken pipe (os error 32)\n")
         self.assertEqual(result.returncode, 1)
 
-    def test_version_with_closed_standard_output_is_a_bad_descriptor_error(self):
-        result = subprocess.run(
-            ["/bin/sh", "-c", 'exec "$0" --version >&-', BINARY],
-            stdin=subprocess.DEVNULL,
-            stderr=subprocess.PIPE,
-            cwd=self.work,
-            env=self.environment,
-            timeout=60,
-        )
-        self.assertEqual(result.stderr, b"BurrowLight: Bad file descriptor (os error 9)\n")
-        self.assertEqual(result.returncode, 1)
+    def test_closed_standard_output_is_a_bad_descriptor_error(self):
+        for redirections in [">&-", "<&- >&-"]:
+            with self.subTest(redirections=redirections):
+                result = subprocess.run(
+                    ["/bin/sh", "-c", 'exec "$0" --version ' + redirections, BINARY],
+                    stdin=subprocess.DEVNULL,
+                    stderr=subprocess.PIPE,
+                    cwd=self.work,
+                    env=self.environment,
+                    timeout=60,
+                )
+                self.assertEqual(result.stderr, b"BurrowLight: Bad file descriptor (os error 9)\n")
+                self.assertEqual(result.returncode, 1)
 
 
 if __name__ == "__main__":
