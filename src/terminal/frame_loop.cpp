@@ -23,7 +23,7 @@ Result<void> run_frames(FrameGame& game, TerminalSession& session, Output& out) 
   auto previous_start = Clock::now();
   while (true) {
     auto frame_start = Clock::now();
-    auto resumed = session.resume_after_stop();
+    auto resumed = session.follow_stop_and_continue();
     if (!resumed) return std::unexpected(resumed.error());
     // The terminal showed the shell while the process was stopped, so nothing of
     // the last frame can be assumed to be on the screen.

@@ -33,7 +33,8 @@ struct RestoreGuard {
   termios saved{};
   volatile std::sig_atomic_t raw_engaged = 0;
   volatile std::sig_atomic_t screen_engaged = 0;
-  // Set by SIGCONT, taken by the frame loop.
+  // Set by SIGTSTP in game mode and by SIGCONT; taken by the frame loop.
+  volatile std::sig_atomic_t stop_requested = 0;
   volatile std::sig_atomic_t continued = 0;
   bool handlers_installed = false;
   PanicHook previous_panic_hook = nullptr;
@@ -83,12 +84,8 @@ void restore_then_end(int signal_number, siginfo_t* info, void* /*context*/) {
   if (!from_fault) ::raise(signal_number);
 }
 
-// A stop requested from outside: the shell should get its terminal back as it was,
-// so the terminal is restored, then the process stops with the default action.
-// Execution resumes here when the process is continued.
-void restore_then_stop(int /*signal_number*/) {
-  int saved_errno = errno;
-  restore_terminal();
+// Stops the process with the default action of SIGTSTP; returns once it is continued.
+void stop_process() {
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
   sigemptyset(&default_action.sa_mask);
@@ -99,6 +96,19 @@ void restore_then_stop(int /*signal_number*/) {
   ::sigprocmask(SIG_UNBLOCK, &stop_only, nullptr);
   ::raise(SIGTSTP);
   ::sigaction(SIGTSTP, &guard.stop_action, nullptr);
+}
+
+// A stop requested from outside. The shell should get its terminal back as it was,
+// but a frame may be half written: stopping here would leave its rest to land on
+// the shell's screen once the process goes on. So in game mode the frame loop
+// restores the terminal and stops at the start of its next frame.
+void stop_when_safe(int /*signal_number*/) {
+  int saved_errno = errno;
+  if (guard.raw_engaged != 0 || guard.screen_engaged != 0) {
+    guard.stop_requested = 1;
+  } else {
+    stop_process();
+  }
   errno = saved_errno;
 }
 
@@ -127,7 +137,7 @@ void install_handlers() {
     guard.previous_actions[index] = install(kEndingSignals[index], ending);
   }
 
-  guard.stop_action.sa_handler = restore_then_stop;
+  guard.stop_action.sa_handler = stop_when_safe;
   guard.stop_action.sa_flags = SA_RESTART;
   sigemptyset(&guard.stop_action.sa_mask);
   install(SIGTSTP, guard.stop_action);
@@ -165,6 +175,7 @@ Result<TerminalSession> TerminalSession::enter() {
   auto attributes = read_terminal_attributes(STDIN_FILENO);
   if (!attributes) return std::unexpected(attributes.error());
   guard.saved = *attributes;
+  guard.stop_requested = 0;
   guard.continued = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   if (auto engaged = engage_game_mode(); !engaged) return std::unexpected(engaged.error());
@@ -172,10 +183,21 @@ Result<TerminalSession> TerminalSession::enter() {
 }
 
 TerminalSession::~TerminalSession() {
-  if (active_) restore_terminal();
+  if (!active_) return;
+  restore_terminal();
+  // A stop that came too late for the loop is still owed.
+  if (guard.stop_requested != 0) {
+    guard.stop_requested = 0;
+    stop_process();
+  }
 }
 
-Result<bool> TerminalSession::resume_after_stop() {
+Result<bool> TerminalSession::follow_stop_and_continue() {
+  if (guard.stop_requested != 0) {
+    guard.stop_requested = 0;
+    restore_terminal();
+    stop_process();
+  }
   if (guard.continued == 0) return false;
   guard.continued = 0;
   if (auto engaged = engage_game_mode(); !engaged) return std::unexpected(engaged.error());

@@ -27,10 +27,12 @@ class TerminalSession {
   TerminalSession& operator=(const TerminalSession&) = delete;
   ~TerminalSession();
 
-  // True once after the process was continued from a stop: game mode has then been
-  // taken up again, and the whole screen must be drawn anew because the terminal
-  // showed something else meanwhile. An error when game mode could not be resumed.
-  Result<bool> resume_after_stop();
+  // Called by the frame loop between frames. Stops the process now if a stop was
+  // requested during the frame, with the terminal restored first. Returns true once
+  // after the process was continued: game mode has then been taken up again, and
+  // the whole screen must be drawn anew because the terminal showed something else
+  // meanwhile. An error when game mode could not be taken up again.
+  Result<bool> follow_stop_and_continue();
 
  private:
   TerminalSession() = default;

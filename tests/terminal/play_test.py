@@ -1,0 +1,216 @@
+"""The interactive games in a real terminal: the program runs in a private tmux
+server, keys go in with send-keys, and the screen comes back with capture-pane."""
+
+import itertools
+import json
+import os
+import re
+import shlex
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+BINARY = os.environ.get("BURROWLIGHT_BINARY", "")
+_sockets = itertools.count()
+
+
+class Pane:
+    """One tmux server with one pane, private to a test; `close` kills the server."""
+
+    def __init__(self, script, width=120, height=40):
+        self.directory = tempfile.TemporaryDirectory(prefix="burrowlight-play-")
+        self.path = self.directory.name
+        self.socket = f"burrowlight-play-{os.getpid()}-{next(_sockets)}"
+        environment = {
+            "HOME": self.path,
+            "XDG_DATA_HOME": os.path.join(self.path, "data"),
+            "B": BINARY,
+            "D": self.path,
+        }
+        exports = " ".join(f"{name}={shlex.quote(value)}" for name, value in environment.items())
+        # The pane outlives the program, so that its last words can still be read.
+        command = f"export {exports}; {script}; exec sleep 600"
+        self.tmux("new-session", "-d", "-x", str(width), "-y", str(height), "sh", "-c", command)
+
+    def tmux(self, *arguments):
+        return subprocess.run(
+            ["tmux", "-L", self.socket, "-f", "/dev/null", *arguments],
+            check=True,
+            capture_output=True,
+            text=True,
+        ).stdout
+
+    def send(self, *keys):
+        self.tmux("send-keys", "-t", "0", *keys)
+
+    def screen(self):
+        return self.tmux("capture-pane", "-p", "-t", "0")
+
+    def wait_for(self, *texts, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            screen = self.screen()
+            if all(text in screen for text in texts):
+                return screen
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{texts!r} never appeared; the screen was:\n{screen}")
+            time.sleep(0.05)
+
+    def wait_until_gone(self, text, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while True:
+            screen = self.screen()
+            if text not in screen:
+                return screen
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{text!r} never went away; the screen was:\n{screen}")
+            time.sleep(0.05)
+
+    def wait_for_file(self, name, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while not self.read(name).strip():
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{name} was never written")
+            time.sleep(0.05)
+        return self.read(name)
+
+    def read(self, name):
+        try:
+            with open(os.path.join(self.path, name)) as file:
+                return file.read()
+        except FileNotFoundError:
+            return ""
+
+    def close(self):
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+        self.directory.cleanup()
+
+
+# Runs the game with the terminal settings written down before and after, and the
+# program's process id in a file (the program replaces the inner shell).
+def game_script(arguments):
+    return (
+        'stty -a > "$D/before"; '
+        f"sh -c 'echo $$ > \"$D/pid\"; exec \"$B\" {arguments}'; "
+        'echo EXIT=$?; stty -a > "$D/after"'
+    )
+
+
+# The terminal's settings from "stty -a" without its size, which a test may change.
+def settings(stty_output):
+    return re.sub(r"rows \d+; columns \d+;", "", stty_output)
+
+
+@unittest.skipUnless(BINARY and shutil.which("tmux"), "needs the program and tmux")
+class PrototypeTest(unittest.TestCase):
+    def start(self, width=120, height=40):
+        pane = Pane(game_script("--prototype"), width, height)
+        self.addCleanup(pane.close)
+        return pane
+
+    def assert_restored(self, pane, status):
+        screen = pane.wait_for(f"EXIT={status}")
+        self.assertNotIn("B U R R O W L I G H T", screen)
+        pane.wait_for_file("after")
+        self.assertEqual(settings(pane.read("before")), settings(pane.read("after")))
+
+    def test_layout_door_restart_view_zoom_and_quit(self):
+        pane = self.start()
+        pane.wait_for("THE CRYSTAL SEEKERS", "FIELD NOTES", "GLYPHS  |  LIVING", "Step 0")
+        # From (12, 23) along the path: 21 steps reach (33, 23) before the door.
+        pane.send(*(["Right"] * 7 + ["d"] * 7 + ["l"] * 7))
+        pane.wait_for("Step 21", "Between the roots: cut stone, a brass hinge")
+        pane.send("D")
+        pane.wait_for("The old door yields. Warm dust drifts through the frame.", "Step 22")
+
+        pane.send("r")
+        pane.wait_for("Step 0", "Pip: That cave has windows.")
+
+        pane.send("g")
+        pane.wait_for("PIXELS  |  LIVING")
+        pane.send("Space")
+        before_zoom = pane.wait_for("PIXELS  |  STILL")
+        pane.send("z")
+        zoomed = self.wait_for_change(pane, before_zoom)
+        pane.send("x")
+        self.wait_for_change(pane, zoomed)
+        self.assertEqual(pane.screen(), before_zoom)
+
+        pane.send("q")
+        self.assert_restored(pane, 0)
+
+    def wait_for_change(self, pane, screen):
+        deadline = time.monotonic() + 10
+        while pane.screen() == screen:
+            self.assertLess(time.monotonic(), deadline, "the screen never changed")
+            time.sleep(0.05)
+        # A frame may be caught half drawn; the next capture after a pause is whole.
+        time.sleep(0.2)
+        return pane.screen()
+
+    def test_help_overlay_blocks_movement_until_enter(self):
+        pane = self.start()
+        pane.wait_for("Step 0")
+        pane.send("?")
+        pane.wait_for("A SMALL GUIDE TO AN IMPOSSIBLE PLACE", "Press ? or Enter to return")
+        pane.send("d", "Right", "e")
+        time.sleep(0.3)
+        pane.send("Enter")
+        screen = pane.wait_until_gone("A SMALL GUIDE")
+        self.assertIn("Step 0", screen)
+        pane.send("d")
+        pane.wait_for("Step 1")
+        pane.send("Q")
+        self.assert_restored(pane, 0)
+
+    def test_small_terminal_shows_only_the_notice_until_enlarged(self):
+        pane = self.start(width=89)
+        screen = pane.wait_for(
+            "Please enlarge the terminal to at least 90 x 30.",
+            "Current size: 89 x 40. Q exits safely.",
+        )
+        self.assertNotIn("FIELD NOTES", screen)
+        pane.send("d")
+        time.sleep(0.3)
+        pane.tmux("resize-window", "-t", "0", "-x", "120", "-y", "40")
+        pane.wait_until_gone("Please enlarge")
+        pane.wait_for("THE CRYSTAL SEEKERS", "FIELD NOTES", "Step 0")
+        pane.send("Escape")
+        self.assert_restored(pane, 0)
+
+    def test_every_quit_key_restores_the_terminal(self):
+        for key in ["q", "Q", "Escape", "C-c", "C-q"]:
+            with self.subTest(key=key):
+                pane = Pane(game_script("--prototype"))
+                try:
+                    pane.wait_for("THE CRYSTAL SEEKERS")
+                    pane.send(key)
+                    self.assert_restored(pane, 0)
+                finally:
+                    pane.close()
+
+    def test_sigterm_leaves_the_terminal_restored(self):
+        pane = self.start()
+        pane.wait_for("THE CRYSTAL SEEKERS")
+        os.kill(int(pane.wait_for_file("pid")), signal.SIGTERM)
+        self.assert_restored(pane, 128 + signal.SIGTERM)
+
+    def test_stop_restores_the_terminal_and_continue_redraws(self):
+        pane = self.start()
+        pane.wait_for("THE CRYSTAL SEEKERS")
+        pid = int(pane.wait_for_file("pid"))
+        os.kill(pid, signal.SIGTSTP)
+        pane.wait_until_gone("THE CRYSTAL SEEKERS")
+        os.kill(pid, signal.SIGCONT)
+        pane.wait_for("THE CRYSTAL SEEKERS", "FIELD NOTES", "GLYPHS  |  LIVING")
+        pane.send("d")
+        pane.wait_for("Step 1")
+        pane.send("q")
+        self.assert_restored(pane, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
