@@ -21,7 +21,9 @@ namespace {
 
 constexpr mode_t kPrivateFile = 0600;
 
-Error unset_variable(std::string_view name) { return Error(std::string(name) + " is unset; use --save PATH"); }
+Error unset_variable(std::string_view name) {
+  return Error(std::string(name) + " is unset; use --save PATH");
+}
 
 Error last_error() { return Error::from_errno(errno); }
 
@@ -85,10 +87,11 @@ Result<UniqueFd> lock(const std::string& path) {
     result = ::flock(file.get(), LOCK_EX | LOCK_NB);
   } while (result != 0 && errno == EINTR);
   if (result != 0) {
-    const std::string reason = errno == EWOULDBLOCK ? "lock acquisition failed because the operation would block"
-                                                    : "lock acquisition failed due to I/O error";
-    return std::unexpected(
-        Error("Cannot lock save " + path + ": " + reason + ". Close another BurrowLight process using this save."));
+    const std::string reason = errno == EWOULDBLOCK
+                                   ? "lock acquisition failed because the operation would block"
+                                   : "lock acquisition failed due to I/O error";
+    return std::unexpected(Error("Cannot lock save " + path + ": " + reason +
+                                 ". Close another BurrowLight process using this save."));
   }
   return file;
 }
@@ -121,7 +124,8 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
   const auto suffix = random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
   const std::string archive_path = join(archive_directory, "expedition-" + *suffix + ".json");
-  UniqueFd file(open_retrying(archive_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
+  UniqueFd file(
+      open_retrying(archive_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
   if (!file.valid()) return std::unexpected(last_error());
 
   Result<void> stored = write_all(file.get(), bytes);
@@ -148,7 +152,8 @@ Result<Record> new_record(std::optional<std::uint64_t> seed) {
 // Steps 3 to 5 of a write, on a temporary file that the caller removes if they fail.
 Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, const std::string& path,
                               const Record& record, const WriteSystem& system) {
-  if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written) return written;
+  if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written)
+    return written;
   if (system.fsync(file.get()) != 0) return std::unexpected(last_error());
   if (auto closed = close_checked(file); !closed) return closed;
   if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_error());
@@ -161,8 +166,9 @@ Result<std::string> default_path() {
   const char* home = std::getenv("HOME");
   if (home == nullptr) return std::unexpected(unset_variable("HOME"));
   const char* data_home = std::getenv("XDG_DATA_HOME");
-  const std::filesystem::path data =
-      data_home != nullptr ? std::filesystem::path(data_home) : std::filesystem::path(home) / ".local/share";
+  const std::filesystem::path data = data_home != nullptr
+                                         ? std::filesystem::path(data_home)
+                                         : std::filesystem::path(home) / ".local/share";
   return (data / "burrowlight" / "expedition.json").string();
 }
 
@@ -172,9 +178,13 @@ Result<std::string> random_suffix() {
   return record::hex(bytes);
 }
 
-int WriteSystem::open(const char* path, int flags, mode_t mode) const { return open_retrying(path, flags, mode); }
+int WriteSystem::open(const char* path, int flags, mode_t mode) const {
+  return open_retrying(path, flags, mode);
+}
 
-Result<void> WriteSystem::write_all(int fd, std::string_view bytes) const { return burrowlight::write_all(fd, bytes); }
+Result<void> WriteSystem::write_all(int fd, std::string_view bytes) const {
+  return burrowlight::write_all(fd, bytes);
+}
 
 int WriteSystem::fsync(int fd) const { return fsync_retrying(fd); }
 
@@ -185,7 +195,8 @@ int WriteSystem::rename(const char* from, const char* to) const { return ::renam
 Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_expedition,
                                            std::optional<std::uint64_t> seed) {
   const std::string directory = save::directory_of(path);
-  if (auto created = save::create_directories(directory); !created) return std::unexpected(created.error());
+  if (auto created = save::create_directories(directory); !created)
+    return std::unexpected(created.error());
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
   Save opened(path, std::move(*lock));
@@ -194,17 +205,21 @@ Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_exp
   if (!existing) return std::unexpected(existing.error());
   if (*existing) {
     const std::string& bytes = **existing;
-    if (bytes.size() > save::kSizeLimit) return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
+    if (bytes.size() > save::kSizeLimit)
+      return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
     if (new_expedition) {
-      if (auto archived = save::archive(directory, bytes); !archived) return std::unexpected(archived.error());
+      if (auto archived = save::archive(directory, bytes); !archived)
+        return std::unexpected(archived.error());
     } else if (seed) {
       return std::unexpected(
-          Error("Use --new with --seed to create a practice expedition; the existing save was not changed."));
+          Error("Use --new with --seed to create a practice expedition; the existing save was not "
+                "changed."));
     } else {
       auto record = Record::from_json(bytes);
       if (!record) return std::unexpected(Error(std::move(record.error())));
       // The session replays again; this replay only decides whether the save is valid.
-      if (auto replayed = record->replay(); !replayed) return std::unexpected(Error(std::move(replayed.error())));
+      if (auto replayed = record->replay(); !replayed)
+        return std::unexpected(Error(std::move(replayed.error())));
       return std::pair<Save, Record>(std::move(opened), std::move(*record));
     }
   }
@@ -219,13 +234,15 @@ Result<void> Save::write(const std::string& path, const Record& record) {
   return write(path, record, save::WriteSystem());
 }
 
-Result<void> Save::write(const std::string& path, const Record& record, const save::WriteSystem& system) {
+Result<void> Save::write(const std::string& path, const Record& record,
+                         const save::WriteSystem& system) {
   const std::string directory = save::directory_of(path);
   const auto suffix = save::random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
   const std::string temporary = save::join(directory, ".burrowlight-" + *suffix + ".tmp");
 
-  UniqueFd file(system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
+  UniqueFd file(
+      system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
   if (!file.valid()) return std::unexpected(save::last_error());
   if (auto replaced = save::fill_and_replace(file, temporary, path, record, system); !replaced) {
     // A failure to remove it is ignored: the first error is the one that explains why

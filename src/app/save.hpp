@@ -53,7 +53,8 @@ class Save {
   // Replaces the save at `path` with `record` in one step: a temporary file is written,
   // flushed to the device and renamed over the save, then the directory is flushed.
   static Result<void> write(const std::string& path, const Record& record);
-  static Result<void> write(const std::string& path, const Record& record, const save::WriteSystem& system);
+  static Result<void> write(const std::string& path, const Record& record,
+                            const save::WriteSystem& system);
 
   const std::string& path() const { return path_; }
 

@@ -67,7 +67,8 @@ std::expected<Expedition, std::string> Record::replay() const {
     // Steps are counted from one, as a player would count them.
     const std::size_t step = index + 1;
     const std::optional<expedition::Action> action = expedition::Action::from_code(actions[index]);
-    if (!action) return std::unexpected("Unknown saved action at step " + std::to_string(step) + ".");
+    if (!action)
+      return std::unexpected("Unknown saved action at step " + std::to_string(step) + ".");
     const auto applied = expedition.apply(*action);
     if (!applied) {
       return std::unexpected("Invalid saved action at step " + std::to_string(step) + ": " +

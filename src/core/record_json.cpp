@@ -7,7 +7,6 @@
 #include <bitset>
 #include <iterator>
 #include <limits>
-
 #include <nlohmann/json.hpp>
 
 #include "core/record.hpp"
@@ -112,7 +111,16 @@ class CountingIterator {
 // A value as the parser reported it, named the way the error messages name it.
 struct Value {
   // OtherInteger is an integer below zero or beyond 64 bits, kept as written.
-  enum class Kind : std::uint8_t { Null, Boolean, Unsigned, OtherInteger, Float, String, Sequence, Map };
+  enum class Kind : std::uint8_t {
+    Null,
+    Boolean,
+    Unsigned,
+    OtherInteger,
+    Float,
+    String,
+    Sequence,
+    Map
+  };
   Kind kind;
   std::uint64_t number = 0;
   bool truth = false;
@@ -150,7 +158,9 @@ class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
   RecordReader(std::string_view text, const char** reached) : text_(text), reached_(reached) {}
 
   bool null() override { return accept({.kind = Value::Kind::Null}); }
-  bool boolean(bool truth) override { return accept({.kind = Value::Kind::Boolean, .truth = truth}); }
+  bool boolean(bool truth) override {
+    return accept({.kind = Value::Kind::Boolean, .truth = truth});
+  }
   bool number_unsigned(std::uint64_t number) override {
     return accept({.kind = Value::Kind::Unsigned, .number = number});
   }
@@ -163,9 +173,12 @@ class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
   // doubles; the text as written tells them apart from fractions and exponents.
   bool number_float(double, const std::string& written) override {
     const bool integer = written.find_first_of(".eE") == std::string::npos;
-    return accept({.kind = integer ? Value::Kind::OtherInteger : Value::Kind::Float, .text = written});
+    return accept(
+        {.kind = integer ? Value::Kind::OtherInteger : Value::Kind::Float, .text = written});
   }
-  bool string(std::string& text) override { return accept({.kind = Value::Kind::String, .text = text}); }
+  bool string(std::string& text) override {
+    return accept({.kind = Value::Kind::String, .text = text});
+  }
   bool binary(binary_t&) override { return fail("invalid type: byte array"); }
   bool start_object(std::size_t) override { return accept({.kind = Value::Kind::Map}); }
   bool start_array(std::size_t) override { return accept({.kind = Value::Kind::Sequence}); }
@@ -174,7 +187,8 @@ class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
   bool end_array() override;
   // Syntax errors name their line and column already; a number too large for a double
   // is reported without them, so they are added here.
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+  bool parse_error(std::size_t, const std::string&,
+                   const nlohmann::detail::exception& error) override {
     if (dynamic_cast<const nlohmann::json::parse_error*>(&error) != nullptr) {
       if (!error_) error_ = library_description(error.what());
       return false;
@@ -193,7 +207,8 @@ class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
   bool accept(const Value& value);
   bool accept_field(Field field, const Value& value);
   bool accept_byte(const Value& value);
-  std::optional<std::uint64_t> integer(const Value& value, std::uint64_t maximum, std::string_view expected);
+  std::optional<std::uint64_t> integer(const Value& value, std::uint64_t maximum,
+                                       std::string_view expected);
   void field_done();
   bool close_bytes();
 
@@ -390,7 +405,8 @@ bool RecordReader::close_bytes() {
   in_bytes_ = false;
   if (*current_field_ == Field::Secret) {
     if (bytes_.size() != record::kSecretSize) {
-      return fail("invalid length " + std::to_string(bytes_.size()) + ", expected an array of length 32");
+      return fail("invalid length " + std::to_string(bytes_.size()) +
+                  ", expected an array of length 32");
     }
     record::Secret secret;
     std::copy(bytes_.begin(), bytes_.end(), secret.begin());
@@ -415,7 +431,8 @@ std::string RecordReader::location() const {
   const bool looked_ahead = offset > 0 && (text_[offset - 1] < '0' || text_[offset - 1] > '9');
   if (after_number_ && looked_ahead) --offset;
   const std::string_view read = text_.substr(0, offset);
-  const std::size_t line_start = read.rfind('\n') == std::string_view::npos ? 0 : read.rfind('\n') + 1;
+  const std::size_t line_start =
+      read.rfind('\n') == std::string_view::npos ? 0 : read.rfind('\n') + 1;
   const auto line = 1 + std::count(read.begin(), read.end(), '\n');
   return " at line " + std::to_string(line) + " column " + std::to_string(offset - line_start);
 }
@@ -432,7 +449,8 @@ std::optional<std::string> forbidden_bytes(std::string_view text) {
   const std::size_t nul = text.find('\0');
   if (nul == std::string_view::npos) return std::nullopt;
   const std::string_view before = text.substr(0, nul);
-  const std::size_t line_start = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+  const std::size_t line_start =
+      before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
   const auto line = 1 + std::count(before.begin(), before.end(), '\n');
   return "unexpected NUL byte at line " + std::to_string(line) + " column " +
          std::to_string(nul - line_start + 1);

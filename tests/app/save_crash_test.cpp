@@ -1,11 +1,10 @@
 // A writer process is killed at random moments while it rewrites the save again and
 // again; whatever moment it dies at, the save must be a complete record that was written.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -53,7 +52,8 @@ std::optional<std::uint32_t> next_acknowledgement(int channel) {
   std::uint32_t number = 0;
   std::size_t filled = 0;
   while (filled < sizeof number) {
-    const ssize_t count = ::read(channel, reinterpret_cast<char*>(&number) + filled, sizeof number - filled);
+    const ssize_t count =
+        ::read(channel, reinterpret_cast<char*>(&number) + filled, sizeof number - filled);
     if (count <= 0) return std::nullopt;
     filled += static_cast<std::size_t>(count);
   }
@@ -116,15 +116,16 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
     ASSERT_TRUE(loaded->replay()) << "trial " << trial;
     const auto found = static_cast<std::uint32_t>(loaded->actions.size());
     ASSERT_TRUE(*loaded == version(acknowledged) || *loaded == version(acknowledged + 1))
-        << "trial " << trial << ": found version " << found << " after acknowledgement " << acknowledged;
+        << "trial " << trial << ": found version " << found << " after acknowledgement "
+        << acknowledged;
     if (found > 0) ++killed_after_a_change;
 
     const int leftovers = remove_temporary_files(root);
     ASSERT_LE(leftovers, 1) << "trial " << trial;
     leftover_total += leftovers;
   }
-  std::cout << kTrials << " kills; " << killed_after_a_change << " after at least one rewrite; " << leftover_total
-            << " temporary files left over in total\n";
+  std::cout << kTrials << " kills; " << killed_after_a_change << " after at least one rewrite; "
+            << leftover_total << " temporary files left over in total\n";
   fs::remove_all(root);
 }
 

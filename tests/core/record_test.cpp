@@ -13,7 +13,8 @@ constexpr std::uint8_t kWait = 11;
 
 record::Secret counting_secret() {
   record::Secret secret;
-  for (std::size_t index = 0; index < secret.size(); ++index) secret[index] = static_cast<std::uint8_t>(index);
+  for (std::size_t index = 0; index < secret.size(); ++index)
+    secret[index] = static_cast<std::uint8_t>(index);
   return secret;
 }
 
@@ -34,15 +35,18 @@ TEST(Record, FreshRecordsStartEmptyAtTheCurrentVersions) {
   EXPECT_FALSE(practice.finished);
 }
 
-// SHA-256 of 32 zero bytes is 66687aad f862bd77 6c8fc18b ..., of the bytes 0 to 31 630dcd29 66c43366 ...
+// SHA-256 of 32 zero bytes is 66687aad f862bd77 6c8fc18b ..., of the bytes 0 to 31 630dcd29
+// 66c43366 ...
 TEST(Record, SeedAndIdentityAreTheSha256OfExactlyTheSecret) {
   const Record zeros(record::Secret{});
   EXPECT_EQ(zeros.seed, 0x66687aadf862bd77u);
-  EXPECT_EQ(zeros.expedition_id(), "66687aadf862bd776c8fc18b8e9f8e20089714856ee233b3902a591d0d5f2925");
+  EXPECT_EQ(zeros.expedition_id(),
+            "66687aadf862bd776c8fc18b8e9f8e20089714856ee233b3902a591d0d5f2925");
 
   const Record counting(counting_secret());
   EXPECT_EQ(counting.seed, 0x630dcd2966c43366u);
-  EXPECT_EQ(counting.expedition_id(), "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd");
+  EXPECT_EQ(counting.expedition_id(),
+            "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd");
 
   EXPECT_EQ(Record::practice(0x630dcd2966c43366u).expedition_id(), std::nullopt);
 }
@@ -82,17 +86,35 @@ TEST(Record, ReplayRefusesInvalidRecordsAtTheFirstFailingStep) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"format 2 is checked before hashing", [](Record& r) { r.format_version = 2; r.seed ^= 1; },
+      {"format 2 is checked before hashing",
+       [](Record& r) {
+         r.format_version = 2;
+         r.seed ^= 1;
+       },
        "Unsupported save or rules version; this save was not changed."},
       {"rules 3", [](Record& r) { r.rules_version = 3; },
        "Unsupported save or rules version; this save was not changed."},
-      {"one seed bit altered", [](Record& r) { r.seed ^= 1; }, "The expedition secret does not match its seed."},
+      {"one seed bit altered", [](Record& r) { r.seed ^= 1; },
+       "The expedition secret does not match its seed."},
       {"513 actions", [](Record& r) { r.actions.assign(513, kWait); },
        "The save exceeds the expedition action limit."},
-      {"code 0 at step 2", [](Record& r) { r.actions = {kNorth, 0}; }, "Unknown saved action at step 2."},
+      {"code 0 at step 2",
+       [](Record& r) {
+         r.actions = {kNorth, 0};
+       },
+       "Unknown saved action at step 2."},
       {"code 12 at step 1", [](Record& r) { r.actions = {12}; }, "Unknown saved action at step 1."},
-      {"code 255 at step 3", [](Record& r) { r.actions = {kWait, kWait, 255}; }, "Unknown saved action at step 3."},
-      {"north into the wall", [](Record& r) { r.seed = 0; r.secret.reset(); r.actions = {kNorth, kNorth}; },
+      {"code 255 at step 3",
+       [](Record& r) {
+         r.actions = {kWait, kWait, 255};
+       },
+       "Unknown saved action at step 3."},
+      {"north into the wall",
+       [](Record& r) {
+         r.seed = 0;
+         r.secret.reset();
+         r.actions = {kNorth, kNorth};
+       },
        "Invalid saved action at step 2: The destination is blocked."},
   };
   for (const Case& test : cases) {
@@ -145,7 +167,8 @@ TEST(RecordJson, PrettyNormalRecordListsTheSecretOnePerLine) {
   record.seed = 18446744073709551615u;
   record.finished = true;
   std::string secret_lines;
-  for (int byte = 0; byte < 32; ++byte) secret_lines += "    " + std::to_string(byte) + (byte < 31 ? ",\n" : "\n");
+  for (int byte = 0; byte < 32; ++byte)
+    secret_lines += "    " + std::to_string(byte) + (byte < 31 ? ",\n" : "\n");
   EXPECT_EQ(record.to_pretty_json(),
             "{\n"
             "  \"format_version\": 1,\n"
@@ -165,7 +188,8 @@ TEST(RecordJson, WrittenRecordsReadBackEqual) {
   normal.finished = true;
   Record practice = Record::practice(~std::uint64_t{0});
   practice.actions.assign(512, kWait);
-  for (const Record& record : {normal, practice}) EXPECT_EQ(Record::from_json(record.to_pretty_json()), record);
+  for (const Record& record : {normal, practice})
+    EXPECT_EQ(Record::from_json(record.to_pretty_json()), record);
 }
 
 std::string object_with(std::string_view fields) {
@@ -179,20 +203,24 @@ std::string numbers(int count) {
 }
 
 TEST(RecordJson, AcceptsTheOptionalSecretAndBothForms) {
-  const auto missing = Record::from_json(object_with("\"seed\":5,\"actions\":[],\"finished\":false"));
+  const auto missing =
+      Record::from_json(object_with("\"seed\":5,\"actions\":[],\"finished\":false"));
   ASSERT_TRUE(missing) << missing.error();
   EXPECT_EQ(*missing, Record::practice(5));
 
-  const auto null = Record::from_json(object_with("\"seed\":5,\"secret\":null,\"actions\":[3],\"finished\":true"));
+  const auto null = Record::from_json(
+      object_with("\"seed\":5,\"secret\":null,\"actions\":[3],\"finished\":true"));
   ASSERT_TRUE(null) << null.error();
   EXPECT_EQ(null->secret, std::nullopt);
   EXPECT_EQ(null->actions, std::vector<std::uint8_t>{3});
   EXPECT_TRUE(null->finished);
 
-  const auto full = Record::from_json(object_with("\"seed\":5,\"secret\":" + numbers(32) + ",\"actions\":[],\"finished\":false"));
+  const auto full = Record::from_json(
+      object_with("\"seed\":5,\"secret\":" + numbers(32) + ",\"actions\":[],\"finished\":false"));
   ASSERT_TRUE(full) << full.error();
-  EXPECT_EQ(full->secret, std::optional<record::Secret>(record::Secret{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
-                                                                      7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}));
+  EXPECT_EQ(full->secret, std::optional<record::Secret>(
+                              record::Secret{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+                                             7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}));
 
   const auto array = Record::from_json("[1, 2, 9, null, [0, 255], false]\n\n");
   ASSERT_TRUE(array) << array.error();
@@ -200,14 +228,16 @@ TEST(RecordJson, AcceptsTheOptionalSecretAndBothForms) {
   EXPECT_EQ(array->actions, (std::vector<std::uint8_t>{0, 255}));
 
   // Minus zero is the integer zero, which is not negative.
-  const auto minus_zero = Record::from_json(object_with("\"seed\":-0,\"actions\":[],\"finished\":false"));
+  const auto minus_zero =
+      Record::from_json(object_with("\"seed\":-0,\"actions\":[],\"finished\":false"));
   ASSERT_TRUE(minus_zero) << minus_zero.error();
   EXPECT_EQ(minus_zero->seed, 0u);
 }
 
 TEST(RecordJson, RefusesEverythingButTheExactShape) {
   const std::string unknown_suffix =
-      ", expected one of `format_version`, `rules_version`, `seed`, `secret`, `actions`, `finished`";
+      ", expected one of `format_version`, `rules_version`, `seed`, `secret`, `actions`, "
+      "`finished`";
   const std::string deep = std::string(10000, '[') + std::string(10000, ']');
   struct Case {
     std::string text;
@@ -218,8 +248,10 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
        "unknown field `extra`" + unknown_suffix + " at line 1 column 84"},
       {object_with("\"seed\":5,\"actions\":[],\"finished\":false,\"ex\\u001btra\":1"),
        "unknown field `ex\\u{1b}tra`" + unknown_suffix + " at line 1 column 90"},
-      {object_with("\"actions\":[],\"finished\":false"), "missing field `seed` at line 1 column 68"},
-      {"{\"format_version\":1,\n  \"rules_version\": 2\n}", "missing field `seed` at line 3 column 1"},
+      {object_with("\"actions\":[],\"finished\":false"),
+       "missing field `seed` at line 1 column 68"},
+      {"{\"format_version\":1,\n  \"rules_version\": 2\n}",
+       "missing field `seed` at line 3 column 1"},
       {object_with("\"seed\":5,\"seed\":5,\"actions\":[],\"finished\":false"),
        "duplicate field `seed` at line 1 column 53"},
       {object_with("\"seed\":5,\"secret\":" + numbers(31) + ",\"actions\":[],\"finished\":false"),
@@ -228,20 +260,28 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
        "invalid length 33, expected an array of length 32 at line 1 column 123"},
       {object_with("\"seed\":5,\"secret\":\"abc\""),
        "invalid type: string \"abc\", expected an array of length 32 at line 1 column 61"},
-      {object_with("\"seed\":5,\"actions\":[256]"), "invalid value: integer `256`, expected u8 at line 1 column 61"},
+      {object_with("\"seed\":5,\"actions\":[256]"),
+       "invalid value: integer `256`, expected u8 at line 1 column 61"},
       {object_with("\"seed\":-1"), "invalid value: integer `-1`, expected u64 at line 1 column 47"},
-      {object_with("\"seed\":5,\"actions\":[1.0]"), "invalid type: floating point `1.0`, expected u8 at line 1 column 61"},
-      {object_with("\"seed\":1e2"), "invalid type: floating point `1e2`, expected u64 at line 1 column 48"},
+      {object_with("\"seed\":5,\"actions\":[1.0]"),
+       "invalid type: floating point `1.0`, expected u8 at line 1 column 61"},
+      {object_with("\"seed\":1e2"),
+       "invalid type: floating point `1e2`, expected u64 at line 1 column 48"},
       {object_with("\"seed\":18446744073709551616"),
        "invalid value: integer `18446744073709551616`, expected u64 at line 1 column 65"},
       {object_with("\"seed\":-9223372036854775809"),
        "invalid value: integer `-9223372036854775809`, expected u64 at line 1 column 65"},
-      {"{\"format_version\":4294967296}", "invalid value: integer `4294967296`, expected u32 at line 1 column 28"},
+      {"{\"format_version\":4294967296}",
+       "invalid value: integer `4294967296`, expected u32 at line 1 column 28"},
       {"{\"format_version\":1e999}", "number overflow parsing '1e999' at line 1 column 23"},
-      {"{\"format_version\":true}", "invalid type: boolean `true`, expected u32 at line 1 column 22"},
-      {object_with("\"seed\":\"\\u001b[31m\""), "invalid type: string \"\\u{1b}[31m\", expected u64 at line 1 column 57"},
-      {object_with("\"seed\":5,\"actions\":{}"), "invalid type: map, expected a sequence at line 1 column 58"},
-      {object_with("\"seed\":5,\"actions\":[[1]]"), "invalid type: sequence, expected u8 at line 1 column 59"},
+      {"{\"format_version\":true}",
+       "invalid type: boolean `true`, expected u32 at line 1 column 22"},
+      {object_with("\"seed\":\"\\u001b[31m\""),
+       "invalid type: string \"\\u{1b}[31m\", expected u64 at line 1 column 57"},
+      {object_with("\"seed\":5,\"actions\":{}"),
+       "invalid type: map, expected a sequence at line 1 column 58"},
+      {object_with("\"seed\":5,\"actions\":[[1]]"),
+       "invalid type: sequence, expected u8 at line 1 column 59"},
       {object_with("\"seed\":5,\"actions\":[],\"finished\":null"),
        "invalid type: null, expected a boolean at line 1 column 75"},
       {std::string("123\0true", 8), "unexpected NUL byte at line 1 column 4"},
@@ -250,15 +290,20 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
       {deep, "invalid type: sequence, expected u32 at line 1 column 2"},
       {"[1,2,3,null,[],true," + deep + "]", "recursion limit exceeded at line 1 column 149"},
       {object_with("\"seed\":5,\"actions\":[],\"finished\":false") + "x",
-       "parse error at line 1, column 78: syntax error while parsing value - invalid literal; last read: "
+       "parse error at line 1, column 78: syntax error while parsing value - invalid literal; last "
+       "read: "
        "'\"finished\":false}x'; expected end of input"},
-      {"[1,2,3,null,[]]", "invalid length 5, expected struct Record with 6 elements at line 1 column 15"},
-      {"[1,2,3,null,\n[],\ntrue,{\"a\":[1]}]", "invalid length 7, expected struct Record with 6 elements at line 3 column 15"},
+      {"[1,2,3,null,[]]",
+       "invalid length 5, expected struct Record with 6 elements at line 1 column 15"},
+      {"[1,2,3,null,\n[],\ntrue,{\"a\":[1]}]",
+       "invalid length 7, expected struct Record with 6 elements at line 3 column 15"},
       {"[1,2,3,null,[1,\n2,\n-3]]", "invalid value: integer `-3`, expected u8 at line 3 column 2"},
       {"\"x\"", "invalid type: string \"x\", expected struct Record at line 1 column 3"},
       {"5", "invalid type: integer `5`, expected struct Record at line 1 column 1"},
-      {"", "parse error at line 1, column 1: syntax error while parsing value - unexpected end of input; "
-           "expected '[', '{', or a literal"},
+      {"",
+       "parse error at line 1, column 1: syntax error while parsing value - unexpected end of "
+       "input; "
+       "expected '[', '{', or a literal"},
   };
   for (const Case& test : cases) {
     const auto result = Record::from_json(test.text);
