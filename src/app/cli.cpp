@@ -9,18 +9,15 @@
 #include "app/fd_stream.hpp"
 #include "app/wallet.hpp"
 #include "core/utf8.hpp"
+#include "terminal/expedition_play.hpp"
 #include "terminal/play.hpp"
 
 namespace burrowlight {
 
 namespace {
 
-Error not_available(std::string_view mode) {
-  return Error(std::string(mode) + " is not available in this build");
-}
-
 // The entries into the five modes. Each is a single call into the module that owns
-// the mode; a mode that is not part of this build says so instead of pretending.
+// the mode.
 
 Result<void> run_wallet(const std::string& page_path) {
   return wallet::serve(page_path);
@@ -42,7 +39,7 @@ Result<void> run_expedition(const ExpeditionOptions& options) {
     FdOutput output(STDOUT_FILENO);
     return expedition::agent(std::move(*session), input, output);
   }
-  return std::unexpected(not_available("the interactive expedition"));
+  return expedition::play(std::move(*session));
 }
 
 }  // namespace

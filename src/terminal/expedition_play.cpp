@@ -1,0 +1,37 @@
+#include "terminal/expedition_play.hpp"
+
+#include <utility>
+
+#include "terminal/expedition_keys.hpp"
+#include "terminal/frame_loop.hpp"
+
+namespace burrowlight::expedition {
+
+namespace {
+
+class ExpeditionGame final : public FrameGame {
+ public:
+  explicit ExpeditionGame(Session session) : session_(std::move(session)) {}
+
+  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+    return view.draw_inner(session_.game,
+                           ExpeditionView{session_.expedition, session_.record.finished},
+                           size.columns, size.rows, out);
+  }
+
+  Result<void> on_key(const Key& key, View& view) override {
+    return handle_expedition_key(key, session_, view);
+  }
+
+ private:
+  Session session_;
+};
+
+}  // namespace
+
+Result<void> play(Session session) {
+  ExpeditionGame game(std::move(session));
+  return run_frame_loop(game);
+}
+
+}  // namespace burrowlight::expedition
