@@ -74,7 +74,7 @@ json farewell() { return {{"ok", true}, {"type", "goodbye"}}; }
 
 }  // namespace
 
-Result<void> respond(Output& out, const json& value) {
+Result<std::string> encode(const json& value) {
   std::string line;
   try {
     line = value.dump();
@@ -82,13 +82,36 @@ Result<void> respond(Output& out, const json& value) {
     return std::unexpected(Error(error.what()));
   }
   line.push_back('\n');
+  return line;
+}
+
+Result<void> send(Output& out, std::string_view line) {
   if (auto written = out.write(line); !written) return written;
   return out.flush();
 }
 
+Result<void> respond(Output& out, const json& value) {
+  Result<std::string> line = encode(value);
+  if (!line) return std::unexpected(line.error());
+  return send(out, *line);
+}
+
 Result<void> run_prototype(Input& in, Output& out) {
   Game game = Game::authored();
-  if (auto written = respond(out, observation(game)); !written) return written;
+  // The encoded observation of the game as it stands, empty once the game may have
+  // changed. Building and encoding an observation costs far more than writing it,
+  // and a program that only looks gets the same bytes again.
+  std::string observed;
+  auto observe = [&]() -> Result<void> {
+    if (observed.empty()) {
+      Result<std::string> line = encode(observation(game));
+      if (!line) return std::unexpected(line.error());
+      observed = std::move(*line);
+    }
+    return send(out, observed);
+  };
+
+  if (auto written = observe(); !written) return written;
   LineReader reader(in);
   while (true) {
     Result<std::optional<std::string>> line = reader.next();
@@ -101,10 +124,11 @@ Result<void> run_prototype(Input& in, Output& out) {
       continue;
     }
     if (*command == Command::Quit) return respond(out, farewell());
+    if (*command != Command::Look) observed.clear();
     if (*command == Command::Reset) game = Game::authored();
     // The outcome is not reported: the observation shows what changed.
     if (std::optional<PrototypeAction> action = action_of(*command)) game.apply(*action);
-    if (auto written = respond(out, observation(game)); !written) return written;
+    if (auto written = observe(); !written) return written;
   }
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,18 +90,23 @@ json text_map(const Game& game) {
   return rows;
 }
 
+// Hundreds of entries per reply: they are built member by member, because the
+// library's initializer lists copy every value once more on the way in.
 json visible_tiles(const Game& game, const std::vector<std::uint8_t>& blocked) {
-  json tiles = json::array();
+  json tiles(json::value_t::array);
+  auto& list = tiles.get_ref<json::array_t&>();
+  list.reserve(static_cast<std::size_t>(std::count(game.visible.begin(), game.visible.end(), 1)));
   for (std::int32_t y = 0; y < game.world.height; ++y) {
     for (std::int32_t x = 0; x < game.world.width; ++x) {
       if (!is_visible(game, x, y)) continue;
       Tile tile = game.world.tile(x, y);
-      tiles.push_back({
-          {"blocked", !walkable(tile) || blocked[game.world.index(x, y)] == 1},
-          {"terrain", display_name(tile)},
-          {"x", x},
-          {"y", y},
-      });
+      json entry(json::value_t::object);
+      auto& members = entry.get_ref<json::object_t&>();
+      members.emplace("blocked", !walkable(tile) || blocked[game.world.index(x, y)] == 1);
+      members.emplace("terrain", display_name(tile));
+      members.emplace("x", x);
+      members.emplace("y", y);
+      list.push_back(std::move(entry));
     }
   }
   return tiles;
