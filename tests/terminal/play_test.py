@@ -212,5 +212,80 @@ class PrototypeTest(unittest.TestCase):
         self.assert_restored(pane, 0)
 
 
+@unittest.skipUnless(BINARY and shutil.which("tmux"), "needs the program and tmux")
+class ExpeditionTest(unittest.TestCase):
+    def start(self, arguments):
+        pane = Pane(game_script(arguments))
+        self.addCleanup(pane.close)
+        return pane
+
+    def look(self, save):
+        reply = subprocess.run([BINARY, "--headless", "--save", save], input=b"look\n",
+                               capture_output=True, timeout=30)
+        self.assertEqual(reply.returncode, 0, reply.stderr)
+        return json.loads(reply.stdout.decode().splitlines()[0])
+
+    def test_moves_and_digs_are_saved_and_a_second_instance_is_locked_out(self):
+        pane = self.start('--seed 0 --save "$D/run.json"')
+        save = os.path.join(pane.path, "run.json")
+        pane.wait_for("THE DELVER", "FIELD NOTES", "GLYPHS  |  LIVING", "Actions: 0 / 512")
+        # East three times, south, then east into the soft vein at (6, 3), which digs it.
+        pane.send("Right", "d", "l", "s", "Right")
+        pane.wait_for("Actions: 5 / 512", "Charge: 6 / 12", "The vein breaks. Spent 2 charge.")
+
+        second = subprocess.run([BINARY, "--headless", "--save", save], input=b"look\n",
+                                capture_output=True, timeout=30)
+        self.assertEqual(second.returncode, 1)
+        self.assertEqual(second.stdout, b"")
+        self.assertEqual(
+            second.stderr.decode(),
+            f"BurrowLight: Cannot lock save {save}: lock acquisition failed because the "
+            "operation would block. Close another BurrowLight process using this save.\n",
+        )
+
+        with open(save) as file:
+            self.assertEqual(json.loads(file.read())["actions"], [4, 4, 4, 2, 8])
+        pane.send("q")
+        screen = pane.wait_for("EXIT=0")
+        self.assertNotIn("THE DELVER", screen)
+        with open(save) as file:
+            record = json.loads(file.read())
+        self.assertEqual(record["actions"], [4, 4, 4, 2, 8])
+        self.assertFalse(record["finished"])
+
+        observation = self.look(save)
+        self.assertEqual(observation["turn"], 5)
+        self.assertEqual(observation["position"], {"x": 5, "y": 3})
+        self.assertEqual(observation["charge"], 6)
+
+    def test_refusals_go_to_the_log_and_finish_seals(self):
+        pane = self.start('--seed 0 --save "$D/run.json"')
+        pane.wait_for("THE DELVER", "Actions: 0 / 512")
+        pane.send("e")
+        pane.wait_for("There is no unused flask under the player.")
+        pane.send("f")
+        pane.wait_for("EXPEDITION SEALED", "Expedition finished with 0 score.")
+        pane.send("Left")
+        pane.wait_for("This expedition is sealed. Start another with --new.")
+        pane.send("Escape")
+        pane.wait_for("EXIT=0")
+        observation = self.look(os.path.join(pane.path, "run.json"))
+        self.assertTrue(observation["finished"])
+        self.assertEqual(observation["turn"], 0)
+
+    def test_no_arguments_play_the_default_save(self):
+        pane = self.start("")
+        pane.wait_for("THE DELVER", "Actions: 0 / 512")
+        pane.send("Down")
+        pane.wait_for("Actions: 1 / 512")
+        pane.send("C-c")
+        pane.wait_for("EXIT=0")
+        save = os.path.join(pane.path, "data", "burrowlight", "expedition.json")
+        with open(save) as file:
+            record = json.loads(file.read())
+        self.assertEqual(record["actions"], [2])
+        self.assertEqual(len(record["secret"]), 32)
+
+
 if __name__ == "__main__":
     unittest.main()
