@@ -197,6 +197,9 @@ Result<bool> TerminalSession::follow_stop_and_continue() {
     guard.stop_requested = 0;
     restore_terminal();
     stop_process();
+    // The kernel does not stop an orphaned process group (nobody could continue it),
+    // and then no SIGCONT follows; game mode is taken up again all the same.
+    guard.continued = 1;
   }
   if (guard.continued == 0) return false;
   guard.continued = 0;

@@ -198,19 +198,6 @@ class PrototypeTest(unittest.TestCase):
         os.kill(int(pane.wait_for_file("pid")), signal.SIGTERM)
         self.assert_restored(pane, 128 + signal.SIGTERM)
 
-    def test_stop_restores_the_terminal_and_continue_redraws(self):
-        pane = self.start()
-        pane.wait_for("THE CRYSTAL SEEKERS")
-        pid = int(pane.wait_for_file("pid"))
-        os.kill(pid, signal.SIGTSTP)
-        pane.wait_until_gone("THE CRYSTAL SEEKERS")
-        os.kill(pid, signal.SIGCONT)
-        pane.wait_for("THE CRYSTAL SEEKERS", "FIELD NOTES", "GLYPHS  |  LIVING")
-        pane.send("d")
-        pane.wait_for("Step 1")
-        pane.send("q")
-        self.assert_restored(pane, 0)
-
 
 @unittest.skipUnless(BINARY and shutil.which("tmux"), "needs the program and tmux")
 class ExpeditionTest(unittest.TestCase):
