@@ -85,8 +85,8 @@ Result<std::string> read_at_most(int fd, std::size_t limit) {
   return bytes;
 }
 
-// The received bytes up to and including the blank line, or nothing when the peer
-// closed the connection before sending it.
+// Everything received once the blank line that ends the headers is among it (with any
+// bytes that came after it), or nothing when the peer closed the connection first.
 Result<std::optional<std::string>> read_request(int connection) {
   auto deadline = tcp::Clock::now() + kRequestDeadline;
   std::string received;
