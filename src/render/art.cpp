@@ -62,8 +62,7 @@ std::uint32_t tile_hash(std::int32_t x, std::int32_t y) {
   return h;
 }
 
-Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy,
-            float t) {
+Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy, float t) {
   const std::uint32_t ux = wrapped(x);
   const std::uint32_t uy = wrapped(y);
   const std::uint32_t usx = wrapped(sx);
@@ -110,7 +109,7 @@ Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int
       if (sy == 0 || (usx + 2u * uy) % 8u == 0) return Rgb{19, 26, 39};
       return Rgb{47, 56, 71}.scale(0.85f + j);
     case Tile::CrimsonRunner:
-      // The runner of the great hall spans rows 22 to 24; its outer rows carry the gold trim.
+      // The carpet of the nave spans rows 22 to 24; its outer edges carry the gold trim.
       if ((y == 22 && sy < 2) || (y == 24 && sy >= 6)) return Rgb{150, 107, 68};
       if ((usx + usy + ux) % 9u == 0) return Rgb{119, 48, 70};
       return Rgb{77, 27, 51};

@@ -154,8 +154,8 @@ void Screen::clipped(std::int32_t x, std::int32_t y, std::int32_t max_chars, std
   text(x, y, s.substr(0, position), fg);
 }
 
-void Screen::wrap(std::int32_t x, std::int32_t y, std::int32_t width_limit,
-                  std::int32_t max_lines, std::string_view s, Rgb fg) {
+void Screen::wrap(std::int32_t x, std::int32_t y, std::int32_t width_limit, std::int32_t max_lines,
+                  std::string_view s, Rgb fg) {
   std::int64_t row = y;
   const std::int64_t end_row = std::int64_t{y} + max_lines;
   std::string line;
@@ -165,7 +165,8 @@ void Screen::wrap(std::int32_t x, std::int32_t y, std::int32_t width_limit,
     if (line.empty()) {
       line = word;
       line_length = word_length;
-    } else if (line_length + 1 + word_length <= static_cast<std::size_t>(std::max(width_limit, 0))) {
+    } else if (line_length + 1 + word_length <=
+               static_cast<std::size_t>(std::max(width_limit, 0))) {
       line += ' ';
       line += word;
       line_length += 1 + word_length;
@@ -244,8 +245,8 @@ std::string Screen::row_text(std::int32_t y) const {
 }
 
 std::string frame_update(const Screen& screen, const std::optional<Screen>& previous) {
-  const bool full_redraw = !previous || previous->width != screen.width ||
-                           previous->height != screen.height;
+  const bool full_redraw =
+      !previous || previous->width != screen.width || previous->height != screen.height;
   std::string bytes;
   if (full_redraw) {
     // About 40 bytes a cell when every colour changes; usually far fewer.

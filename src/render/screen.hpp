@@ -56,8 +56,7 @@ struct Screen {
   void text(std::int32_t x, std::int32_t y, std::string_view s, Rgb fg);
 
   // The first `max_chars` scalars of `s`, drawn with `text`, without a mark of the cut.
-  void clipped(std::int32_t x, std::int32_t y, std::int32_t max_chars, std::string_view s,
-               Rgb fg);
+  void clipped(std::int32_t x, std::int32_t y, std::int32_t max_chars, std::string_view s, Rgb fg);
 
   // Greedy word wrap into at most `max_lines` lines of at most `width` scalars;
   // whatever does not fit is dropped silently.

@@ -67,8 +67,8 @@ TEST(Art, TerrainColoursOfEveryTile) {
       {Tile::OpenOakDoor, 6, 2, 3, 4, 0.0f, {42, 40, 51}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "tile " << static_cast<int>(c.tile) << " at (" << c.x
-                                    << ", " << c.y << ") pixel (" << c.sx << ", " << c.sy << ")");
+    SCOPED_TRACE(testing::Message() << "tile " << static_cast<int>(c.tile) << " at (" << c.x << ", "
+                                    << c.y << ") pixel (" << c.sx << ", " << c.sy << ")");
     EXPECT_EQ(terrain(c.tile, c.x, c.y, c.sx, c.sy, c.t), c.expected);
   }
 }
@@ -128,12 +128,23 @@ TEST(Art, PaletteLetters) {
 }
 
 TEST(Art, EverySpriteIsEightRowsOfEightPaletteLettersOrSpaces) {
-  const std::vector<const Sprite*> sprites = {
-      &kGoblin,       &kHumanDelver,       &kStandingStone,   &kSilverleafTree,
-      &kCrystal,      &kMoonFern,          &kCandleStand,     &kCarvedPillar,
-      &kFadedRoyalBanner, &kVelvetRoses,   &kGlowingMushrooms, &kSealedSarcophagus,
-      &kStainedGlassWindow, &kOldBookshelves, &kBrazier,      &kStoneBench,
-      &kEmberFlask};
+  const std::vector<const Sprite*> sprites = {&kGoblin,
+                                              &kHumanDelver,
+                                              &kStandingStone,
+                                              &kSilverleafTree,
+                                              &kCrystal,
+                                              &kMoonFern,
+                                              &kCandleStand,
+                                              &kCarvedPillar,
+                                              &kFadedRoyalBanner,
+                                              &kVelvetRoses,
+                                              &kGlowingMushrooms,
+                                              &kSealedSarcophagus,
+                                              &kStainedGlassWindow,
+                                              &kOldBookshelves,
+                                              &kBrazier,
+                                              &kStoneBench,
+                                              &kEmberFlask};
   for (const Sprite* sprite : sprites) {
     for (std::string_view row : *sprite) {
       ASSERT_EQ(row.size(), 8u) << row;
@@ -251,8 +262,13 @@ TEST(Blit, DrawsNothingWhenEmptyOrOutside) {
   struct Case {
     std::int32_t x, y, size;
   };
-  for (const Case& c : std::vector<Case>{{0, 0, 0}, {0, 0, -3}, {4, 0, 8}, {0, 4, 8},
-                                        {-8, 0, 8}, {0, -8, 8}, {-2000000000, 0, 2000000000}}) {
+  for (const Case& c : std::vector<Case>{{0, 0, 0},
+                                         {0, 0, -3},
+                                         {4, 0, 8},
+                                         {0, 4, 8},
+                                         {-8, 0, 8},
+                                         {0, -8, 8},
+                                         {-2000000000, 0, 2000000000}}) {
     SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " size " << c.size);
     auto buffer = blank_buffer(4, 4);
     blit(buffer, 4, 4, exact(kOldBookshelves, c.x, c.y, c.size));
@@ -299,8 +315,13 @@ TEST(Blit, LightingDimsThePixelAndAddsTheLightExceptForOutlines) {
   const std::vector<Case> cases = {
       {"lit", {100, 100, 100}, {200, 40, 255}, false, true, {148, 92, 167}, {10, 13, 23}},
       {"saturates", {255, 255, 255}, {255, 255, 255}, false, true, {255, 255, 255}, {10, 13, 23}},
-      {"self-lit ignores the light", {100, 100, 100}, {200, 40, 255}, true, true,
-       {100, 100, 100}, {10, 13, 23}},
+      {"self-lit ignores the light",
+       {100, 100, 100},
+       {200, 40, 255},
+       true,
+       true,
+       {100, 100, 100},
+       {10, 13, 23}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -48,9 +48,10 @@ std::vector<std::string> lines_without_trailing_spaces(const std::string& text) 
 class TmuxPane : public testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("burrowlight-flush-" + std::to_string(getpid()));
+    if (std::system("command -v tmux >/dev/null 2>&1") != 0)
+      GTEST_SKIP() << "tmux is not installed";
+    directory_ =
+        std::filesystem::temp_directory_path() / ("burrowlight-flush-" + std::to_string(getpid()));
     std::filesystem::create_directories(directory_);
     std::ofstream(directory_ / "tmux.conf") << "set -g status off\n";
     tmux_ = "LC_ALL=C.UTF-8 tmux -u -L burrowlight-flush-" + std::to_string(getpid()) + " -f '" +

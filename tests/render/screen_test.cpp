@@ -193,7 +193,11 @@ TEST(Screen, TextAdvancesPerScalarAndIsClippedAtEveryEdge) {
       {0, 2, "abcdef", {"      ", "      "}},
       {1, 0, "é─😀x", {" é─😀x ", "      "}},
       {-1, 1, "é─😀x", {"      ", "─😀x   "}},
-      {0, 0, "a\xff" "b\xe2\x94", {"a\uFFFDb\uFFFD\uFFFD ", "      "}},
+      {0,
+       0,
+       "a\xff"
+       "b\xe2\x94",
+       {"a\uFFFDb\uFFFD\uFFFD ", "      "}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -218,8 +222,12 @@ TEST(Screen, ClippedDrawsAtMostTheGivenNumberOfScalars) {
     const char* row;
   };
   const std::vector<Case> cases = {
-      {3, "abcdef", "abc   "}, {0, "abcdef", "      "}, {-4, "abcdef", "      "},
-      {9, "abc", "abc   "},    {2, "ééé", "éé    "},    {4, "😀─😀─😀", "😀─😀─  "},
+      {3, "abcdef", "abc   "},
+      {0, "abcdef", "      "},
+      {-4, "abcdef", "      "},
+      {9, "abc", "abc   "},
+      {2, "ééé", "éé    "},
+      {4, "😀─😀─😀", "😀─😀─  "},
       {2, "\xff\xffz", "\uFFFD\uFFFD    "},
   };
   for (const Case& c : cases) {
@@ -239,19 +247,40 @@ TEST(Screen, WrapBreaksGreedilyAtWhiteSpace) {
     std::vector<std::string> picture;
   };
   const std::vector<Case> cases = {
-      {"two words share a line, the third moves down", 10, 3, "four five nine",
+      {"two words share a line, the third moves down",
+       10,
+       3,
+       "four five nine",
        {"four five   ", "nine        ", "            "}},
-      {"only max_lines lines are drawn", 10, 1, "four five nine",
+      {"only max_lines lines are drawn",
+       10,
+       1,
+       "four five nine",
        {"four five   ", "            ", "            "}},
-      {"no lines at all", 10, 0, "four five nine",
+      {"no lines at all",
+       10,
+       0,
+       "four five nine",
        {"            ", "            ", "            "}},
-      {"runs of Unicode white space separate words", 3, 3, "  ab\u3000\u3000cd\n\tef\u00a0 ",
+      {"runs of Unicode white space separate words",
+       3,
+       3,
+       "  ab\u3000\u3000cd\n\tef\u00a0 ",
        {"ab          ", "cd          ", "ef          "}},
-      {"a word longer than the width is cut", 5, 3, "abcdefghijkl mn",
+      {"a word longer than the width is cut",
+       5,
+       3,
+       "abcdefghijkl mn",
        {"abcde       ", "mn          ", "            "}},
-      {"lengths are counted in scalars, not bytes", 5, 3, "éé éé é",
+      {"lengths are counted in scalars, not bytes",
+       5,
+       3,
+       "éé éé é",
        {"éé éé       ", "é           ", "            "}},
-      {"white space only draws nothing", 5, 3, " \u2028 ",
+      {"white space only draws nothing",
+       5,
+       3,
+       " \u2028 ",
        {"            ", "            ", "            "}},
   };
   for (const Case& c : cases) {
@@ -265,8 +294,8 @@ TEST(Screen, WrapBreaksGreedilyAtWhiteSpace) {
 TEST(Screen, WrapStartsAtItsOriginAndStopsAfterMaxLines) {
   Screen screen(8, 5);
   screen.wrap(2, 1, 4, 2, "aa bb cc dd", kRed);
-  EXPECT_EQ(rows(screen), (std::vector<std::string>{"        ", "  aa    ", "  bb    ", "        ",
-                                                    "        "}));
+  EXPECT_EQ(rows(screen),
+            (std::vector<std::string>{"        ", "  aa    ", "  bb    ", "        ", "        "}));
 }
 
 TEST(Screen, FrameDrawsARoundedPanelWithItsTitleCutBeforeTheCorner) {
