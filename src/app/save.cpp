@@ -149,7 +149,8 @@ Result<Record> new_record(std::optional<std::uint64_t> seed) {
   return Record(secret);
 }
 
-// Steps 3 to 5 of a write, on a temporary file that the caller removes if they fail.
+// Fills the temporary file, flushes and closes it, and renames it over the save; the
+// caller removes the temporary file if any of this fails.
 Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, const std::string& path,
                               const Record& record, const WriteSystem& system) {
   if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written)
