@@ -225,25 +225,24 @@ void paint_pixel_props(PixelBuffer& buffer, const MapFrame& frame) {
     PropKind::Tag tag = prop.kind.tag();
     Rgb body = look(prop.kind).colour;
     if (tag == PropKind::Tag::ForestWaystone && game.awakened) body = palette::gold;
-    art::blit(buffer.pixels, buffer.width, buffer.height,
-              art::SpriteRequest{
-                  .x = (prop.x - view.camera_x) * frame.tile,
-                  .y = (prop.y - view.camera_y) * frame.tile + bob(prop, view.clock),
-                  .sprite = &art::sprite_for(prop.kind),
-                  .size = frame.tile,
-                  .body = body,
-                  .light = light_at(frame.lights, prop.x, prop.y),
-                  .self_lit = tag == PropKind::Tag::StainedGlassWindow ||
-                              tag == PropKind::Tag::Crystal,
-                  .active = prop.active,
-              });
+    art::blit(
+        buffer.pixels, buffer.width, buffer.height,
+        art::SpriteRequest{
+            .x = (prop.x - view.camera_x) * frame.tile,
+            .y = (prop.y - view.camera_y) * frame.tile + bob(prop, view.clock),
+            .sprite = &art::sprite_for(prop.kind),
+            .size = frame.tile,
+            .body = body,
+            .light = light_at(frame.lights, prop.x, prop.y),
+            .self_lit = tag == PropKind::Tag::StainedGlassWindow || tag == PropKind::Tag::Crystal,
+            .active = prop.active,
+        });
   }
 }
 
 void paint_pixel_player(PixelBuffer& buffer, const MapFrame& frame) {
   const Game& game = frame.game;
-  const art::Sprite& sprite =
-      frame.story == Story::Prototype ? art::kGoblin : art::kHumanDelver;
+  const art::Sprite& sprite = frame.story == Story::Prototype ? art::kGoblin : art::kHumanDelver;
   art::blit(buffer.pixels, buffer.width, buffer.height,
             art::SpriteRequest{
                 .x = (game.x - frame.view.camera_x) * frame.tile,

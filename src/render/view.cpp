@@ -65,8 +65,8 @@ void draw_enlarge_notice(Screen& screen, std::uint16_t width, std::uint16_t heig
   std::int32_t room = static_cast<std::int32_t>(width) - 4;
   screen.text(2, 2, "BURROWLIGHT", palette::gold);
   screen.clipped(2, 4, room, "Please enlarge the terminal to at least 90 x 30.", palette::ink);
-  std::string size = joined({"Current size: ", std::to_string(width), " x ",
-                             std::to_string(height), ". Q exits safely."});
+  std::string size = joined({"Current size: ", std::to_string(width), " x ", std::to_string(height),
+                             ". Q exits safely."});
   screen.clipped(2, 6, room, size, palette::dim);
 }
 
@@ -150,8 +150,8 @@ std::string_view underfoot_hint(const Expedition& expedition) {
 
 std::string charge_bar(std::uint8_t charge) {
   std::size_t bars = std::min(charge, expedition::kMaxCharge);
-  return joined({"[", std::string(bars, '|'), std::string(expedition::kMaxCharge - bars, '.'),
-                 "]"});
+  return joined(
+      {"[", std::string(bars, '|'), std::string(expedition::kMaxCharge - bars, '.'), "]"});
 }
 
 void draw_delver_panel(Screen& screen, const Layout& layout, const ExpeditionView& shown) {
@@ -160,16 +160,17 @@ void draw_delver_panel(Screen& screen, const Layout& layout, const ExpeditionVie
   std::int32_t room = layout.side_width - 4;
   screen.text(left, 5, "HUMAN DELVER", palette::pale);
   art::draw_portrait(screen, layout.width - 11, art::kHumanDelver, palette::pale);
-  screen.text(left, 7,
-              joined({"Depth ", std::to_string(delve.floor + 1), " / ",
-                      std::to_string(kFloorCount)}),
-              palette::ink);
+  screen.text(
+      left, 7,
+      joined({"Depth ", std::to_string(delve.floor + 1), " / ", std::to_string(kFloorCount)}),
+      palette::ink);
   screen.text(left, 9, joined({"Crystal score: ", std::to_string(delve.score)}), palette::gold);
   screen.text(left, 11,
               joined({"Charge: ", std::to_string(delve.charge), " / ",
                       std::to_string(expedition::kMaxCharge)}),
               palette::sky);
-  screen.text(left, 12, charge_bar(delve.charge), delve.charge < 3 ? palette::gold : palette::green);
+  screen.text(left, 12, charge_bar(delve.charge),
+              delve.charge < 3 ? palette::gold : palette::green);
   screen.text(left, 14,
               joined({"Actions: ", std::to_string(delve.turns), " / ",
                       std::to_string(expedition::kActionLimit)}),
@@ -202,11 +203,11 @@ void draw_field_notes(Screen& screen, const Layout& layout, const std::deque<std
 
 void draw_footer(Screen& screen, const Layout& layout, Story story, const View& view) {
   std::int32_t bottom = layout.height - 1;
-  screen.clipped(2, bottom - 1, layout.width - 4,
-                 told(story,
-                      "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit",
-                      "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit"),
-                 palette::ink);
+  screen.clipped(
+      2, bottom - 1, layout.width - 4,
+      told(story, "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit",
+           "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit"),
+      palette::ink);
   screen.text(2, bottom,
               told(story, "Space  Stillness    R  Restart",
                    "F  Finish expedition    Autosave on every action"),

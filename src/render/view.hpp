@@ -90,8 +90,8 @@ struct View {
 
   // Builds the frame for a terminal of width x height cells. `expedition` is
   // empty for the prototype.
-  Screen compose(const Game& game, std::optional<ExpeditionView> expedition,
-                 std::uint16_t width, std::uint16_t height);
+  Screen compose(const Game& game, std::optional<ExpeditionView> expedition, std::uint16_t width,
+                 std::uint16_t height);
   // Composes one frame and writes what changed since the last one.
   Result<void> draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
                           std::uint16_t width, std::uint16_t height, Output& out);

@@ -62,8 +62,8 @@ TEST(Camera, FollowCentresSmallWorldsAndScrollsAtTheMargins) {
            Case{46, 85, 40, 86, 46},  // never past the right edge
            Case{0, 2, 3, 86, 1},      // a tiny view still keeps a margin of one
        }) {
-    SCOPED_TRACE(testing::Message() << c.camera << " " << c.player << " " << c.view << " "
-                                    << c.world);
+    SCOPED_TRACE(testing::Message()
+                 << c.camera << " " << c.player << " " << c.view << " " << c.world);
     EXPECT_EQ(follow(c.camera, c.player, c.view, c.world), c.expected);
   }
 }
@@ -181,8 +181,8 @@ TEST(Lights, ColoursAndRadiiByKind) {
 
 TEST(Lights, FlamesFlicker) {
   // With the phase 0.8 x + y = 0 at t = 0 the flicker is exactly 0.88.
-  Game game = marble_floor({{0, 0, PropKind::Tag::Brazier, true},
-                            {0, 0, PropKind::Tag::CandleStand, true}});
+  Game game = marble_floor(
+      {{0, 0, PropKind::Tag::Brazier, true}, {0, 0, PropKind::Tag::CandleStand, true}});
   std::vector<Light> frame = lights(game, 0.0F);
   ASSERT_EQ(frame.size(), 3U);
   EXPECT_EQ(frame[1].colour, (Rgb{207, 122, 54}));
@@ -199,16 +199,16 @@ TEST(Lights, LightAtATileFallsOffWithDistance) {
     Rgb expected;
   };
   std::vector<Light> one{{0, 0, 2.0F, {100, 200, 250}}};
-  for (const Case& c : {Case{0, 0, {42, 84, 105}},       // k = 0.42
-                        Case{1, 0, {10, 21, 26}},        // k = 0.25 * 0.42
-                        Case{2, 0, {0, 0, 0}},           // at the radius
-                        Case{-1, -1, {3, 7, 9}},         // d = 1.414
+  for (const Case& c : {Case{0, 0, {42, 84, 105}},  // k = 0.42
+                        Case{1, 0, {10, 21, 26}},   // k = 0.25 * 0.42
+                        Case{2, 0, {0, 0, 0}},      // at the radius
+                        Case{-1, -1, {3, 7, 9}},    // d = 1.414
                         Case{5, 9, {0, 0, 0}}}) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
     EXPECT_EQ(light_at(one, c.x, c.y), c.expected);
   }
-  std::vector<Light> two{{0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}},
-                         {0, 0, 1.0F, {250, 250, 250}}};
+  std::vector<Light> two{
+      {0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}}};
   EXPECT_EQ(light_at(two, 0, 0), (Rgb{255, 255, 255})) << "the sum saturates";
 }
 
@@ -410,10 +410,9 @@ TEST(Floats, RiseFromTheirTileAndFade) {
     Rgb colour;
   };
   // The player's tile (9, 6) is at column 30, row 12; "+4 CHARGE" is 9 bytes wide.
-  for (const Case& c : {Case{0.0F, 11, palette::green},
-                        Case{0.7F, 10, palette::green},
-                        Case{1.0F, 10, palette::green},
-                        Case{1.5F, 9, palette::green.scale(0.5F)}}) {
+  for (const Case& c :
+       {Case{0.0F, 11, palette::green}, Case{0.7F, 10, palette::green},
+        Case{1.0F, 10, palette::green}, Case{1.5F, 9, palette::green.scale(0.5F)}}) {
     SCOPED_TRACE(c.age);
     Game game = marble_floor();
     View view;

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/game.hpp"
@@ -23,9 +26,9 @@ namespace {
 // The rendered floor of an expedition, built here as the session builds it, so
 // that the renderer's tests need nothing from the application layer.
 World floor_world(const Expedition& expedition) {
-  constexpr std::array<Tile, 6> kZones{Tile::MarbleFloor,     Tile::WalnutFloor,
-                                       Tile::GardenMosaic,    Tile::CryptFlagstones,
-                                       Tile::CrimsonRunner,   Tile::MossAndGrass};
+  constexpr std::array<Tile, 6> kZones{Tile::MarbleFloor,   Tile::WalnutFloor,
+                                       Tile::GardenMosaic,  Tile::CryptFlagstones,
+                                       Tile::CrimsonRunner, Tile::MossAndGrass};
   World world = World::filled(kFloorWidth, kFloorHeight, Tile::CastleWall);
   auto at = [](std::int32_t x, std::int32_t y, std::int32_t ax, std::int32_t ay) {
     return x == ax && y == ay;
@@ -33,8 +36,8 @@ World floor_world(const Expedition& expedition) {
   for (std::int32_t y = 0; y < kFloorHeight; ++y) {
     for (std::int32_t x = 0; x < kFloorWidth; ++x) {
       Cell cell = expedition.cell(x, y);
-      std::size_t zone = y <= 5 ? static_cast<std::size_t>(x / 6)
-                                : static_cast<std::size_t>(5 - x / 6);
+      std::size_t zone =
+          y <= 5 ? static_cast<std::size_t>(x / 6) : static_cast<std::size_t>(5 - x / 6);
       if (cell == Cell::SoftVein || cell == Cell::HardVein) {
         world.set(x, y, Tile::CaveRock);
       } else if (cell != Cell::Wall) {
@@ -193,8 +196,7 @@ TEST(View, HeaderAndFooterOfBothGames) {
   Game floor = expedition_game(expedition);
   View delver_view;
   Screen delve = delver_view.compose(floor, ExpeditionView{expedition, false}, 120, 40);
-  EXPECT_EQ(trimmed(delve.row_text(0)),
-            placed("  B U R R O W L I G H T", 95, "THE HOLLOW CROWN"));
+  EXPECT_EQ(trimmed(delve.row_text(0)), placed("  B U R R O W L I G H T", 95, "THE HOLLOW CROWN"));
   EXPECT_EQ(trimmed(delve.row_text(1)), "  A delver's journey beneath an impossible hill");
   EXPECT_EQ(trimmed(delve.row_text(38)),
             "  WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit");
@@ -210,10 +212,9 @@ TEST(View, StatusNamesModeAndMotionAndEndsThreeColumnsFromTheEdge) {
     bool still;
     std::string status;
   };
-  for (const Case& c : {Case{false, false, "GLYPHS  |  LIVING"},
-                        Case{true, false, "PIXELS  |  LIVING"},
-                        Case{false, true, "GLYPHS  |  STILL"},
-                        Case{true, true, "PIXELS  |  STILL"}}) {
+  for (const Case& c :
+       {Case{false, false, "GLYPHS  |  LIVING"}, Case{true, false, "PIXELS  |  LIVING"},
+        Case{false, true, "GLYPHS  |  STILL"}, Case{true, true, "PIXELS  |  STILL"}}) {
     SCOPED_TRACE(c.status);
     View view;
     view.pixels = c.pixels;
@@ -308,12 +309,10 @@ TEST(View, SeekerObjectiveAndAreaNeedTallTerminals) {
     View view;
     Game game = Game::authored();
     Screen screen = view.compose(game, std::nullopt, 90, c.height);
-    EXPECT_EQ(trimmed(cells_text(screen, 65, 17, 22)),
-              c.objective ? "Follow the crystal" : "");
+    EXPECT_EQ(trimmed(cells_text(screen, 65, 17, 22)), c.objective ? "Follow the crystal" : "");
     // Below 34 rows, row 21 holds the inspect hint or the panel's border.
     if (c.height >= 34) {
-      EXPECT_EQ(trimmed(cells_text(screen, 65, 21, 22)),
-                c.description ? "Silver leaves keep" : "");
+      EXPECT_EQ(trimmed(cells_text(screen, 65, 21, 22)), c.description ? "Silver leaves keep" : "");
     }
   }
 }
@@ -331,8 +330,8 @@ TEST(View, SeekerObjectiveFollowsTheCrystalsAndTheWaystone) {
     SCOPED_TRACE(c.first_line);
     View view;
     Game game = Game::authored();
-    game.found.assign({Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence,
-                       Crystal::AmethystOfEchoes});
+    game.found.assign(
+        {Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence, Crystal::AmethystOfEchoes});
     game.found.resize(c.found);
     game.awakened = c.awakened;
     Screen screen = view.compose(game, std::nullopt, 120, 40);
@@ -392,10 +391,9 @@ TEST(View, ChargeBarTurnsGreenFromThreeCharges) {
     std::string bar;
     Rgb colour;
   };
-  for (const Case& c : {Case{0, "[............]", palette::gold},
-                        Case{2, "[||..........]", palette::gold},
-                        Case{3, "[|||.........]", palette::green},
-                        Case{12, "[||||||||||||]", palette::green}}) {
+  for (const Case& c :
+       {Case{0, "[............]", palette::gold}, Case{2, "[||..........]", palette::gold},
+        Case{3, "[|||.........]", palette::green}, Case{12, "[||||||||||||]", palette::green}}) {
     SCOPED_TRACE(c.bar);
     Expedition expedition(0);
     expedition.charge = c.charge;
@@ -418,13 +416,12 @@ TEST(View, DelverHintNamesWhatLiesUnderfoot) {
     std::string exit;
   };
   // Seed 0, floor 0: a flask at (3, 3), the down portal at (2, 10).
-  for (const Case& c : {Case{2, 2, false, "Bump veins to dig", palette::ink, "F  Finish this attempt"},
-                        Case{3, 3, false, "E  Drink ember flask", palette::ink,
-                             "F  Finish this attempt"},
-                        Case{2, 10, false, "E  Descend", palette::ink, "F  Finish this attempt"},
-                        Case{-4, 40, false, "Bump veins to dig", palette::ink,
-                             "F  Finish this attempt"},
-                        Case{3, 3, true, "EXPEDITION SEALED", palette::gold, "Q  Exit safely"}}) {
+  for (const Case& c :
+       {Case{2, 2, false, "Bump veins to dig", palette::ink, "F  Finish this attempt"},
+        Case{3, 3, false, "E  Drink ember flask", palette::ink, "F  Finish this attempt"},
+        Case{2, 10, false, "E  Descend", palette::ink, "F  Finish this attempt"},
+        Case{-4, 40, false, "Bump veins to dig", palette::ink, "F  Finish this attempt"},
+        Case{3, 3, true, "EXPEDITION SEALED", palette::gold, "Q  Exit safely"}}) {
     SCOPED_TRACE(c.hint);
     Expedition expedition(0);
     expedition.x = c.x;
@@ -582,9 +579,7 @@ TEST(View, IdenticalFramesWriteNothingTheSecondTime) {
 // An output that refuses every write.
 class BrokenOutput final : public Output {
  public:
-  Result<void> write(std::string_view) override {
-    return std::unexpected(Error::from_errno(32));
-  }
+  Result<void> write(std::string_view) override { return std::unexpected(Error::from_errno(32)); }
   Result<void> flush() override { return {}; }
 };
 
@@ -608,7 +603,8 @@ std::uint64_t colour_hash(const Screen& screen) {
     hash *= 0x100000001b3ULL;
   };
   for (const ScreenCell& cell : screen.cells) {
-    for (std::uint8_t channel : {cell.fg.r, cell.fg.g, cell.fg.b, cell.bg.r, cell.bg.g, cell.bg.b}) {
+    for (std::uint8_t channel :
+         {cell.fg.r, cell.fg.g, cell.fg.b, cell.bg.r, cell.bg.g, cell.bg.b}) {
       mix(channel);
     }
   }
