@@ -97,12 +97,12 @@ json objects(const Session& session) {
     for (std::int32_t x = 0; x < kFloorWidth; ++x) {
       const Cell cell = session.expedition.cell(x, y);
       if (!notable(cell) || !flag_set(session.game.visible, cell_index(x, y))) continue;
-      listed.push_back({
-          {"dig_cost", dig_cost(cell)},
-          {"kind", std::string(1, visible_glyph(cell))},
-          {"x", x},
-          {"y", y},
-      });
+      json entry = json::object();
+      entry["dig_cost"] = dig_cost(cell);
+      entry["kind"] = std::string(1, visible_glyph(cell));
+      entry["x"] = x;
+      entry["y"] = y;
+      listed.push_back(std::move(entry));
     }
   }
   return listed;
@@ -136,31 +136,36 @@ json expedition_id(const Session& session) {
 
 json Session::observation() const {
   const Cell underfoot = expedition.cell(expedition.x, expedition.y);
-  return {
-      {"capacity", kMaxCharge},
-      {"charge", expedition.charge},
-      {"expedition_id", expedition_id(*this)},
-      {"finished", record.finished},
-      {"floor", expedition.floor},
-      {"floors", kFloorCount},
-      {"game", "BurrowLight"},
-      {"legal_actions", legal_actions(*this)},
-      {"map", text_map(*this)},
-      {"map_legend", kMapLegend},
-      {"max_actions", kActionLimit},
-      {"messages", messages(*this)},
-      {"mode", "expedition"},
-      {"objects", objects(*this)},
-      {"ok", true},
-      {"position", {{"x", expedition.x}, {"y", expedition.y}}},
-      {"practice", !record.secret.has_value()},
-      {"rules_version", record::kRulesVersion},
-      {"score", expedition.score},
-      {"seed", expedition.seed},
-      {"standing_on", std::string(1, visible_glyph(underfoot))},
-      {"turn", expedition.turns},
-      {"type", "observation"},
-  };
+  json position = json::object();
+  position["x"] = expedition.x;
+  position["y"] = expedition.y;
+  // Members are set one by one: a braced list would first build a two-element array for
+  // each of them, which doubles the cost of a reply. The object sorts its keys either way.
+  json reply = json::object();
+  reply["capacity"] = kMaxCharge;
+  reply["charge"] = expedition.charge;
+  reply["expedition_id"] = expedition_id(*this);
+  reply["finished"] = record.finished;
+  reply["floor"] = expedition.floor;
+  reply["floors"] = kFloorCount;
+  reply["game"] = "BurrowLight";
+  reply["legal_actions"] = legal_actions(*this);
+  reply["map"] = text_map(*this);
+  reply["map_legend"] = kMapLegend;
+  reply["max_actions"] = kActionLimit;
+  reply["messages"] = messages(*this);
+  reply["mode"] = "expedition";
+  reply["objects"] = objects(*this);
+  reply["ok"] = true;
+  reply["position"] = std::move(position);
+  reply["practice"] = !record.secret.has_value();
+  reply["rules_version"] = record::kRulesVersion;
+  reply["score"] = expedition.score;
+  reply["seed"] = expedition.seed;
+  reply["standing_on"] = std::string(1, visible_glyph(underfoot));
+  reply["turn"] = expedition.turns;
+  reply["type"] = "observation";
+  return reply;
 }
 
 }  // namespace burrowlight::expedition
