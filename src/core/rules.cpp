@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/game.hpp"
+#include "core/panic.hpp"
 
 namespace burrowlight {
 
@@ -52,7 +53,8 @@ std::optional<std::size_t> Game::interaction_target() const {
 }
 
 std::optional<Crystal> Game::collect(std::size_t index) {
-  Prop& prop = world.props.at(index);
+  if (index >= world.props.size()) panic("prop index is in bounds");
+  Prop& prop = world.props[index];
   std::optional<Crystal> crystal = prop.kind.crystal();
   if (!crystal) return std::nullopt;
   prop.active = false;

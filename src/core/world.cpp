@@ -69,9 +69,18 @@ constexpr std::array<PropRule, 20> kPropRules{{
     {"hard vein: 3 charge", false, false},
 }};
 
-const TileRule& rule(Tile tile) { return kTileRules.at(static_cast<std::size_t>(tile)); }
+// A code outside the tables can only come from a cast that went wrong.
+const TileRule& rule(Tile tile) {
+  auto code = static_cast<std::size_t>(tile);
+  if (code >= kTileRules.size()) panic("tile code is known");
+  return kTileRules[code];
+}
 
-const PropRule& rule(PropKind kind) { return kPropRules.at(static_cast<std::size_t>(kind.tag())); }
+const PropRule& rule(PropKind kind) {
+  auto code = static_cast<std::size_t>(kind.tag());
+  if (code >= kPropRules.size()) panic("prop kind is known");
+  return kPropRules[code];
+}
 
 }  // namespace
 
@@ -84,7 +93,9 @@ bool walkable(Tile tile) { return rule(tile).walkable; }
 bool blocks_sight(Tile tile) { return rule(tile).blocks_sight; }
 
 std::string_view name(Crystal crystal) {
-  return kCrystalNames.at(static_cast<std::size_t>(crystal));
+  auto code = static_cast<std::size_t>(crystal);
+  if (code >= kCrystalNames.size()) panic("crystal is known");
+  return kCrystalNames[code];
 }
 
 std::string_view display_name(PropKind kind) {

@@ -173,6 +173,11 @@ TEST(GameDeathTest, VisibilityGridsOfTheWrongLengthStopTheProgram) {
   EXPECT_DEATH(game.update_visibility(), "visibility coordinates are in bounds");
 }
 
+TEST(GameDeathTest, CollectingPastTheEndOfThePropsStopsTheProgram) {
+  Game game = Game::from_world(World::filled(1, 1, Tile::MossAndGrass), 0, 0);
+  EXPECT_DEATH(game.collect(0), "prop index is in bounds");
+}
+
 TEST(AreaAt, FollowsTheFixedRectangles) {
   struct Case {
     std::int32_t x;
