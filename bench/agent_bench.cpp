@@ -54,8 +54,8 @@ void BM_WaitLinesInMemory(benchmark::State& state) {
     auto ended = agent::run_prototype(in, out);
     benchmark::DoNotOptimize(ended);
   }
-  state.counters["lines_per_second"] =
-      benchmark::Counter(static_cast<double>(state.iterations() * 101), benchmark::Counter::kIsRate);
+  state.counters["lines_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * 101), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_WaitLinesInMemory)->Unit(benchmark::kMillisecond);
 
@@ -83,8 +83,8 @@ void BM_ProgramAnswersLookLines(benchmark::State& state) {
     std::ofstream file(input);
     for (int line = 0; line < kLookLines; ++line) file << "look\n";
   }
-  std::string command = std::string("'") + BURROWLIGHT_BINARY + "' --prototype --headless < " +
-                        quoted(input);
+  std::string command =
+      std::string("'") + BURROWLIGHT_BINARY + "' --prototype --headless < " + quoted(input);
   std::size_t bytes = 0;
   for (auto _ : state) bytes = drain(command);
   std::filesystem::remove(input);

@@ -64,7 +64,8 @@ std::optional<PrototypeAction> action_of(Command command) {
 
 json unknown_command(const Game& game) {
   return {
-      {"error", "Unknown command. Use look, north, south, west, east, interact, wait, reset, or quit."},
+      {"error",
+       "Unknown command. Use look, north, south, west, east, interact, wait, reset, or quit."},
       {"ok", false},
       {"turn", game.turn},
   };

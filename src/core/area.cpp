@@ -23,8 +23,7 @@ constexpr std::array<Area, 7> kAreas{{
      "Between the roots: cut stone, a brass hinge, and the smell of candle wax."},
     {"The Gloaming Threshold",
      "The cave becomes a vestibule. Someone has polished the impossible marble."},
-    {"The Velvet Nave",
-     "Gold catches the candlelight. This hall is larger than the hill outside."},
+    {"The Velvet Nave", "Gold catches the candlelight. This hall is larger than the hill outside."},
     {"The Hushed Archive", "Velvet dust. Locked books. A blue note trembling between the shelves."},
     {"The Gardener's Rest", "Pale roots cradle the tombs. Something beautiful grew down here."},
     {"The Moon Conservatory", "Moonlight pools between roses. The garden has never seen the sky."},
@@ -51,9 +50,7 @@ AreaId area_id(std::int32_t x, std::int32_t y) {
 
 }  // namespace
 
-const Area& starting_area() {
-  return kAreas[static_cast<std::size_t>(AreaId::SilverleafClearing)];
-}
+const Area& starting_area() { return kAreas[static_cast<std::size_t>(AreaId::SilverleafClearing)]; }
 
 const Area& area_at(std::int32_t x, std::int32_t y) {
   return kAreas[static_cast<std::size_t>(area_id(x, y))];

@@ -1,6 +1,5 @@
 #include <array>
 #include <initializer_list>
-#include <span>
 
 #include "core/game.hpp"
 #include "core/scene.hpp"
@@ -51,10 +50,14 @@ void draw_terrain(World& world) {
   fill(world, {40, 8, 45, 11}, Tile::ReflectingPool);
   fill(world, {13, 30, 20, 34}, Tile::ReflectingPool);
 
+  // The path and the passages cut three cells wide through the walls; jambs narrow
+  // each cut back to a single doorway.
+  // clang-format off
   constexpr std::array<Cell, 10> kDoorJambs{{
       {65, 10}, {67, 10}, {42, 16}, {44, 16}, {34, 22},
       {52, 22}, {34, 24}, {52, 24}, {42, 33}, {44, 33},
   }};
+  // clang-format on
   for (Cell cell : kDoorJambs) world.set(cell.x, cell.y, Tile::CastleWall);
   constexpr std::array<Cell, 5> kDoors{{{66, 10}, {43, 16}, {34, 23}, {52, 23}, {43, 33}}};
   for (Cell cell : kDoors) world.set(cell.x, cell.y, Tile::ClosedOakDoor);
@@ -67,6 +70,7 @@ void place(World& world, PropKind kind, std::initializer_list<Cell> cells) {
 // The list order matters to the rules and to the headless observation.
 void place_props(World& world) {
   using Tag = PropKind::Tag;
+  // clang-format off
   place(world, Tag::SilverleafTree,
         {{3, 9},   {7, 9},   {12, 10}, {17, 8},  {23, 9},  {28, 10}, {3, 14},  {8, 14},
          {20, 14}, {25, 15}, {4, 19},  {8, 18},  {24, 19}, {29, 19}, {3, 26},  {7, 28},
@@ -93,6 +97,7 @@ void place_props(World& world) {
   place(world, PropKind::of_crystal(Crystal::AmethystOfEchoes), {{45, 40}});
   place(world, Tag::ForestWaystone, {{8, 23}});
   place(world, Tag::Moss, {{14, 25}});
+  // clang-format on
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ std::optional<std::size_t> Game::interaction_target() const {
     const Prop& prop = world.props[index];
     if (!interactable(prop.kind)) continue;
     if (prop.kind.crystal() && !prop.active) continue;
-    std::int64_t distance = std::llabs(std::int64_t{prop.x} - x) + std::llabs(std::int64_t{prop.y} - y);
+    std::int64_t distance =
+        std::llabs(std::int64_t{prop.x} - x) + std::llabs(std::int64_t{prop.y} - y);
     // Strictly smaller, so that among equal distances the earliest prop wins.
     if (distance < best_distance) {
       best = index;
@@ -72,8 +73,8 @@ Outcome move(Game& game, PrototypeAction::Move step) {
   if (!is_unit_step(step.dx, step.dy)) return {Outcome::Blocked{}};
   std::int64_t target_x = std::int64_t{game.x} + step.dx;
   std::int64_t target_y = std::int64_t{game.y} + step.dy;
-  bool inside = target_x >= 0 && target_x < game.world.width && target_y >= 0 &&
-                target_y < game.world.height;
+  bool inside =
+      target_x >= 0 && target_x < game.world.width && target_y >= 0 && target_y < game.world.height;
   if (!inside) return {Outcome::Blocked{}};
   auto x = static_cast<std::int32_t>(target_x);
   auto y = static_cast<std::int32_t>(target_y);
@@ -118,8 +119,7 @@ Outcome interact(Game& game) {
       game.log("Every book has the same title: A Guest Who Never Left. You put it back.");
       break;
     case PropKind::Tag::SealedSarcophagus:
-      game.log(
-          "The inscription reads: LET THE GARDENER SLEEP. Something smells faintly of roses.");
+      game.log("The inscription reads: LET THE GARDENER SLEEP. Something smells faintly of roses.");
       break;
     case PropKind::Tag::Brazier:
     case PropKind::Tag::CandleStand:

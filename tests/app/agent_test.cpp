@@ -18,12 +18,9 @@ struct Step {
 };
 
 const std::vector<Step> kSteps = {
-    {"north", {PrototypeAction::Move{0, -1}}},
-    {"south", {PrototypeAction::Move{0, 1}}},
-    {"west", {PrototypeAction::Move{-1, 0}}},
-    {"east", {PrototypeAction::Move{1, 0}}},
-    {"interact", {PrototypeAction::Interact{}}},
-    {"wait", {PrototypeAction::Wait{}}},
+    {"north", {PrototypeAction::Move{0, -1}}},   {"south", {PrototypeAction::Move{0, 1}}},
+    {"west", {PrototypeAction::Move{-1, 0}}},    {"east", {PrototypeAction::Move{1, 0}}},
+    {"interact", {PrototypeAction::Interact{}}}, {"wait", {PrototypeAction::Wait{}}},
 };
 
 // Puts Pip on a random walkable cell of the authored map, so that the random walks
@@ -110,13 +107,14 @@ TEST(AgentObservation, ListsASnuffedBrazierAndNoTakenCrystal) {
   game.region = area_at(50, 41).name;
   game.update_visibility();
   game.apply({PrototypeAction::Interact{}});
-  json brazier = {{"active", false}, {"crystal", false}, {"interactive", true},
-                  {"name", "brazier"},  {"x", 50},         {"y", 42}};
+  json brazier = {{"active", false},   {"crystal", false}, {"interactive", true},
+                  {"name", "brazier"}, {"x", 50},          {"y", 42}};
   json listed = agent::observation(game)["objects"];
   EXPECT_NE(std::find(listed.begin(), listed.end(), brazier), listed.end());
 
-  json amethyst = {{"active", true}, {"crystal", true}, {"interactive", true},
-                   {"name", "Amethyst of Echoes"}, {"x", 45}, {"y", 40}};
+  json amethyst = {
+      {"active", true}, {"crystal", true}, {"interactive", true}, {"name", "Amethyst of Echoes"},
+      {"x", 45},        {"y", 40}};
   EXPECT_NE(std::find(listed.begin(), listed.end(), amethyst), listed.end());
   for (int step = 0; step < 5; ++step) game.apply({PrototypeAction::Move{-1, 0}});
   game.apply({PrototypeAction::Move{0, -1}});

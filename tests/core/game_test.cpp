@@ -118,8 +118,8 @@ TEST(AuthoredGame, StartsOnThePathWithTheOpeningLines) {
   EXPECT_EQ(game.turn, 0u);
   EXPECT_TRUE(game.found.empty());
   EXPECT_FALSE(game.awakened);
-  EXPECT_EQ(lines(game), (std::vector<std::string>{std::begin(kOpeningLines),
-                                                   std::end(kOpeningLines)}));
+  EXPECT_EQ(lines(game),
+            (std::vector<std::string>{std::begin(kOpeningLines), std::end(kOpeningLines)}));
 }
 
 TEST(AuthoredGame, SeesTheDiscOfRadiusFifteenCutOffAtTheDarkness) {
@@ -317,10 +317,8 @@ TEST(Rules, ReadingAndTalkingLogTheirLines) {
   };
   constexpr std::array<Case, 3> kCases{{
       {57, 6, "Every book has the same title: A Guest Who Never Left. You put it back."},
-      {40, 36,
-       "The inscription reads: LET THE GARDENER SLEEP. Something smells faintly of roses."},
-      {14, 24,
-       "Moss: I will guard the way back. You investigate the suspiciously expensive cave."},
+      {40, 36, "The inscription reads: LET THE GARDENER SLEEP. Something smells faintly of roses."},
+      {14, 24, "Moss: I will guard the way back. You investigate the suspiciously expensive cave."},
   }};
   for (const Case& reading : kCases) {
     Game game = Game::authored();
@@ -414,8 +412,7 @@ TEST(Rules, AWalkThroughTheCastleAwakensTheWaystone) {
   }
   EXPECT_EQ(game.turn, commands);
   EXPECT_TRUE(game.awakened);
-  EXPECT_EQ(game.found, (std::vector<Crystal>{Crystal::EmeraldOfThorns,
-                                              Crystal::SapphireOfSilence,
+  EXPECT_EQ(game.found, (std::vector<Crystal>{Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence,
                                               Crystal::AmethystOfEchoes}));
   EXPECT_EQ(game.apply(kWait), Outcome{Outcome::Waited{}});
 }

@@ -86,8 +86,8 @@ TEST(AuthoredWorld, MatchesTheMapCellForCell) {
 }
 
 TEST(AuthoredWorld, HasTheTileCountsOfEveryCode) {
-  constexpr std::array<std::size_t, kTileCount> kCounts{1434, 76, 319, 722, 129, 636, 171,
-                                                       175,  147, 78, 64,  5,   0};
+  constexpr std::array<std::size_t, kTileCount> kCounts{1434, 76,  319, 722, 129, 636, 171,
+                                                        175,  147, 78,  64,  5,   0};
   std::array<std::size_t, kTileCount> counts{};
   for (Tile tile : Game::authored().world.tiles) ++counts[static_cast<std::size_t>(tile)];
   EXPECT_EQ(counts, kCounts);
@@ -178,8 +178,7 @@ TEST(SceneRoom, DrawsOnlyTheInsideOfABoxThatSticksOut) {
 TEST(SceneRoom, ABoxTwoCellsWideIsAllWall) {
   World world = World::filled(4, 5, Tile::MossAndGrass);
   scene::room(world, {1, 0, 3, 5}, Tile::MarbleFloor);
-  EXPECT_EQ(code_rows(world),
-            (std::vector<std::string>{"3223", "3223", "3223", "3223", "3223"}));
+  EXPECT_EQ(code_rows(world), (std::vector<std::string>{"3223", "3223", "3223", "3223", "3223"}));
 }
 
 TEST(SceneRoom, AHugeBoxCostsNoMoreThanTheWorld) {
