@@ -172,9 +172,12 @@ Result<void> engage_game_mode() {
 
 Result<TerminalSession> TerminalSession::enter() {
   install_handlers();
-  auto attributes = read_terminal_attributes(STDIN_FILENO);
-  if (!attributes) return std::unexpected(attributes.error());
-  guard.saved = *attributes;
+  // Already in raw mode, the current attributes are not the ones to go back to.
+  if (guard.raw_engaged == 0) {
+    auto attributes = read_terminal_attributes(STDIN_FILENO);
+    if (!attributes) return std::unexpected(attributes.error());
+    guard.saved = *attributes;
+  }
   guard.stop_requested = 0;
   guard.continued = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
