@@ -49,7 +49,8 @@ std::optional<std::vector<unsigned>> parse_parameters(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     std::size_t end = text.find(';', start);
-    std::string_view field = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+    std::string_view field =
+        text.substr(start, end == std::string_view::npos ? text.npos : end - start);
     unsigned number = 0;
     if (!field.empty()) {
       auto [stop, status] = std::from_chars(field.data(), field.data() + field.size(), number);
@@ -86,8 +87,8 @@ std::optional<KeyCode> arrow(unsigned char final_byte) {
 
 bool Key::is_letter(char lower) const {
   if (code != KeyCode::Character) return false;
-  char folded = character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
-                                                      : character;
+  char folded =
+      character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
   return folded == lower;
 }
 

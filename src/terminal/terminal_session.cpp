@@ -22,7 +22,7 @@ namespace {
 // Signals after which the process ends. The terminal is restored first, then the
 // signal is delivered again to the handler that was there before (the default
 // one, normally), so the exit status still tells what happened.
-constexpr std::array<int, 9> kEndingSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT,
+constexpr std::array<int, 9> kEndingSignals = {SIGSEGV, SIGBUS, SIGFPE,  SIGILL, SIGABRT,
                                                SIGTERM, SIGHUP, SIGQUIT, SIGINT};
 
 // What a signal handler, the panic hook and the terminate handler need in order to

@@ -22,9 +22,9 @@ Key character(char typed) { return Key::of_character(typed); }
 class ExpeditionKeys : public testing::Test {
  protected:
   void SetUp() override {
-    directory_ = fs::temp_directory_path() /
-                 ("burrowlight-keys-" + std::to_string(::getpid()) + "-" +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
+    directory_ =
+        fs::temp_directory_path() / ("burrowlight-keys-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(directory_);
     fs::create_directories(directory_ / "saves");
   }
@@ -53,8 +53,7 @@ class ExpeditionKeys : public testing::Test {
 
 TEST_F(ExpeditionKeys, ArrowsWalkAndBumpingAVeinDigsIt) {
   session_ = open_practice(0);
-  press({key(KeyCode::Right), character('d'), character('L'), character('s'),
-         key(KeyCode::Right)});
+  press({key(KeyCode::Right), character('d'), character('L'), character('s'), key(KeyCode::Right)});
   EXPECT_EQ(session_->record.actions, (std::vector<std::uint8_t>{4, 4, 4, 2, 8}));
   EXPECT_EQ(session_->expedition.x, 5);
   EXPECT_EQ(session_->expedition.y, 3);

@@ -104,11 +104,7 @@ TEST(KeyDecoder, SwallowsUnknownSequencesAndBytes) {
 
 TEST(KeyDecoder, JoinsSequencesSplitAcrossReads) {
   const std::vector<std::vector<std::string>> splits = {
-      {"\x1b", "[A"},
-      {"\x1b[", "A"},
-      {"\x1b", "[", "A"},
-      {"\x1b[1;", "5", "A"},
-      {"\x1bO", "A"},
+      {"\x1b", "[A"}, {"\x1b[", "A"}, {"\x1b", "[", "A"}, {"\x1b[1;", "5", "A"}, {"\x1bO", "A"},
   };
   for (const auto& parts : splits) {
     KeyDecoder decoder;

@@ -43,7 +43,7 @@ TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
   EXPECT_EQ(route_key(character('?'), view, false), KeyRoute::Handled);
   EXPECT_TRUE(view.help);
   const std::vector<Key> swallowed = {key(KeyCode::Up), character('w'), character('e'),
-                                      character('g'), character(' '), character('r'),
+                                      character('g'),   character(' '), character('r'),
                                       character('f')};
   for (const Key& ignored : swallowed) {
     EXPECT_EQ(route_key(ignored, view, false), KeyRoute::Handled);
@@ -61,8 +61,8 @@ TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
 
 TEST(KeyRouting, SmallTerminalIgnoresAllButQuitAndHelp) {
   View view;
-  for (const Key& ignored : {key(KeyCode::Left), character('g'), character(' '), character('e'),
-                             key(KeyCode::Enter)}) {
+  for (const Key& ignored :
+       {key(KeyCode::Left), character('g'), character(' '), character('e'), key(KeyCode::Enter)}) {
     EXPECT_EQ(route_key(ignored, view, true), KeyRoute::Handled);
   }
   EXPECT_FALSE(view.pixels);
@@ -88,8 +88,8 @@ TEST(KeyRouting, PresentationKeys) {
   EXPECT_TRUE(view.pixels);
   EXPECT_TRUE(view.recenter);
 
-  const std::vector<std::pair<char, std::size_t>> zooms = {
-      {'z', 2}, {'Z', 3}, {'z', 3}, {'x', 2}, {'X', 1}, {'x', 0}, {'x', 0}, {'z', 1}};
+  const std::vector<std::pair<char, std::size_t>> zooms = {{'z', 2}, {'Z', 3}, {'z', 3}, {'x', 2},
+                                                           {'X', 1}, {'x', 0}, {'x', 0}, {'z', 1}};
   for (auto [letter, zoom] : zooms) {
     view.recenter = false;
     route_key(character(letter), view, false);
@@ -108,13 +108,13 @@ TEST(KeyRouting, PresentationKeys) {
 TEST(KeyRouting, MovementAndInteractKeys) {
   using expedition::Direction;
   const std::vector<std::pair<Key, std::optional<Direction>>> cases = {
-      {key(KeyCode::Up), Direction::North},    {character('w'), Direction::North},
-      {character('K'), Direction::North},      {key(KeyCode::Down), Direction::South},
-      {character('S'), Direction::South},      {character('j'), Direction::South},
-      {key(KeyCode::Left), Direction::West},   {character('a'), Direction::West},
-      {ctrl('h'), Direction::West},            {key(KeyCode::Right), Direction::East},
-      {character('D'), Direction::East},       {character('l'), Direction::East},
-      {character('e'), std::nullopt},          {key(KeyCode::Enter), std::nullopt},
+      {key(KeyCode::Up), Direction::North},  {character('w'), Direction::North},
+      {character('K'), Direction::North},    {key(KeyCode::Down), Direction::South},
+      {character('S'), Direction::South},    {character('j'), Direction::South},
+      {key(KeyCode::Left), Direction::West}, {character('a'), Direction::West},
+      {ctrl('h'), Direction::West},          {key(KeyCode::Right), Direction::East},
+      {character('D'), Direction::East},     {character('l'), Direction::East},
+      {character('e'), std::nullopt},        {key(KeyCode::Enter), std::nullopt},
       {character('1'), std::nullopt},
   };
   for (const auto& [pressed, direction] : cases) {
