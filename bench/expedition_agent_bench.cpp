@@ -64,7 +64,9 @@ struct Ran {
   double cpu_seconds;
 };
 
-double seconds_of(const timeval& time) { return static_cast<double>(time.tv_sec) + 1e-6 * static_cast<double>(time.tv_usec); }
+double seconds_of(const timeval& time) {
+  return static_cast<double>(time.tv_sec) + 1e-6 * static_cast<double>(time.tv_usec);
+}
 
 // Runs the program with `arguments`, its standard input read from `input`, and drains its
 // standard output through a pipe. Returns nothing when the program failed.
@@ -83,7 +85,8 @@ std::optional<Ran> run_program(const std::vector<std::string>& arguments, const 
   argv.push_back(nullptr);
 
   pid_t child = 0;
-  const int spawned = ::posix_spawn(&child, BURROWLIGHT_BINARY, &actions, nullptr, argv.data(), environ);
+  const int spawned =
+      ::posix_spawn(&child, BURROWLIGHT_BINARY, &actions, nullptr, argv.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
   ::close(pipe_ends[1]);
   std::size_t lines = 0;
@@ -97,7 +100,8 @@ std::optional<Ran> run_program(const std::vector<std::string>& arguments, const 
   if (spawned != 0) return std::nullopt;
   int status = 0;
   rusage usage{};
-  if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0) {
     return std::nullopt;
   }
   return Ran{lines, seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime)};
@@ -153,8 +157,8 @@ void BM_LookLinesInMemory(benchmark::State& state, const fs::path& directory) {
     auto ended = expedition::agent(std::move(*session), in, out);
     benchmark::DoNotOptimize(ended);
   }
-  state.counters["lines_per_second"] =
-      benchmark::Counter(static_cast<double>(state.iterations() * 1000), benchmark::Counter::kIsRate);
+  state.counters["lines_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * 1000), benchmark::Counter::kIsRate);
 }
 
 // A whole run of 512 accepted actions, each written before it is answered. The program
@@ -195,10 +199,12 @@ void BM_BareSaveWrites(benchmark::State& state, const fs::path& directory) {
   for (auto _ : state) {
     for (const std::string& bytes : saves) {
       std::array<std::uint8_t, 8> suffix{};
-      const bool named = ::getrandom(suffix.data(), suffix.size(), 0) == static_cast<ssize_t>(suffix.size());
+      const bool named =
+          ::getrandom(suffix.data(), suffix.size(), 0) == static_cast<ssize_t>(suffix.size());
       const std::string temporary = folder + "/.bare-" + record::hex(suffix) + ".tmp";
       const int file = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      const bool written = ::write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+      const bool written =
+          ::write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
       const bool synced = ::fsync(file) == 0;
       const bool replaced = ::close(file) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
       const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -226,7 +232,8 @@ class RatioReporter final : public benchmark::ConsoleReporter {
         // The program's processor time is its own, not the benchmark's.
         const auto counter = run.counters.find("cpu_us_per_action");
         const double cpu = counter == run.counters.end() ? 0 : counter->second.value;
-        accepted_[place].add(run, cpu * 1e-6 * static_cast<double>(run.iterations * expedition::kActionLimit));
+        accepted_[place].add(
+            run, cpu * 1e-6 * static_cast<double>(run.iterations * expedition::kActionLimit));
       }
       if (name.starts_with("BM_BareSaveWrites/")) bare_[place].add(run, run.cpu_accumulated_time);
     }
@@ -236,11 +243,11 @@ class RatioReporter final : public benchmark::ConsoleReporter {
     for (const auto& [place, accepted] : accepted_) {
       auto bare = bare_.find(place);
       if (bare == bare_.end()) continue;
-      std::cout << place << ": " << accepted.per_second() << " accepted actions/s through the program, "
-                << bare->second.per_second() << " bare save writes/s: "
-                << bare->second.per_second() / accepted.per_second() << "x (goal: within 1.3x); processor time "
-                << accepted.cpu_microseconds() << " us per action, " << bare->second.cpu_microseconds()
-                << " us per bare write\n";
+      std::cout << place << ": " << accepted.per_second()
+                << " accepted actions/s through the program, " << bare->second.per_second()
+                << " bare save writes/s: " << bare->second.per_second() / accepted.per_second()
+                << "x (goal: within 1.3x); processor time " << accepted.cpu_microseconds()
+                << " us per action, " << bare->second.cpu_microseconds() << " us per bare write\n";
     }
   }
 
@@ -269,13 +276,16 @@ class RatioReporter final : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   using namespace burrowlight;
-  const Places places{make_directory(fs::path(BURROWLIGHT_BINARY).parent_path()),
-                      make_directory(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path())};
+  const Places places{
+      make_directory(fs::path(BURROWLIGHT_BINARY).parent_path()),
+      make_directory(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path())};
 
-  benchmark::RegisterBenchmark("BM_ProgramAnswersLookLines", BM_ProgramAnswersLookLines, places.memory)
+  benchmark::RegisterBenchmark("BM_ProgramAnswersLookLines", BM_ProgramAnswersLookLines,
+                               places.memory)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
-  benchmark::RegisterBenchmark("BM_ProgramAnswersRefusedActions", BM_ProgramAnswersRefusedActions, places.memory)
+  benchmark::RegisterBenchmark("BM_ProgramAnswersRefusedActions", BM_ProgramAnswersRefusedActions,
+                               places.memory)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RegisterBenchmark("BM_LookLinesInMemory", BM_LookLinesInMemory, places.memory)
@@ -284,15 +294,16 @@ int main(int argc, char** argv) {
   // The two measurements of a place flush to the same device; they alternate in short
   // rounds so that a neighbour's disk activity falls on both alike.
   for (int round = 0; round < 3; ++round) {
-    for (const auto& [place, directory] : {std::pair{"disk", places.disk}, std::pair{"memory", places.memory}}) {
+    for (const auto& [place, directory] :
+         {std::pair{"disk", places.disk}, std::pair{"memory", places.memory}}) {
       const int iterations = place == std::string_view("disk") ? 1 : 5;
-      benchmark::RegisterBenchmark((std::string("BM_AcceptedActions/") + place).c_str(), BM_AcceptedActions,
-                                   directory)
+      benchmark::RegisterBenchmark((std::string("BM_AcceptedActions/") + place).c_str(),
+                                   BM_AcceptedActions, directory)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
           ->Iterations(iterations);
-      benchmark::RegisterBenchmark((std::string("BM_BareSaveWrites/") + place).c_str(), BM_BareSaveWrites,
-                                   directory)
+      benchmark::RegisterBenchmark((std::string("BM_BareSaveWrites/") + place).c_str(),
+                                   BM_BareSaveWrites, directory)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
           ->Iterations(iterations);

@@ -1,10 +1,9 @@
 #include "app/expedition_agent.hpp"
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <utility>
-
-#include <nlohmann/json.hpp>
 
 #include "app/agent.hpp"
 #include "app/lines.hpp"
@@ -16,7 +15,8 @@ namespace {
 using nlohmann::json;
 
 constexpr std::string_view kUnknownCommand =
-    "Unknown command. Use look, north, south, west, east, dig-north, dig-south, dig-west, dig-east, interact, "
+    "Unknown command. Use look, north, south, west, east, dig-north, dig-south, dig-west, "
+    "dig-east, interact, "
     "portal, wait, save, finish, or quit.";
 
 // What a handled line leaves for its reply: nothing (a plain observation) or the reason
@@ -30,7 +30,8 @@ Handled reason(std::string_view text) { return std::optional<std::string>(std::s
 Handled apply_action(Session& session, const Action& action) {
   auto event = session.apply(action);
   if (event) return no_reason();
-  if (auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind)) return reason(refused->text);
+  if (auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind))
+    return reason(refused->text);
   return std::unexpected(std::get<ApplyError::Save>(event.error().kind).error);
 }
 

@@ -13,7 +13,8 @@ namespace {
 using nlohmann::json;
 
 constexpr std::string_view kMapLegend =
-    "@ player, ? undiscovered, # wall or remembered rock, . ground, r soft vein, R hard vein, C crystal, "
+    "@ player, ? undiscovered, # wall or remembered rock, . ground, r soft vein, R hard vein, C "
+    "crystal, "
     "F flask, < up portal, > down portal";
 constexpr std::array<std::string_view, 4> kSessionCommands = {"look", "save", "finish", "quit"};
 
@@ -64,7 +65,9 @@ json dig_cost(Cell cell) {
   return nullptr;
 }
 
-std::size_t cell_index(std::int32_t x, std::int32_t y) { return static_cast<std::size_t>(y * kFloorWidth + x); }
+std::size_t cell_index(std::int32_t x, std::int32_t y) {
+  return static_cast<std::size_t>(y * kFloorWidth + x);
+}
 
 bool flag_set(const std::vector<std::uint8_t>& flags, std::size_t index) {
   return index < flags.size() && flags[index] == 1;
@@ -115,7 +118,8 @@ json legal_actions(const Session& session) {
   if (session.record.finished) return legal;
   for (std::string_view word : kActionWords) {
     Expedition trial = session.expedition;
-    if (std::optional<Action> action = Action::parse(word); action && trial.apply(*action)) legal.push_back(word);
+    if (std::optional<Action> action = Action::parse(word); action && trial.apply(*action))
+      legal.push_back(word);
   }
   return legal;
 }

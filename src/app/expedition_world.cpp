@@ -14,14 +14,14 @@ namespace {
 // column, with the lower rows reversing the order of the upper ones.
 constexpr std::int32_t kZoneWidth = 6;
 constexpr std::int32_t kLastUpperRow = 5;
-constexpr std::array<Tile, 4> kUpperZones = {Tile::MarbleFloor, Tile::WalnutFloor, Tile::GardenMosaic,
-                                             Tile::CryptFlagstones};
-constexpr std::array<Tile, 4> kLowerZones = {Tile::MossAndGrass, Tile::CrimsonRunner, Tile::CryptFlagstones,
-                                             Tile::GardenMosaic};
+constexpr std::array<Tile, 4> kUpperZones = {Tile::MarbleFloor, Tile::WalnutFloor,
+                                             Tile::GardenMosaic, Tile::CryptFlagstones};
+constexpr std::array<Tile, 4> kLowerZones = {Tile::MossAndGrass, Tile::CrimsonRunner,
+                                             Tile::CryptFlagstones, Tile::GardenMosaic};
 
 // Each floor's crystal is a different one, deepest last.
-constexpr std::array<Crystal, kFloorCount> kFloorCrystals = {Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence,
-                                                            Crystal::AmethystOfEchoes};
+constexpr std::array<Crystal, kFloorCount> kFloorCrystals = {
+    Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence, Crystal::AmethystOfEchoes};
 
 // Furnishing that stands on fixed cells, but only while that cell is of the given kind:
 // a decoration never sits on a dug-out wall or on a vein.

@@ -7,11 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <expected>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <variant>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "app/save.hpp"
 #include "core/error.hpp"

@@ -20,11 +20,15 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kFirstLine = "Every floor has a way back. Remember where you came from.";
 constexpr std::string_view kOpenLine =
-    "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current score.";
-constexpr std::string_view kPracticeLine = "Practice world: the same seed recreates the same expedition.";
-constexpr std::string_view kSealedLine = "Expedition sealed. Your history is saved; start another with --new.";
+    "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current "
+    "score.";
+constexpr std::string_view kPracticeLine =
+    "Practice world: the same seed recreates the same expedition.";
+constexpr std::string_view kSealedLine =
+    "Expedition sealed. Your history is saved; start another with --new.";
 constexpr std::string_view kSealedRefusal = "This expedition is sealed. Start another with --new.";
-constexpr std::string_view kLimitLine = "Action limit reached. Press F to seal your result; Q saves and exits.";
+constexpr std::string_view kLimitLine =
+    "Action limit reached. Press F to seal your result; Q saves and exits.";
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +81,8 @@ void expect_same_world(const World& actual, const World& expected) {
 class SessionTest : public testing::Test {
  protected:
   void SetUp() override {
-    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::path(testing::TempDir());
+    const fs::path base =
+        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::path(testing::TempDir());
     std::string pattern = (base / "burrowlight-session-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
@@ -131,14 +136,16 @@ class SessionTest : public testing::Test {
 TEST_F(SessionTest, AFreshSaveLogsItsGreetingAndAPracticeSaveSaysSo) {
   {
     Session normal = open_session(false, std::nullopt);
-    EXPECT_EQ(log_of(normal), (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine)}));
+    EXPECT_EQ(log_of(normal),
+              (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine)}));
     EXPECT_FALSE(normal.game.awakened);
     EXPECT_EQ(normal.observation()["expedition_id"].get<std::string>().size(), 64u);
     EXPECT_EQ(normal.observation()["practice"], false);
   }
   Session practice_session = practice(7);
-  EXPECT_EQ(log_of(practice_session), (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine),
-                                                                 std::string(kPracticeLine)}));
+  EXPECT_EQ(log_of(practice_session),
+            (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine),
+                                      std::string(kPracticeLine)}));
   EXPECT_EQ(practice_session.observation()["expedition_id"], nullptr);
   EXPECT_EQ(practice_session.observation()["practice"], true);
 }
@@ -172,9 +179,11 @@ TEST_F(SessionTest, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
       {{"east", "south", "interact"}, "Ember returns to the drill: +4 charge."},
       {{"east", "east", "dig-east"}, "The vein breaks. Spent 2 charge."},
       {{"east", "east", "north", "north"}, "A crystal sings: +1 score. Saved."},
-      {{"south", "south", "east", "east", "east", "east", "dig-east", "east", "east", "east", "east", "south",
-        "south", "dig-south", "south", "south", "south", "south", "west", "west", "dig-west", "west", "west", "west",
-        "west", "west", "west", "dig-west", "west", "west", "west", "west", "west", "south", "portal"},
+      {{"south", "south", "east",  "east",  "east",  "east",  "dig-east",
+        "east",  "east",  "east",  "east",  "south", "south", "dig-south",
+        "south", "south", "south", "south", "west",  "west",  "dig-west",
+        "west",  "west",  "west",  "west",  "west",  "west",  "dig-west",
+        "west",  "west",  "west",  "west",  "west",  "south", "portal"},
        "Depth 2. The passage behind you remains open."},
   };
   for (const Step& step : steps) {
@@ -187,12 +196,14 @@ TEST_F(SessionTest, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
   EXPECT_EQ(session.expedition.floor, 1u);
   EXPECT_EQ(session.expedition.score, 1u);
   const auto upper_floor = session.explored[0];
-  EXPECT_EQ(session.game.discovered, std::vector<std::uint8_t>(session.explored[1].begin(), session.explored[1].end()));
+  EXPECT_EQ(session.game.discovered,
+            std::vector<std::uint8_t>(session.explored[1].begin(), session.explored[1].end()));
 
   play(session, {"portal"});
   EXPECT_EQ(session.game.log_lines.back(), "Depth 1. The passage behind you remains open.");
   EXPECT_EQ(session.explored[0], upper_floor);
-  EXPECT_EQ(session.game.discovered, std::vector<std::uint8_t>(upper_floor.begin(), upper_floor.end()));
+  EXPECT_EQ(session.game.discovered,
+            std::vector<std::uint8_t>(upper_floor.begin(), upper_floor.end()));
   EXPECT_EQ(session.game.x, 2);
   EXPECT_EQ(session.game.y, 10);
   EXPECT_EQ(session.game.turn, session.expedition.turns);
@@ -237,7 +248,8 @@ TEST_F(SessionTest, TheLastActionLogsItsLineThenTheLimitAndTheNextIsRefused) {
   ASSERT_TRUE(opened) << opened.error().text();
   Session& session = *opened;
   EXPECT_EQ(session.observation()["legal_actions"],
-            nlohmann::json({"look", "save", "finish", "quit", "north", "south", "west", "east", "interact", "wait"}));
+            nlohmann::json({"look", "save", "finish", "quit", "north", "south", "west", "east",
+                            "interact", "wait"}));
 
   ASSERT_TRUE(session.apply(word("interact")));
   EXPECT_EQ(session.expedition.turns, 512u);
@@ -245,11 +257,13 @@ TEST_F(SessionTest, TheLastActionLogsItsLineThenTheLimitAndTheNextIsRefused) {
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[log.size() - 2], "Ember returns to the drill: +4 charge.");
   EXPECT_EQ(log.back(), kLimitLine);
-  EXPECT_EQ(session.observation()["legal_actions"], nlohmann::json({"look", "save", "finish", "quit"}));
+  EXPECT_EQ(session.observation()["legal_actions"],
+            nlohmann::json({"look", "save", "finish", "quit"}));
 
   auto refused = session.apply(word("wait"));
   ASSERT_FALSE(refused);
-  EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{"This expedition has reached its action limit."}}));
+  EXPECT_EQ(refused.error(),
+            (ApplyError{ApplyError::Refused{"This expedition has reached its action limit."}}));
   EXPECT_EQ(log_of(session), log);
   ASSERT_TRUE(session.finish());
   EXPECT_TRUE(session.record.finished);
@@ -272,11 +286,11 @@ TEST_F(SessionTest, FinishSealsOnceAndThenRefusesEveryAction) {
   for (std::string_view text : kActionWords) {
     auto refused = session.apply(word(text));
     ASSERT_FALSE(refused) << text;
-    EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{std::string(kSealedRefusal)}})) << text;
+    EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{std::string(kSealedRefusal)}}))
+        << text;
   }
   EXPECT_EQ(inode_of(save_), inode);
   EXPECT_EQ(log_of(session), log);
-
 }
 
 TEST_F(SessionTest, AReopenedSealedSaveStartsSealed) {
@@ -286,8 +300,9 @@ TEST_F(SessionTest, AReopenedSealedSaveStartsSealed) {
   }
   Session session = reopen();
   EXPECT_TRUE(session.game.awakened);
-  EXPECT_EQ(log_of(session), (std::vector<std::string>{std::string(kFirstLine), std::string(kSealedLine),
-                                                        std::string(kPracticeLine)}));
+  EXPECT_EQ(log_of(session),
+            (std::vector<std::string>{std::string(kFirstLine), std::string(kSealedLine),
+                                      std::string(kPracticeLine)}));
   auto refused = session.apply(word("east"));
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{std::string(kSealedRefusal)}}));
@@ -304,7 +319,8 @@ TEST_F(SessionTest, AFailedWriteChangesNothingAndTheActionCanBeRetried) {
   break_directory();
   auto failed = session.apply(word("south"));
   ASSERT_FALSE(failed);
-  EXPECT_EQ(failed.error(), (ApplyError{ApplyError::Save{burrowlight::Error::from_errno(ENOTDIR)}}));
+  EXPECT_EQ(failed.error(),
+            (ApplyError{ApplyError::Save{burrowlight::Error::from_errno(ENOTDIR)}}));
   auto unsealed = session.finish();
   ASSERT_FALSE(unsealed);
   EXPECT_EQ(unsealed.error().text(), "Not a directory (os error 20)");
@@ -334,8 +350,8 @@ TEST_F(SessionTest, TheLogKeepsTheLastEightLines) {
   Session session = practice(0);
   session.game.log_lines.clear();
   for (int line = 1; line <= 10; ++line) session.log("line " + std::to_string(line));
-  EXPECT_EQ(log_of(session), (std::vector<std::string>{"line 3", "line 4", "line 5", "line 6", "line 7", "line 8",
-                                                        "line 9", "line 10"}));
+  EXPECT_EQ(log_of(session), (std::vector<std::string>{"line 3", "line 4", "line 5", "line 6",
+                                                       "line 7", "line 8", "line 9", "line 10"}));
 }
 
 TEST_F(SessionTest, AnArrowDigsOnlyIntoATrueVein) {
@@ -382,7 +398,7 @@ TEST(ExpeditionWorld, AFloorOfWallsShowsOnlyItsTenDecorations) {
     PropKind kind;
   };
   const std::vector<Expected> expected = {
-      {3, 0, PropKind::Tag::StainedGlassWindow}, {9, 0, PropKind::Tag::StainedGlassWindow},
+      {3, 0, PropKind::Tag::StainedGlassWindow},  {9, 0, PropKind::Tag::StainedGlassWindow},
       {15, 0, PropKind::Tag::StainedGlassWindow}, {0, 3, PropKind::Tag::OldBookshelves},
       {18, 3, PropKind::Tag::CandleStand},        {0, 9, PropKind::Tag::SealedSarcophagus},
       {18, 9, PropKind::Tag::CandleStand},        {3, 12, PropKind::Tag::FadedRoyalBanner},
@@ -407,14 +423,17 @@ TEST(ExpeditionWorld, OpenCellsTakeTheGroundOfTheirZone) {
     Tile tile;
   };
   const std::vector<Case> cases = {
-      {0, 0, Tile::MarbleFloor},      {5, 5, Tile::MarbleFloor},      {6, 0, Tile::WalnutFloor},
-      {11, 5, Tile::WalnutFloor},     {12, 0, Tile::GardenMosaic},    {17, 5, Tile::GardenMosaic},
-      {18, 0, Tile::CryptFlagstones}, {18, 5, Tile::CryptFlagstones}, {0, 6, Tile::MossAndGrass},
-      {5, 12, Tile::MossAndGrass},    {6, 6, Tile::CrimsonRunner},    {11, 12, Tile::CrimsonRunner},
-      {12, 6, Tile::CryptFlagstones}, {17, 12, Tile::CryptFlagstones}, {18, 6, Tile::GardenMosaic},
-      {18, 12, Tile::GardenMosaic},
+      {0, 0, Tile::MarbleFloor},      {5, 5, Tile::MarbleFloor},
+      {6, 0, Tile::WalnutFloor},      {11, 5, Tile::WalnutFloor},
+      {12, 0, Tile::GardenMosaic},    {17, 5, Tile::GardenMosaic},
+      {18, 0, Tile::CryptFlagstones}, {18, 5, Tile::CryptFlagstones},
+      {0, 6, Tile::MossAndGrass},     {5, 12, Tile::MossAndGrass},
+      {6, 6, Tile::CrimsonRunner},    {11, 12, Tile::CrimsonRunner},
+      {12, 6, Tile::CryptFlagstones}, {17, 12, Tile::CryptFlagstones},
+      {18, 6, Tile::GardenMosaic},    {18, 12, Tile::GardenMosaic},
   };
-  for (const Case& test : cases) EXPECT_EQ(rendered.tile(test.x, test.y), test.tile) << test.x << "," << test.y;
+  for (const Case& test : cases)
+    EXPECT_EQ(rendered.tile(test.x, test.y), test.tile) << test.x << "," << test.y;
   // Only the three ground decorations stand on an open floor.
   ASSERT_EQ(rendered.props.size(), 3u);
   EXPECT_EQ(rendered.props[0].kind, PropKind(PropKind::Tag::GlowingMushrooms));
@@ -431,7 +450,8 @@ TEST(ExpeditionWorld, EachFloorShowsItsOwnCrystalAndTheCellsAsProps) {
   for (std::size_t floor = 0; floor < kFloorCount; ++floor) {
     expedition.floor = floor;
     const World rendered = world(expedition);
-    auto crystal = std::ranges::find_if(rendered.props, [](const Prop& prop) { return prop.x == 7 && prop.y == 1; });
+    auto crystal = std::ranges::find_if(
+        rendered.props, [](const Prop& prop) { return prop.x == 7 && prop.y == 1; });
     ASSERT_NE(crystal, rendered.props.end()) << floor;
     EXPECT_EQ(crystal->kind, PropKind::of_crystal(crystals[floor]));
     EXPECT_EQ(rendered.tile(7, 1), Tile::WalnutFloor);
