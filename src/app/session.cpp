@@ -13,6 +13,9 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
+// clang 16 does not deduce the handlers of an aggregate by itself.
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 constexpr std::string_view kSealedText = "This expedition is sealed. Start another with --new.";
 
@@ -31,14 +34,17 @@ std::optional<std::string> event_line(const Event& event) {
             return "Ember returns to the drill: +" + std::to_string(used.gained) + " charge.";
           },
           [](PortalTaken portal) -> std::optional<std::string> {
-            return "Depth " + std::to_string(portal.floor + 1) + ". The passage behind you remains open.";
+            return "Depth " + std::to_string(portal.floor + 1) +
+                   ". The passage behind you remains open.";
           },
           [](Waited) -> std::optional<std::string> { return std::nullopt; },
       },
       event);
 }
 
-ApplyError refused(std::string_view text) { return ApplyError{ApplyError::Refused{std::string(text)}}; }
+ApplyError refused(std::string_view text) {
+  return ApplyError{ApplyError::Refused{std::string(text)}};
+}
 
 }  // namespace
 
@@ -68,9 +74,11 @@ Result<Session> Session::create(burrowlight::Save opened_save, Record opened_rec
     session.log("Expedition sealed. Your history is saved; start another with --new.");
   } else {
     session.log(
-        "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current score.");
+        "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current "
+        "score.");
   }
-  if (!session.record.secret) session.log("Practice world: the same seed recreates the same expedition.");
+  if (!session.record.secret)
+    session.log("Practice world: the same seed recreates the same expedition.");
   return session;
 }
 
