@@ -8,6 +8,7 @@
 #include "app/expedition_agent.hpp"
 #include "app/fd_stream.hpp"
 #include "app/wallet.hpp"
+#include "core/overloaded.hpp"
 #include "core/utf8.hpp"
 #include "terminal/expedition_play.hpp"
 #include "terminal/play.hpp"
@@ -72,11 +73,6 @@ const std::string_view help_text =
 const std::string_view version_text = "BurrowLight 0.1.0-alpha.1\n";
 
 namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
 
 void append_hex(std::string& out, unsigned value) {
   char digits[8];

@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/overloaded.hpp"
 #include "core/panic.hpp"
 
 namespace burrowlight::expedition {
 
 namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
-// clang 16 does not deduce the handlers of an aggregate by itself.
-template <class... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 constexpr std::string_view kSealedText = "This expedition is sealed. Start another with --new.";
 

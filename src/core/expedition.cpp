@@ -4,18 +4,11 @@
 
 #include <algorithm>
 
+#include "core/overloaded.hpp"
 #include "core/panic.hpp"
 #include "core/vault.hpp"
 
 namespace burrowlight {
-namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
-
-}  // namespace
 
 namespace expedition {
 namespace {
