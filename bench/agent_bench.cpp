@@ -74,7 +74,11 @@ std::size_t drain(const std::string& command) {
   return total;
 }
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+  std::string text = "'";
+  text.append(path.string()).append("'");
+  return text;
+}
 
 // The program itself, spawned and fed through pipes, as a driving program sees it.
 void BM_ProgramAnswersLookLines(benchmark::State& state) {

@@ -77,7 +77,7 @@ namespace {
 void append_hex(std::string& out, unsigned value) {
   char digits[8];
   auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-  out.append(digits, end);
+  out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // One well-formed scalar of a quoted argument. Control characters are escaped so that
