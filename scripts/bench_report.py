@@ -1,0 +1,277 @@
+#!/usr/bin/env python3
+"""Reads the JSON files the benchmark programs wrote (and, when they were run, the output
+of scripts/wallet_load and scripts/idle_cost) and prints one Markdown table of the
+project's figures beside their goals.
+
+    scripts/bench_report.py RESULTS_DIRECTORY
+
+RESULTS_DIRECTORY holds <program>.json from --benchmark_out, and optionally wallet_load.txt
+and idle_cost.txt. A figure whose benchmark is missing or failed is shown as such."""
+
+import json
+import re
+import sys
+from pathlib import Path
+
+SECONDS_PER_UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+# The benchmarks' own constants: lines per program run and actions per expedition run.
+MANY_LINES = 10000
+ACTION_LIMIT = 512
+
+MODE_NAMES = {"0": "GLYPHS", "1": "PIXELS zoom 0", "2": "PIXELS zoom 3"}
+
+
+class Results:
+    """Every benchmark entry of every program, by program and by name; a name that was
+    registered several times (alternating rounds) keeps all its entries."""
+
+    def __init__(self, directory):
+        self.directory = directory
+        self.entries = {}
+        self.contexts = {}
+        for path in sorted(directory.glob("*.json")):
+            try:
+                document = json.loads(path.read_text())
+            except (OSError, ValueError) as error:
+                print(f"bench_report: cannot read {path}: {error}", file=sys.stderr)
+                continue
+            self.contexts[path.stem] = document.get("context", {})
+            for entry in document.get("benchmarks", []):
+                if entry.get("run_type", "iteration") != "iteration":
+                    continue
+                self.entries.setdefault((path.stem, plain_name(entry["name"])), []).append(entry)
+
+    def runs(self, program, name):
+        """The entries of one benchmark; raises Missing when it did not run or failed."""
+        entries = self.entries.get((program, name))
+        if not entries:
+            raise Missing(f"{program} {name} did not run")
+        for entry in entries:
+            if entry.get("error_occurred"):
+                raise Missing(f"failed: {entry.get('error_message', 'unknown error')}")
+        return entries
+
+    def seconds_per_iteration(self, program, name):
+        """Real time per iteration, over all rounds together."""
+        entries = self.runs(program, name)
+        total = sum(real_seconds(entry) * entry["iterations"] for entry in entries)
+        return total / sum(entry["iterations"] for entry in entries)
+
+    def counter(self, program, name, counter):
+        """A counter, weighted by iterations over all rounds."""
+        entries = self.runs(program, name)
+        for entry in entries:
+            if counter not in entry:
+                raise Missing(f"{program} {name} has no counter {counter}")
+        weights = sum(entry["iterations"] for entry in entries)
+        return sum(entry[counter] * entry["iterations"] for entry in entries) / weights
+
+
+class Missing(Exception):
+    pass
+
+
+# Name segments the library appends for how a benchmark was run, not for what it measures.
+RUN_OPTIONS = ("real_time", "manual_time", "min_time:", "iterations:", "repeats:", "threads:")
+
+
+def plain_name(name):
+    """BM_SaveWrite/min_time:0.500/real_time becomes BM_SaveWrite."""
+    return "/".join(part for part in name.split("/") if not part.startswith(RUN_OPTIONS))
+
+
+def real_seconds(entry):
+    return entry["real_time"] * SECONDS_PER_UNIT[entry.get("time_unit", "ns")]
+
+
+def duration(seconds):
+    for unit, scale in (("s", 1.0), ("ms", 1e-3), ("µs", 1e-6)):
+        if seconds >= scale:
+            return f"{seconds / scale:.3g} {unit}".replace("e+", "e")
+    return f"{seconds / 1e-9:.3g} ns"
+
+
+def count(value):
+    return f"{value:,.0f}"
+
+
+def size(value):
+    for unit, scale in (("GB", 1e9), ("MB", 1e6)):
+        if value >= scale:
+            return f"{value / scale:.3g} {unit}"
+    return f"{count(value)} bytes"
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, figure, compute, goal="—", goal_value=None, ceiling=True):
+        """compute() returns (value text, measured number or None). The ratio is
+        value/goal for a ceiling and goal/value for a floor, so at most 1 meets the goal."""
+        try:
+            text, measured = compute()
+        except Missing as missing:
+            self.rows.append((figure, str(missing), goal, "—"))
+            return
+        ratio = "—"
+        if goal_value is not None and measured:
+            ratio = f"{(measured / goal_value) if ceiling else (goal_value / measured):.2f}"
+        self.rows.append((figure, text, goal, ratio))
+
+    def print(self):
+        print("| figure | value | goal | ratio |")
+        print("|---|---|---|---|")
+        for row in self.rows:
+            print("| " + " | ".join(row) + " |")
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    directory = Path(sys.argv[1])
+    results = Results(directory)
+    table = Table()
+
+    table.add("Record::replay of 512 actions",
+              lambda: per_call(results, "save_bench", "BM_ReplayFullRecord"))
+    table.add("Save::write of a 512-action record vs its bare system calls",
+              lambda: save_write_ratio(results), "≤ 1.2×", 1.2)
+
+    table.add("prototype observation of the start",
+              lambda: per_call(results, "agent_bench", "BM_ObservationOfTheStart"))
+    table.add("prototype observation encoded and written (one reply)",
+              lambda: observation_reply(results))
+    table.add('prototype headless: 10,000 "look" lines through the program',
+              lambda: lines_per_second(results, "agent_bench", "BM_ProgramAnswersLookLines"),
+              "≥ 5,000 lines/s", 5000, ceiling=False)
+    table.add("… beside cat of the same bytes", lambda: cat_lines(results))
+
+    table.add('expedition headless: 10,000 "look" lines through the program',
+              lambda: expedition_lines(results, "BM_ProgramAnswersLookLines"),
+              "≥ 50,000 lines/s", 50000, ceiling=False)
+    table.add("expedition headless: 10,000 refused actions through the program",
+              lambda: expedition_lines(results, "BM_ProgramAnswersRefusedActions"))
+    for place, label in (("disk", "the data disk"), ("memory", "tmpfs (/dev/shm)")):
+        table.add(f"accepted expedition actions on {label} vs bare save writes",
+                  lambda place=place: accepted_ratio(results, place), "≤ 1.3×", 1.3)
+
+    for width, height in ((90, 30), (160, 50), (240, 70)):
+        for mode, mode_name in MODE_NAMES.items():
+            name = f"BM_DrawInner/width:{width}/height:{height}/mode:{mode}"
+            goal = {}
+            if (width, height, mode) == (240, 70, "2"):
+                goal = {"goal": "< 2 ms", "goal_value": 2e-3}
+            table.add(f"draw_inner per frame, {width}×{height} {mode_name}",
+                      lambda name=name: frame_time(results, name), **goal)
+    table.add("first full frame, 160×50 GLYPHS", lambda: first_frame(results))
+    table.add("idle animated frames, 160×50 GLYPHS", lambda: idle_frames(results))
+
+    table.add("wallet page server under wrk, one connection", lambda: wallet_rate(directory))
+    table.add("idle interactive prototype (scripts/idle_cost)", lambda: idle_cost(directory))
+
+    table.add("Expedition::new (three floors from a seed)",
+              lambda: per_call(results, "expedition_bench", "BM_GenerateExpedition"))
+    table.add("Screen flush, full 160×50 pixel redraw",
+              lambda: per_call(results, "screen_bench", "BM_FullRedraw"))
+    table.add("wallet response composed around a 4 KiB page",
+              lambda: per_call(results, "wallet_bench", "BM_AnswerPageRequest/4096"))
+
+    print("ratio = value/goal for a ceiling, goal/value for a floor: at most 1 meets the goal.")
+    print()
+    table.print()
+    return 0
+
+
+def per_call(results, program, name):
+    seconds = results.seconds_per_iteration(program, name)
+    return duration(seconds), seconds
+
+
+def save_write_ratio(results):
+    write = results.seconds_per_iteration("save_bench", "BM_SaveWrite")
+    bare = results.seconds_per_iteration("save_bench", "BM_BareSystemCalls")
+    return f"{write / bare:.2f}× ({duration(write)} vs {duration(bare)})", write / bare
+
+
+def observation_reply(results):
+    seconds = results.seconds_per_iteration("agent_bench", "BM_ObservationEncodedAndWritten")
+    sent = results.counter("agent_bench", "BM_ObservationEncodedAndWritten", "bytes_per_reply")
+    return f"{duration(seconds)}, {size(sent)} per reply", None
+
+
+def lines_per_second(results, program, name):
+    rate = results.counter(program, name, "lines_per_second")
+    return f"{count(rate)} lines/s", rate
+
+
+def cat_lines(results):
+    seconds = results.seconds_per_iteration("agent_bench", "BM_CatMovesTheSameBytes")
+    moved = results.counter("agent_bench", "BM_CatMovesTheSameBytes", "bytes_out")
+    # The program answers one more line than it reads: the greeting observation.
+    return (f"{count((MANY_LINES + 1) / seconds)} lines/s "
+            f"({duration(seconds)} for {size(moved)})"), None
+
+
+def expedition_lines(results, name):
+    rate = results.counter("expedition_agent_bench", name, "lines_per_second")
+    cpu = results.counter("expedition_agent_bench", name, "lines_per_cpu_second")
+    return f"{count(rate)} lines/s ({count(cpu)} per processor second)", rate
+
+
+def accepted_ratio(results, place):
+    accepted = results.seconds_per_iteration("expedition_agent_bench",
+                                             f"BM_AcceptedActions/{place}")
+    bare = results.seconds_per_iteration("expedition_agent_bench", f"BM_BareSaveWrites/{place}")
+    ratio = accepted / bare
+    return (f"{ratio:.2f}× ({count(ACTION_LIMIT / accepted)} actions/s vs "
+            f"{count(ACTION_LIMIT / bare)} bare writes/s)"), ratio
+
+
+def frame_time(results, name):
+    seconds = results.seconds_per_iteration("render_bench", name)
+    sent = results.counter("render_bench", name, "bytes_per_frame")
+    return f"{duration(seconds)}, {size(sent)} sent", seconds
+
+
+def first_frame(results):
+    sent = results.counter("render_bench", "BM_FirstFrame", "bytes_per_frame")
+    return size(sent), None
+
+
+def idle_frames(results):
+    sent = results.counter("render_bench", "BM_IdleFrames", "bytes_per_frame")
+    changed = results.counter("render_bench", "BM_IdleFrames", "changed_cells_per_frame")
+    return f"{size(sent)} per frame, {changed:.0f} changed cells per frame", None
+
+
+def wallet_rate(directory):
+    text = read_optional(directory / "wallet_load.txt", "scripts/bench --wallet")
+    match = re.search(r"Requests/sec:\s*([\d.]+)", text)
+    if not match:
+        raise Missing("wallet_load printed no request rate")
+    complete = "every response a complete 200" if "every response was a complete 200" in text \
+        else "SOME RESPONSES INCOMPLETE"
+    return f"{count(float(match.group(1)))} requests/s, {complete}", None
+
+
+def idle_cost(directory):
+    text = read_optional(directory / "idle_cost.txt", "scripts/bench --idle")
+    share = re.search(r"idle processor time in tmux:\s*([\d.]+)%", text)
+    output = re.search(r"idle output on a pty:\s*(\d+) bytes", text)
+    if not share or not output:
+        raise Missing("idle_cost printed no figures")
+    return f"{share.group(1)}% of one core, {count(int(output.group(1)))} bytes/s", None
+
+
+def read_optional(path, how):
+    try:
+        return path.read_text()
+    except OSError:
+        raise Missing(f"not run (use {how})") from None
+
+
+if __name__ == "__main__":
+    sys.exit(main())
