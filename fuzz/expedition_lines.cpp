@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes as the standard input of the headless expedition, on a practice
 // save in a private temporary directory. Every reply must be one JSON object on its own
-// line, and whatever the input did, the save left behind must read and replay.
+// line, and whatever the input did, the save left behind must read, replay, and hold exactly
+// what the last reply reported.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,5 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto saved = Record::from_json(read_file(path));
   fuzz::check(saved.has_value(), "the save left behind does not read");
   fuzz::check(saved->replay().has_value(), "the save left behind does not replay");
+  // Replies are written only after the save, so the last one tells what the save holds.
+  const auto last = fuzz::last_observation(out.bytes());
+  fuzz::check(last.has_value(), "no observation among the replies");
+  fuzz::check(last->turn == saved->actions.size(),
+              "the save and the last reply disagree on the turn");
+  fuzz::check(last->finished == saved->finished,
+              "the save and the last reply disagree on the seal");
   return 0;
 }

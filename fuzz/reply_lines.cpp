@@ -33,4 +33,18 @@ void check_reply_lines(std::string_view written) {
   }
 }
 
+std::optional<LastObservation> last_observation(std::string_view written) {
+  while (!written.empty()) {
+    written.remove_suffix(1);
+    const std::size_t start =
+        written.rfind('\n') == std::string_view::npos ? 0 : written.rfind('\n') + 1;
+    const auto reply = nlohmann::json::parse(written.substr(start), nullptr, false);
+    if (reply.is_object() && reply.contains("turn") && reply.contains("finished")) {
+      return LastObservation{reply["turn"].get<std::uint64_t>(), reply["finished"].get<bool>()};
+    }
+    written.remove_suffix(written.size() - start);
+  }
+  return std::nullopt;
+}
+
 }  // namespace burrowlight::fuzz

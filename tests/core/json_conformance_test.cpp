@@ -90,7 +90,8 @@ TEST(JsonConformance, EveryDocumentSetIntoASave) {
       integer = non_negative_integer(document.text);
     }
     for (const Place place : json_corpus::kPlaces) {
-      const std::string context = document.name + " as " + std::string(json_corpus::place_name(place));
+      const std::string context =
+          document.name + " as " + std::string(json_corpus::place_name(place));
       const auto record = Record::from_json(json_corpus::embedded(place, document.text));
       if (!record) expect_one_clear_line(record.error(), context);
       if (document.must_reject()) {
@@ -143,7 +144,8 @@ TEST(JsonConformance, OwnCorpusOutcomes) {
       {"y_save_escape_in_key.json",
        "unknown field `\\u{1b}]0;title\\u{07}`, expected one of `format_version`, "
        "`rules_version`, `seed`, `secret`, `actions`, `finished` at line 8 column 24"},
-      {"y_save_seed_float.json", "invalid type: floating point `42.0`, expected u64 at line 4 column 14"},
+      {"y_save_seed_float.json",
+       "invalid type: floating point `42.0`, expected u64 at line 4 column 14"},
       {"i_bom_save.json", "unexpected byte order mark at line 1 column 1"},
       {"n_nul_inside_save.json", "unexpected NUL byte at line 4 column 12"},
       {"i_utf16le_with_bom.json", "unexpected NUL byte at line 1 column 4"},

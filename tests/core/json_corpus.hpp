@@ -54,7 +54,8 @@ inline std::optional<std::vector<Document>> public_suite() {
   if (!entries.is_array() || entries.empty()) return std::nullopt;
   std::vector<Document> documents;
   for (const auto& entry : entries) {
-    documents.push_back({entry.at("name").get<std::string>(), entry.at("input").get<std::string>()});
+    documents.push_back(
+        {entry.at("name").get<std::string>(), entry.at("input").get<std::string>()});
   }
   return documents;
 }
@@ -62,7 +63,8 @@ inline std::optional<std::vector<Document>> public_suite() {
 // Our own corpus: every file of tests/core/json_corpus, byte for byte, sorted by name.
 inline std::vector<Document> own_corpus(const std::filesystem::path& source_dir) {
   std::vector<Document> documents;
-  for (const auto& entry : std::filesystem::directory_iterator(source_dir / "tests/core/json_corpus")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(source_dir / "tests/core/json_corpus")) {
     documents.push_back({entry.path().filename().string(), read_bytes(entry.path())});
   }
   std::sort(documents.begin(), documents.end(),
@@ -97,7 +99,8 @@ inline std::string embedded(Place place, std::string_view value) {
              ",\"secret\":null,\"actions\":[],\"finished\":false}";
     case Place::Action:
       return "{\"format_version\":1,\"rules_version\":2,\"seed\":0,\"secret\":null,"
-             "\"actions\":[" + text + "],\"finished\":false}";
+             "\"actions\":[" +
+             text + "],\"finished\":false}";
     case Place::ExtraElement:
       return "[1,2,0,null,[],false," + text + "]";
   }
