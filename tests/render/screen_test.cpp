@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,14 @@ std::string bracket(std::string_view body) {
   return "\x1b[?2026h" + std::string(body) + "\x1b[0m\x1b[?2026l";
 }
 
+// The rows of the screen as text, without trailing blanks.
 std::vector<std::string> rows(const Screen& screen) {
   std::vector<std::string> result;
-  for (std::int32_t y = 0; y < screen.height; ++y) result.push_back(screen.row_text(y));
+  for (std::int32_t y = 0; y < screen.height; ++y) {
+    std::string row = screen.row_text(y);
+    row.erase(row.find_last_not_of(' ') + 1);
+    result.push_back(row);
+  }
   return result;
 }
 
@@ -124,14 +128,6 @@ TEST(Flush, ResizeIsAFullRedrawWithOneMoveAtColumnOneOfEveryRow) {
   Screen resized(6, 4);
   resized.put(5, 3, U'Z', kRed, kBlue);
   ASSERT_TRUE(flush(resized, previous, out));
-
-  std::regex move("\x1b\\[(\\d+);(\\d+)H");
-  std::vector<std::string> moves;
-  for (auto it = std::sregex_iterator(out.bytes().begin(), out.bytes().end(), move);
-       it != std::sregex_iterator(); ++it) {
-    moves.push_back(it->str());
-  }
-  EXPECT_EQ(moves, (std::vector<std::string>{"\x1b[1;1H", "\x1b[2;1H", "\x1b[3;1H", "\x1b[4;1H"}));
   EXPECT_EQ(out.bytes(),
             bracket("\x1b[1;1H\x1b[38;2;204;204;211m\x1b[48;2;5;7;13m      \x1b[2;1H      "
                     "\x1b[3;1H      \x1b[4;1H     \x1b[38;2;200;30;40m\x1b[48;2;10;20;250mZ"));
@@ -187,17 +183,13 @@ TEST(Screen, TextAdvancesPerScalarAndIsClippedAtEveryEdge) {
     std::vector<std::string> picture;
   };
   const std::vector<Case> cases = {
-      {-2, 0, "abcdef", {"cdef  ", "      "}},
-      {3, 1, "abcdef", {"      ", "   abc"}},
-      {0, -1, "abcdef", {"      ", "      "}},
-      {0, 2, "abcdef", {"      ", "      "}},
-      {1, 0, "é─😀x", {" é─😀x ", "      "}},
-      {-1, 1, "é─😀x", {"      ", "─😀x   "}},
-      {0,
-       0,
-       "a\xff"
-       "b\xe2\x94",
-       {"a\uFFFDb\uFFFD\uFFFD ", "      "}},
+      {-2, 0, "abcdef", {"cdef", ""}},
+      {3, 1, "abcdef", {"", "   abc"}},
+      {0, -1, "abcdef", {"", ""}},
+      {0, 2, "abcdef", {"", ""}},
+      {1, 0, "é─😀x", {" é─😀x", ""}},
+      {-1, 1, "é─😀x", {"", "─😀x"}},
+      {0, 0, "a\xffz\xe2\x94", {"a\uFFFDz\uFFFD\uFFFD", ""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -222,69 +214,45 @@ TEST(Screen, ClippedDrawsAtMostTheGivenNumberOfScalars) {
     const char* row;
   };
   const std::vector<Case> cases = {
-      {3, "abcdef", "abc   "},
-      {0, "abcdef", "      "},
-      {-4, "abcdef", "      "},
-      {9, "abc", "abc   "},
-      {2, "ééé", "éé    "},
-      {4, "😀─😀─😀", "😀─😀─  "},
-      {2, "\xff\xffz", "\uFFFD\uFFFD    "},
+      {3, "abcdef", "abc"},
+      {0, "abcdef", ""},
+      {-4, "abcdef", ""},
+      {9, "abc", "abc"},
+      {2, "ééé", "éé"},
+      {4, "😀─😀─😀", "😀─😀─"},
+      {2, "\xff\xffz", "\uFFFD\uFFFD"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     Screen screen(6, 1);
     screen.clipped(0, 0, c.max_chars, c.text, kRed);
-    EXPECT_EQ(screen.row_text(0), c.row);
+    EXPECT_EQ(rows(screen)[0], c.row);
   }
 }
 
 TEST(Screen, WrapBreaksGreedilyAtWhiteSpace) {
   struct Case {
-    const char* name;
     std::int32_t width;
     std::int32_t max_lines;
     const char* text;
     std::vector<std::string> picture;
   };
   const std::vector<Case> cases = {
-      {"two words share a line, the third moves down",
-       10,
-       3,
-       "four five nine",
-       {"four five   ", "nine        ", "            "}},
-      {"only max_lines lines are drawn",
-       10,
-       1,
-       "four five nine",
-       {"four five   ", "            ", "            "}},
-      {"no lines at all",
-       10,
-       0,
-       "four five nine",
-       {"            ", "            ", "            "}},
-      {"runs of Unicode white space separate words",
-       3,
-       3,
-       "  ab\u3000\u3000cd\n\tef\u00a0 ",
-       {"ab          ", "cd          ", "ef          "}},
-      {"a word longer than the width is cut",
-       5,
-       3,
-       "abcdefghijkl mn",
-       {"abcde       ", "mn          ", "            "}},
-      {"lengths are counted in scalars, not bytes",
-       5,
-       3,
-       "éé éé é",
-       {"éé éé       ", "é           ", "            "}},
-      {"white space only draws nothing",
-       5,
-       3,
-       " \u2028 ",
-       {"            ", "            ", "            "}},
+      // Two words share a line (9 characters fit), the third moves down.
+      {10, 3, "four five nine", {"four five", "nine", ""}},
+      // Only max_lines lines are drawn, or none at all.
+      {10, 1, "four five nine", {"four five", "", ""}},
+      {10, 0, "four five nine", {"", "", ""}},
+      // Runs of Unicode white space separate words; white space alone draws nothing.
+      {3, 3, "  ab\u3000\u3000cd\n\tef\u00a0 ", {"ab", "cd", "ef"}},
+      {5, 3, " \u2028 ", {"", "", ""}},
+      // A word longer than the width is cut.
+      {5, 3, "abcdefghijkl mn", {"abcde", "mn", ""}},
+      // Lengths are counted in scalars, not bytes.
+      {5, 3, "éé éé é", {"éé éé", "é", ""}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.text);
     Screen screen(12, 3);
     screen.wrap(0, 0, c.width, c.max_lines, c.text, kRed);
     EXPECT_EQ(rows(screen), c.picture);
@@ -294,8 +262,7 @@ TEST(Screen, WrapBreaksGreedilyAtWhiteSpace) {
 TEST(Screen, WrapStartsAtItsOriginAndStopsAfterMaxLines) {
   Screen screen(8, 5);
   screen.wrap(2, 1, 4, 2, "aa bb cc dd", kRed);
-  EXPECT_EQ(rows(screen),
-            (std::vector<std::string>{"        ", "  aa    ", "  bb    ", "        ", "        "}));
+  EXPECT_EQ(rows(screen), (std::vector<std::string>{"", "  aa", "  bb", "", ""}));
 }
 
 TEST(Screen, FrameDrawsARoundedPanelWithItsTitleCutBeforeTheCorner) {
@@ -306,11 +273,11 @@ TEST(Screen, FrameDrawsARoundedPanelWithItsTitleCutBeforeTheCorner) {
     std::vector<std::string> picture;
   };
   const std::vector<Case> cases = {
-      {"Log", 9, 3, {"╭─ Log ─╮ ", "│       │ ", "╰───────╯ ", "          "}},
-      {"Inventory", 8, 4, {"╭─ Inv─╮  ", "│      │  ", "│      │  ", "╰──────╯  "}},
-      {"", 6, 3, {"╭─  ─╮    ", "│    │    ", "╰────╯    ", "          "}},
-      {"Tiny", 2, 2, {"╭╮        ", "╰╯        ", "          ", "          "}},
-      {"Tall", 12, 5, {"╭─ Tall ──", "│         ", "│         ", "│         "}},
+      {"Log", 9, 3, {"╭─ Log ─╮", "│       │", "╰───────╯", ""}},
+      {"Inventory", 8, 4, {"╭─ Inv─╮", "│      │", "│      │", "╰──────╯"}},
+      {"", 6, 3, {"╭─  ─╮", "│    │", "╰────╯", ""}},
+      {"Tiny", 2, 2, {"╭╮", "╰╯", "", ""}},
+      {"Tall", 12, 5, {"╭─ Tall ──", "│", "│", "│"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
@@ -334,7 +301,7 @@ TEST(Screen, FrameColoursBorderInsideAndTitle) {
 TEST(Screen, FrameIsClippedAtNegativePositions) {
   Screen screen(6, 3);
   screen.frame(-2, -1, 6, 3, "Ab");
-  EXPECT_EQ(rows(screen), (std::vector<std::string>{"   │  ", "───╯  ", "      "}));
+  EXPECT_EQ(rows(screen), (std::vector<std::string>{"   │", "───╯", ""}));
 }
 
 TEST(Rgb, ScaleClampsAndTruncatesEachChannel) {
