@@ -22,19 +22,8 @@ std::string scan_error(const Arguments& arguments) {
   return command ? "(no error)" : command.error().text();
 }
 
-Options scanned_options(const Arguments& arguments) {
-  auto command = scan(arguments);
-  EXPECT_TRUE(command.has_value()) << command.error().text();
-  EXPECT_TRUE(std::holds_alternative<Options>(*command));
-  return std::get<Options>(*command);
-}
-
 TEST(CommandLineScan, RejectsWithTheCommandLineMessages) {
-  struct Case {
-    Arguments arguments;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<Arguments, std::string>> cases = {
       {{"--foo"}, "unknown argument \"--foo\"; use --help"},
       {{"--"}, "unknown argument \"--\"; use --help"},
       {{"-v"}, "unknown argument \"-v\"; use --help"},
@@ -44,6 +33,7 @@ TEST(CommandLineScan, RejectsWithTheCommandLineMessages) {
       {{"-hV"}, "unknown argument \"-hV\"; use --help"},
       {{""}, "unknown argument \"\"; use --help"},
       {{"--new", "--bogus", "--help"}, "unknown argument \"--bogus\"; use --help"},
+      {{"--new", "--n\xC3\xA9w\xFF\x1B"}, R"(unknown argument "--néw\xFF\u{1b}"; use --help)"},
       {{"--seed"}, std::string(seed_message)},
       {{"--new", "--seed"}, std::string(seed_message)},
       {{"--save"}, "--save requires a path"},
@@ -88,51 +78,33 @@ TEST(CommandLineScan, SeedGrammar) {
   };
   for (const auto& [text, seed] : cases) {
     EXPECT_EQ(parse_seed(text), seed) << text;
-    auto command = scan({"--seed", text});
     if (seed) {
-      ASSERT_TRUE(command.has_value()) << text;
-      EXPECT_EQ(std::get<Options>(*command).seed, seed) << text;
+      EXPECT_EQ(scan({"--seed", text}), Command(Options{.seed = seed})) << text;
     } else {
-      ASSERT_FALSE(command.has_value()) << text;
-      EXPECT_EQ(command.error().text(), seed_message) << text;
+      EXPECT_EQ(scan_error({"--seed", text}), seed_message) << text;
     }
   }
 }
 
-TEST(CommandLineScan, FillsOptionsWithTheLastValueWinning) {
-  struct Case {
-    Arguments arguments;
-    Options options;
-  };
-  const std::vector<Case> cases = {
-      {{}, {}},
-      {{"--glyphs"}, {}},
+TEST(CommandLineScan, FillsOptionsWithTheLastValueWinningAndStopsAtHelpOrVersion) {
+  const std::vector<std::pair<Arguments, Command>> cases = {
+      {{}, Options{}},
+      {{"--glyphs"}, Options{}},
       {{"--new", "--new", "--headless", "--prototype", "--expedition"},
-       {.new_expedition = true, .headless = true, .prototype = true, .expedition = true}},
-      {{"--save", "a", "--save", "b"}, {.save_path = "b"}},
-      {{"--seed", "1", "--seed", "+2"}, {.seed = 2}},
-      {{"--wallet", "a.html", "--wallet", "b.html", "--glyphs"}, {.page_path = "b.html"}},
+       Options{.new_expedition = true, .headless = true, .prototype = true, .expedition = true}},
+      {{"--save", "a", "--save", "b"}, Options{.save_path = "b"}},
+      {{"--seed", "1", "--seed", "+2"}, Options{.seed = 2}},
+      {{"--wallet", "a.html", "--wallet", "b.html", "--glyphs"}, Options{.page_path = "b.html"}},
       // A value option takes the very next argument, whatever it looks like.
-      {{"--save", "--new"}, {.save_path = "--new"}},
-      {{"--save", "--headless"}, {.save_path = "--headless"}},
-      {{"--save", "--help"}, {.save_path = "--help"}},
-      {{"--wallet", "--seed"}, {.page_path = "--seed"}},
-      {{"--save", ""}, {.save_path = ""}},
-      {{"--save", "-"}, {.save_path = "-"}},
+      {{"--save", "--new"}, Options{.save_path = "--new"}},
+      {{"--save", "--headless"}, Options{.save_path = "--headless"}},
+      {{"--save", "--help"}, Options{.save_path = "--help"}},
+      {{"--wallet", "--seed"}, Options{.page_path = "--seed"}},
+      {{"--save", ""}, Options{.save_path = ""}},
+      {{"--save", "-"}, Options{.save_path = "-"}},
       // Paths are bytes: neither UTF-8 nor the absence of control characters is needed.
-      {{"--save", "dir/\xFF\xFE\n.json"}, {.save_path = "dir/\xFF\xFE\n.json"}},
-  };
-  for (const auto& [arguments, options] : cases) {
-    EXPECT_EQ(scanned_options(arguments), options) << testing::PrintToString(arguments);
-  }
-}
-
-TEST(CommandLineScan, HelpAndVersionStopTheScan) {
-  struct Case {
-    Arguments arguments;
-    Command command;
-  };
-  const std::vector<Case> cases = {
+      {{"--save", "dir/\xFF\xFE\n.json"}, Options{.save_path = "dir/\xFF\xFE\n.json"}},
+      // The first help or version ends the scan, whatever follows.
       {{"-h"}, ShowHelp{}},
       {{"--help"}, ShowHelp{}},
       {{"-V"}, ShowVersion{}},
@@ -145,18 +117,12 @@ TEST(CommandLineScan, HelpAndVersionStopTheScan) {
       {{"--wallet", "x", "--headless", "-V"}, ShowVersion{}},
   };
   for (const auto& [arguments, command] : cases) {
-    auto scanned = scan(arguments);
-    ASSERT_TRUE(scanned.has_value()) << testing::PrintToString(arguments);
-    EXPECT_EQ(*scanned, command) << testing::PrintToString(arguments);
+    EXPECT_EQ(scan(arguments), command) << testing::PrintToString(arguments);
   }
 }
 
 TEST(CommandLineQuote, EscapesControlCharactersAndInvalidBytes) {
-  struct Case {
-    std::string argument;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<std::string, std::string>> cases = {
       {"--foo", R"("--foo")"},
       {"", R"("")"},
       {"a\"b\\c", R"("a\"b\\c")"},
@@ -186,11 +152,6 @@ TEST(CommandLineQuote, EscapesControlCharactersAndInvalidBytes) {
   }
 }
 
-TEST(CommandLineScan, UnknownArgumentsThatAreNotUtf8AreQuotedByteForByte) {
-  EXPECT_EQ(scan_error({"--new", "--n\xC3\xA9w\xFF\x1B"}),
-            R"(unknown argument "--néw\xFF\u{1b}"; use --help)");
-}
-
 // Stands in for isatty: answers for descriptors 0 and 1 and remembers what was asked.
 struct FakeTerminals {
   bool standard_input;
@@ -205,42 +166,36 @@ struct FakeTerminals {
   }
 };
 
+Result<Mode> fails(std::string_view message) {
+  return std::unexpected(Error(std::string(message)));
+}
+
+std::string text_of(const Result<Mode>& mode) { return mode ? "(a mode)" : mode.error().text(); }
+
 TEST(CommandLineMode, ChecksRunInOrderAndTheFirstDecides) {
-  struct Case {
-    Options options;
-    std::variant<Mode, std::string> outcome;
-  };
-  const std::vector<Case> cases = {
-      {{.page_path = "p.html"}, Mode(WalletMode{"p.html"})},
-      {{.headless = true, .page_path = "p.html"}, std::string(wallet_message)},
-      {{.new_expedition = true, .page_path = "p"}, std::string(wallet_message)},
-      {{.prototype = true, .page_path = "p"}, std::string(wallet_message)},
-      {{.expedition = true, .page_path = "p"}, std::string(wallet_message)},
-      {{.seed = 0, .page_path = "p"}, std::string(wallet_message)},
-      {{.save_path = "", .page_path = "p"}, std::string(wallet_message)},
-      {{.prototype = true, .expedition = true}, std::string(prototype_message)},
-      {{.new_expedition = true, .headless = true, .prototype = true},
-       std::string(prototype_message)},
-      {{.prototype = true, .seed = 5}, std::string(prototype_message)},
-      {{.prototype = true, .save_path = "s"}, std::string(prototype_message)},
-      {{.headless = true, .prototype = true}, Mode(HeadlessPrototypeMode{})},
-      {{.prototype = true}, Mode(InteractivePrototypeMode{})},
-      {{}, Mode(ExpeditionOptions{})},
-      {{.expedition = true}, Mode(ExpeditionOptions{})},
+  const std::vector<std::pair<Options, Result<Mode>>> cases = {
+      {{.page_path = "p.html"}, WalletMode{"p.html"}},
+      {{.headless = true, .page_path = "p.html"}, fails(wallet_message)},
+      {{.new_expedition = true, .page_path = "p"}, fails(wallet_message)},
+      {{.prototype = true, .page_path = "p"}, fails(wallet_message)},
+      {{.expedition = true, .page_path = "p"}, fails(wallet_message)},
+      {{.seed = 0, .page_path = "p"}, fails(wallet_message)},
+      {{.save_path = "", .page_path = "p"}, fails(wallet_message)},
+      {{.prototype = true, .expedition = true}, fails(prototype_message)},
+      {{.new_expedition = true, .headless = true, .prototype = true}, fails(prototype_message)},
+      {{.prototype = true, .seed = 5}, fails(prototype_message)},
+      {{.prototype = true, .save_path = "s"}, fails(prototype_message)},
+      {{.headless = true, .prototype = true}, HeadlessPrototypeMode{}},
+      {{.prototype = true}, InteractivePrototypeMode{}},
+      {{}, ExpeditionOptions{}},
+      {{.expedition = true}, ExpeditionOptions{}},
       {{.new_expedition = true, .headless = true, .expedition = true, .seed = 9, .save_path = "s"},
-       Mode(ExpeditionOptions{
-           .save_path = "s", .new_expedition = true, .seed = 9, .headless = true})},
+       ExpeditionOptions{.save_path = "s", .new_expedition = true, .seed = 9, .headless = true}},
   };
   for (const auto& [options, outcome] : cases) {
     FakeTerminals terminals{true, true, {}};
-    auto mode = choose_mode(options, terminals.probe());
-    if (std::holds_alternative<std::string>(outcome)) {
-      ASSERT_FALSE(mode.has_value());
-      EXPECT_EQ(mode.error().text(), std::get<std::string>(outcome));
-    } else {
-      ASSERT_TRUE(mode.has_value()) << mode.error().text();
-      EXPECT_EQ(*mode, std::get<Mode>(outcome));
-    }
+    const auto mode = choose_mode(options, terminals.probe());
+    EXPECT_EQ(mode, outcome) << text_of(mode);
   }
 }
 
@@ -250,30 +205,27 @@ TEST(CommandLineMode, InteractiveModesNeedTerminalsOnBothEnds) {
     bool standard_input;
     bool standard_output;
     std::vector<int> asked;
-    bool refused;
+    Result<Mode> outcome;
   };
   const std::vector<Case> cases = {
-      {{}, false, true, {0}, true},
-      {{}, true, false, {0, 1}, true},
-      {{}, false, false, {0}, true},
-      {{}, true, true, {0, 1}, false},
-      {{.prototype = true}, true, false, {0, 1}, true},
-      {{.new_expedition = true, .seed = 3}, false, true, {0}, true},
+      {{}, false, true, {0}, fails(terminal_message)},
+      {{}, true, false, {0, 1}, fails(terminal_message)},
+      {{}, false, false, {0}, fails(terminal_message)},
+      {{}, true, true, {0, 1}, ExpeditionOptions{}},
+      {{.prototype = true}, true, false, {0, 1}, fails(terminal_message)},
+      {{.new_expedition = true, .seed = 3}, false, true, {0}, fails(terminal_message)},
       // Headless runs and the page server never look at the descriptors.
-      {{.headless = true}, false, false, {}, false},
-      {{.headless = true, .prototype = true}, false, false, {}, false},
-      {{.page_path = "p"}, false, false, {}, false},
+      {{.headless = true}, false, false, {}, ExpeditionOptions{.headless = true}},
+      {{.headless = true, .prototype = true}, false, false, {}, HeadlessPrototypeMode{}},
+      {{.page_path = "p"}, false, false, {}, WalletMode{"p"}},
       // A conflict is reported before the terminal is looked at.
-      {{.new_expedition = true, .prototype = true}, false, false, {}, true},
+      {{.new_expedition = true, .prototype = true}, false, false, {}, fails(prototype_message)},
   };
-  for (const auto& [options, standard_input, standard_output, asked, refused] : cases) {
+  for (const auto& [options, standard_input, standard_output, asked, outcome] : cases) {
     FakeTerminals terminals{standard_input, standard_output, {}};
-    auto mode = choose_mode(options, terminals.probe());
+    const auto mode = choose_mode(options, terminals.probe());
     EXPECT_EQ(terminals.asked, asked);
-    EXPECT_EQ(!mode.has_value(), refused);
-    if (!mode && !asked.empty()) {
-      EXPECT_EQ(mode.error().text(), terminal_message);
-    }
+    EXPECT_EQ(mode, outcome) << text_of(mode);
   }
 }
 

@@ -58,10 +58,7 @@ class SaveTest : public testing::Test {
 
   std::string save_path() const { return save_.string(); }
 
-  // A valid save with the given text appended, to test what follows the object.
-  void write_practice_save(std::string_view extra = "") {
-    write_file(save_, Record::practice(3).to_pretty_json() + std::string(extra));
-  }
+  void write_practice_save() { write_file(save_, Record::practice(3).to_pretty_json()); }
 
   fs::path root_;
   fs::path save_;
@@ -74,11 +71,7 @@ TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {
   const auto& [save, record] = *opened;
   EXPECT_EQ(save.path(), path.string());
   ASSERT_TRUE(record.secret.has_value());
-  EXPECT_EQ(record.seed, record::seed_from_secret(*record.secret));
-  EXPECT_EQ(record.format_version, 1u);
-  EXPECT_EQ(record.rules_version, 2u);
-  EXPECT_TRUE(record.actions.empty());
-  EXPECT_FALSE(record.finished);
+  EXPECT_EQ(record, Record(*record.secret));
   EXPECT_EQ(read_file(path), record.to_pretty_json());
   EXPECT_EQ(permissions(path), 0600u);
   EXPECT_EQ(permissions(path.string() + ".lock"), 0600u);
@@ -87,45 +80,40 @@ TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {
 }
 
 TEST_F(SaveTest, PracticeSeedCreatesAPracticeSaveThatAPlainRunResumes) {
-  Record created = Record::practice(0);
   {
     auto opened = Save::open(save_path(), false, 7);
     ASSERT_TRUE(opened) << opened.error().text();
-    created = opened->second;
+    EXPECT_EQ(opened->second, Record::practice(7));
   }
-  EXPECT_EQ(created, Record::practice(7));
   EXPECT_NE(read_file(save_).find("\"secret\": null,"), std::string::npos);
-
   auto resumed = Save::open(save_path(), false, std::nullopt);
   ASSERT_TRUE(resumed) << resumed.error().text();
-  EXPECT_EQ(resumed->second, created);
+  EXPECT_EQ(resumed->second, Record::practice(7));
 }
 
-TEST_F(SaveTest, NewArchivesTheExactOldBytesEvenWhenTheyAreNotJson) {
-  const std::string old_bytes = std::string("not a save \0\xff\n", 15);
-  write_file(save_, old_bytes);
-  auto opened = Save::open(save_path(), true, std::nullopt);
-  ASSERT_TRUE(opened) << opened.error().text();
-  EXPECT_TRUE(opened->second.secret.has_value());
-  EXPECT_EQ(read_file(save_), opened->second.to_pretty_json());
+TEST_F(SaveTest, NewArchivesTheExactOldBytesAndStartsAFreshRecord) {
+  const std::vector<std::pair<std::string, std::optional<std::uint64_t>>> cases = {
+      {std::string("not a save \0\xff\n", 15), std::nullopt},
+      {Record::practice(3).to_pretty_json(), 5},
+  };
+  for (const auto& [old_bytes, seed] : cases) {
+    SCOPED_TRACE(old_bytes);
+    fs::remove_all(root_ / "archive");
+    write_file(save_, old_bytes);
+    auto opened = Save::open(save_path(), true, seed);
+    ASSERT_TRUE(opened) << opened.error().text();
+    const Record& record = opened->second;
+    EXPECT_EQ(record,
+              seed ? Record::practice(*seed) : Record(record.secret.value_or(record::Secret{})));
+    EXPECT_EQ(read_file(save_), record.to_pretty_json());
 
-  const std::vector<std::string> archived = names_in(root_ / "archive");
-  ASSERT_EQ(archived.size(), 1u);
-  EXPECT_TRUE(std::regex_match(archived[0], std::regex("expedition-[0-9a-f]{16}\\.json")))
-      << archived[0];
-  EXPECT_EQ(read_file(root_ / "archive" / archived[0]), old_bytes);
-  EXPECT_EQ(permissions(root_ / "archive" / archived[0]), 0600u);
-}
-
-TEST_F(SaveTest, NewWithASeedArchivesAndStartsPractice) {
-  write_practice_save();
-  const std::string old_bytes = read_file(save_);
-  auto opened = Save::open(save_path(), true, 5);
-  ASSERT_TRUE(opened) << opened.error().text();
-  EXPECT_EQ(opened->second, Record::practice(5));
-  const std::vector<std::string> archived = names_in(root_ / "archive");
-  ASSERT_EQ(archived.size(), 1u);
-  EXPECT_EQ(read_file(root_ / "archive" / archived[0]), old_bytes);
+    const std::vector<std::string> archived = names_in(root_ / "archive");
+    ASSERT_EQ(archived.size(), 1u);
+    EXPECT_TRUE(std::regex_match(archived[0], std::regex("expedition-[0-9a-f]{16}\\.json")))
+        << archived[0];
+    EXPECT_EQ(read_file(root_ / "archive" / archived[0]), old_bytes);
+    EXPECT_EQ(permissions(root_ / "archive" / archived[0]), 0600u);
+  }
 }
 
 TEST_F(SaveTest, SeedWithAnExistingSaveAndNoNewChangesNothing) {
@@ -140,16 +128,15 @@ TEST_F(SaveTest, SeedWithAnExistingSaveAndNoNewChangesNothing) {
   EXPECT_FALSE(fs::exists(root_ / "archive"));
 }
 
-TEST_F(SaveTest, SizeLimitIs65536Bytes) {
+TEST_F(SaveTest, ASaveOf65536BytesIsReadAndOneByteMoreIsRefusedWithAndWithoutNew) {
   const std::string pretty = Record::practice(3).to_pretty_json();
   write_file(save_, pretty + std::string(save::kSizeLimit - pretty.size(), ' '));
-  auto largest = Save::open(save_path(), false, std::nullopt);
-  ASSERT_TRUE(largest) << largest.error().text();
-  EXPECT_EQ(largest->second, Record::practice(3));
-}
+  {
+    auto largest = Save::open(save_path(), false, std::nullopt);
+    ASSERT_TRUE(largest) << largest.error().text();
+    EXPECT_EQ(largest->second, Record::practice(3));
+  }
 
-TEST_F(SaveTest, OversizedSavesAreRefusedWithAndWithoutNew) {
-  const std::string pretty = Record::practice(3).to_pretty_json();
   const std::string oversized = pretty + std::string(save::kSizeLimit + 1 - pretty.size(), ' ');
   write_file(save_, oversized);
   for (bool new_expedition : {false, true}) {
@@ -162,34 +149,27 @@ TEST_F(SaveTest, OversizedSavesAreRefusedWithAndWithoutNew) {
 }
 
 TEST_F(SaveTest, MalformedAndInvalidSavesAreRefusedAndLeftUntouched) {
-  std::string wrong_format = Record::practice(3).to_pretty_json();
-  wrong_format.replace(wrong_format.find("\"format_version\": 1"), 19, "\"format_version\": 2");
-  std::string wrong_rules = Record::practice(3).to_pretty_json();
-  wrong_rules.replace(wrong_rules.find("\"rules_version\": 2"), 18, "\"rules_version\": 3");
-  std::string extra_key = Record::practice(3).to_pretty_json();
-  extra_key.replace(extra_key.find("\n}"), 2, ",\n  \"score\": 9\n}");
-  struct Case {
-    std::string bytes;
-    std::string message;
+  const std::string pretty = Record::practice(3).to_pretty_json();
+  const auto edited = [&pretty](std::string_view from, std::string_view to) {
+    return std::string(pretty).replace(pretty.find(from), from.size(), to);
   };
-  const std::vector<Case> cases = {
-      {Record::practice(3).to_pretty_json() + "}",
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {pretty + "}",
        "parse error at line 9, column 1: syntax error while parsing value - unexpected '}'; "
        "expected end of input"},
-      {extra_key,
+      {edited("\n}", ",\n  \"score\": 9\n}"),
        "unknown field `score`, expected one of `format_version`, `rules_version`, `seed`, "
-       "`secret`, `actions`, "
-       "`finished` at line 8 column 9"},
-      {wrong_format, "Unsupported save or rules version; this save was not changed."},
-      {wrong_rules, "Unsupported save or rules version; this save was not changed."},
+       "`secret`, `actions`, `finished` at line 8 column 9"},
+      {edited("\"format_version\": 1", "\"format_version\": 2"),
+       "Unsupported save or rules version; this save was not changed."},
   };
-  for (const Case& test : cases) {
-    write_file(save_, test.bytes);
+  for (const auto& [bytes, message] : cases) {
+    write_file(save_, bytes);
     auto opened = Save::open(save_path(), false, std::nullopt);
-    ASSERT_FALSE(opened) << test.bytes;
-    EXPECT_EQ(opened.error().text(), test.message);
+    ASSERT_FALSE(opened) << bytes;
+    EXPECT_EQ(opened.error().text(), message);
     EXPECT_EQ(opened.error().os_code(), std::nullopt);
-    EXPECT_EQ(read_file(save_), test.bytes);
+    EXPECT_EQ(read_file(save_), bytes);
     EXPECT_EQ(names_in(root_),
               (std::vector<std::string>{"expedition.json", "expedition.json.lock"}));
   }
@@ -311,44 +291,37 @@ class ScriptedSystem final : public save::WriteSystem {
   mutable int fsync_count_ = 0;
 };
 
-TEST_F(SaveTest, AFailedWriteLeavesTheOldSaveAndNoTemporaryFile) {
+// Every failure before the rename leaves the old save; a failed flush of the directory
+// comes after it, so the new save is already in place.
+TEST_F(SaveTest, AFailedWriteLeavesNoTemporaryFileAndTheOldSaveUnlessItWasReplaced) {
   using Call = ScriptedSystem::Call;
   struct Case {
     Call failing;
     int code;
     std::string message;
+    bool replaced;
   };
   const std::vector<Case> cases = {
-      {Call::OpenFile, EROFS, "Read-only file system (os error 30)"},
-      {Call::OpenFile, EACCES, "Permission denied (os error 13)"},
-      {Call::WriteAll, ENOSPC, "No space left on device (os error 28)"},
-      {Call::FsyncFile, EIO, "Input/output error (os error 5)"},
-      {Call::Rename, EXDEV, "Invalid cross-device link (os error 18)"},
+      {Call::OpenFile, EROFS, "Read-only file system (os error 30)", false},
+      {Call::OpenFile, EACCES, "Permission denied (os error 13)", false},
+      {Call::WriteAll, ENOSPC, "No space left on device (os error 28)", false},
+      {Call::FsyncFile, EIO, "Input/output error (os error 5)", false},
+      {Call::Rename, EXDEV, "Invalid cross-device link (os error 18)", false},
+      {Call::FsyncDirectory, EIO, "Input/output error (os error 5)", true},
   };
-  write_practice_save();
-  const std::string old_bytes = read_file(save_);
   Record next = Record::practice(3);
   next.actions = {11};
   for (const Case& test : cases) {
+    SCOPED_TRACE(test.message);
+    write_practice_save();
+    const std::string old_bytes = read_file(save_);
     const auto written = Save::write(save_path(), next, ScriptedSystem(test.failing, test.code));
-    ASSERT_FALSE(written) << test.message;
+    ASSERT_FALSE(written);
     EXPECT_EQ(written.error().text(), test.message);
     EXPECT_EQ(written.error().os_code(), test.code);
-    EXPECT_EQ(read_file(save_), old_bytes) << test.message;
-    EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"}) << test.message;
+    EXPECT_EQ(read_file(save_), test.replaced ? next.to_pretty_json() : old_bytes);
+    EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
   }
-}
-
-TEST_F(SaveTest, AFailedDirectoryFlushIsReportedAfterTheSaveWasReplaced) {
-  write_practice_save();
-  Record next = Record::practice(3);
-  next.actions = {11};
-  const auto written =
-      Save::write(save_path(), next, ScriptedSystem(ScriptedSystem::Call::FsyncDirectory, EIO));
-  ASSERT_FALSE(written);
-  EXPECT_EQ(written.error().text(), "Input/output error (os error 5)");
-  EXPECT_EQ(read_file(save_), next.to_pretty_json());
-  EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
 }
 
 TEST_F(SaveTest, WritesGoThroughAFreshTemporaryFileBesideTheSave) {
@@ -375,50 +348,27 @@ TEST(SaveSuffix, IsSixteenFreshLowercaseHexDigits) {
   EXPECT_NE(*first, *second);
 }
 
-// Sets or clears environment variables for one test and restores them afterwards.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
+// Runs save::default_path with HOME and XDG_DATA_HOME set as given (null: unset), then
+// puts both variables back as they were.
+Result<std::string> default_path_with(const char* home, const char* data) {
+  const std::pair<const char*, const char*> wanted[] = {{"HOME", home}, {"XDG_DATA_HOME", data}};
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : wanted) {
+    const char* old = std::getenv(name);
+    saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnvironment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+  auto path = save::default_path();
+  for (const auto& [name, old] : saved) old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name);
+  return path;
+}
 
 TEST(SaveDefaultPath, FollowsTheDataDirectoryAndNeedsHome) {
-  {
-    ScopedEnvironment home("HOME", nullptr);
-    ScopedEnvironment data("XDG_DATA_HOME", "/x");
-    const auto path = save::default_path();
-    ASSERT_FALSE(path);
-    EXPECT_EQ(path.error().text(), "HOME is unset; use --save PATH");
-  }
-  {
-    ScopedEnvironment home("HOME", "/home/delver");
-    ScopedEnvironment data("XDG_DATA_HOME", "/x");
-    EXPECT_EQ(save::default_path(), "/x/burrowlight/expedition.json");
-  }
-  {
-    ScopedEnvironment home("HOME", "/home/delver");
-    ScopedEnvironment data("XDG_DATA_HOME", nullptr);
-    EXPECT_EQ(save::default_path(), "/home/delver/.local/share/burrowlight/expedition.json");
-  }
+  EXPECT_EQ(default_path_with(nullptr, "/x"),
+            Result<std::string>(std::unexpected(Error("HOME is unset; use --save PATH"))));
+  EXPECT_EQ(default_path_with("/home/delver", "/x"), "/x/burrowlight/expedition.json");
+  EXPECT_EQ(default_path_with("/home/delver", nullptr),
+            "/home/delver/.local/share/burrowlight/expedition.json");
 }
 
 }  // namespace

@@ -11,24 +11,19 @@
 #include <random>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace burrowlight::expedition {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
-constexpr std::string_view kFirstLine = "Every floor has a way back. Remember where you came from.";
-constexpr std::string_view kOpenLine =
-    "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current "
-    "score.";
-constexpr std::string_view kPracticeLine =
-    "Practice world: the same seed recreates the same expedition.";
-constexpr std::string_view kSealedLine =
-    "Expedition sealed. Your history is saved; start another with --new.";
-constexpr std::string_view kSealedRefusal = "This expedition is sealed. Start another with --new.";
-constexpr std::string_view kLimitLine =
-    "Action limit reached. Press F to seal your result; Q saves and exits.";
+const std::string kFirstLine = "Every floor has a way back. Remember where you came from.";
+const std::string kPracticeLine = "Practice world: the same seed recreates the same expedition.";
+const ApplyError kSealed{
+    ApplyError::Refused{"This expedition is sealed. Start another with --new."}};
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -51,29 +46,24 @@ Action word(std::string_view text) {
   return action.value_or(Action{Wait{}});
 }
 
-std::vector<std::string> log_of(const Session& session) {
+// The reason an action that must be refused was refused.
+ApplyError refusal(Session& session, std::string_view text) {
+  auto event = session.apply(word(text));
+  if (event) ADD_FAILURE() << text << " was accepted";
+  return event ? ApplyError{ApplyError::Refused{"(accepted)"}} : event.error();
+}
+
+Lines log_of(const Session& session) {
   return {session.game.log_lines.begin(), session.game.log_lines.end()};
 }
 
-// The observation without the log, which is the one part a reopened session starts
-// afresh.
-nlohmann::json lasting_observation(const Session& session) {
-  nlohmann::json observation = session.observation();
-  observation.erase("messages");
-  return observation;
-}
+using Props = std::vector<std::tuple<std::int32_t, std::int32_t, PropKind, bool>>;
 
-void expect_same_world(const World& actual, const World& expected) {
-  EXPECT_EQ(actual.width, expected.width);
-  EXPECT_EQ(actual.height, expected.height);
-  EXPECT_EQ(actual.tiles, expected.tiles);
-  ASSERT_EQ(actual.props.size(), expected.props.size());
-  for (std::size_t index = 0; index < actual.props.size(); ++index) {
-    EXPECT_EQ(actual.props[index].x, expected.props[index].x);
-    EXPECT_EQ(actual.props[index].y, expected.props[index].y);
-    EXPECT_EQ(actual.props[index].kind, expected.props[index].kind);
-    EXPECT_EQ(actual.props[index].active, expected.props[index].active);
-  }
+// Everything a rendered world holds, in a form that compares and prints.
+auto contents(const World& world) {
+  Props props;
+  for (const Prop& prop : world.props) props.emplace_back(prop.x, prop.y, prop.kind, prop.active);
+  return std::tuple(world.width, world.height, world.tiles, props);
 }
 
 // A fresh directory per test, on memory when the system has one: these tests are about
@@ -99,7 +89,6 @@ class SessionTest : public testing::Test {
     }
     return std::move(*session);
   }
-
   Session practice(std::uint64_t seed) { return open_session(true, seed); }
   Session reopen() { return open_session(false, std::nullopt); }
 
@@ -110,21 +99,9 @@ class SessionTest : public testing::Test {
     return Session::create(std::move(opened->first), record);
   }
 
-  // Makes the save's directory unusable: a regular file takes its place, so a save
-  // write cannot even create its temporary file. The real directory is kept aside.
-  void break_directory() {
-    fs::rename(directory_, root_ / "aside");
-    std::ofstream(directory_.string()) << "not a directory";
-  }
-  void repair_directory() {
-    fs::remove(directory_);
-    fs::rename(root_ / "aside", directory_);
-  }
-
-  void play(Session& session, std::initializer_list<std::string_view> words) {
+  void play(Session& session, const std::vector<std::string_view>& words) {
     for (std::string_view text : words) {
-      auto event = session.apply(word(text));
-      ASSERT_TRUE(event) << text << " at turn " << session.expedition.turns;
+      ASSERT_TRUE(session.apply(word(text))) << text << " at turn " << session.expedition.turns;
     }
   }
 
@@ -134,20 +111,11 @@ class SessionTest : public testing::Test {
 };
 
 TEST_F(SessionTest, AFreshSaveLogsItsGreetingAndAPracticeSaveSaysSo) {
-  {
-    Session normal = open_session(false, std::nullopt);
-    EXPECT_EQ(log_of(normal),
-              (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine)}));
-    EXPECT_FALSE(normal.game.awakened);
-    EXPECT_EQ(normal.observation()["expedition_id"].get<std::string>().size(), 64u);
-    EXPECT_EQ(normal.observation()["practice"], false);
-  }
-  Session practice_session = practice(7);
-  EXPECT_EQ(log_of(practice_session),
-            (std::vector<std::string>{std::string(kFirstLine), std::string(kOpenLine),
-                                      std::string(kPracticeLine)}));
-  EXPECT_EQ(practice_session.observation()["expedition_id"], nullptr);
-  EXPECT_EQ(practice_session.observation()["practice"], true);
+  const std::string open_line =
+      "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its current "
+      "score.";
+  EXPECT_EQ(log_of(open_session(false, std::nullopt)), (Lines{kFirstLine, open_line}));
+  EXPECT_EQ(log_of(practice(7)), (Lines{kFirstLine, open_line, kPracticeLine}));
 }
 
 TEST_F(SessionTest, ARefusedActionLeavesTheFileTheLogAndTheTurnsAlone) {
@@ -155,12 +123,11 @@ TEST_F(SessionTest, ARefusedActionLeavesTheFileTheLogAndTheTurnsAlone) {
   play(session, {"north"});
   const std::string bytes = read_file(save_);
   const ino_t inode = inode_of(save_);
-  const auto log = log_of(session);
+  const Lines log = log_of(session);
   const auto explored = session.explored;
 
-  auto bump = session.apply(word("north"));
-  ASSERT_FALSE(bump);
-  EXPECT_EQ(bump.error(), (ApplyError{ApplyError::Refused{"The destination is blocked."}}));
+  EXPECT_EQ(refusal(session, "north"),
+            (ApplyError{ApplyError::Refused{"The destination is blocked."}}));
   EXPECT_EQ(read_file(save_), bytes);
   EXPECT_EQ(inode_of(save_), inode);
   EXPECT_EQ(log_of(session), log);
@@ -171,11 +138,7 @@ TEST_F(SessionTest, ARefusedActionLeavesTheFileTheLogAndTheTurnsAlone) {
 
 TEST_F(SessionTest, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
   Session session = practice(0);
-  struct Step {
-    std::vector<std::string_view> words;
-    std::string_view last_line;
-  };
-  const std::vector<Step> steps = {
+  const std::vector<std::pair<std::vector<std::string_view>, std::string_view>> steps = {
       {{"east", "south", "interact"}, "Ember returns to the drill: +4 charge."},
       {{"east", "east", "dig-east"}, "The vein breaks. Spent 2 charge."},
       {{"east", "east", "north", "north"}, "A crystal sings: +1 score. Saved."},
@@ -186,12 +149,9 @@ TEST_F(SessionTest, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
         "west",  "west",  "west",  "west",  "west",  "south", "portal"},
        "Depth 2. The passage behind you remains open."},
   };
-  for (const Step& step : steps) {
-    for (std::string_view text : step.words) {
-      auto event = session.apply(word(text));
-      ASSERT_TRUE(event) << text << " at turn " << session.expedition.turns;
-    }
-    EXPECT_EQ(session.game.log_lines.back(), step.last_line);
+  for (const auto& [words, last_line] : steps) {
+    play(session, words);
+    EXPECT_EQ(session.game.log_lines.back(), last_line);
   }
   EXPECT_EQ(session.expedition.floor, 1u);
   EXPECT_EQ(session.expedition.score, 1u);
@@ -204,39 +164,37 @@ TEST_F(SessionTest, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
   EXPECT_EQ(session.explored[0], upper_floor);
   EXPECT_EQ(session.game.discovered,
             std::vector<std::uint8_t>(upper_floor.begin(), upper_floor.end()));
-  EXPECT_EQ(session.game.x, 2);
-  EXPECT_EQ(session.game.y, 10);
+  EXPECT_EQ(std::pair(session.game.x, session.game.y), std::pair(2, 10));
   EXPECT_EQ(session.game.turn, session.expedition.turns);
-  expect_same_world(session.game.world, world(session.expedition));
+  EXPECT_EQ(contents(session.game.world), contents(world(session.expedition)));
 }
 
 TEST_F(SessionTest, ReopeningRebuildsTheStateTheMapMemoryAndTheWorld) {
   // Random play over many seeds: every accepted action may move the player and so add
   // to the memory, which only a replay with a refresh after each action can rebuild.
+  // The log is the one part a reopened session starts afresh.
+  const auto lasting = [](const Session& live) {
+    nlohmann::json observation = live.observation();
+    observation.erase("messages");
+    return std::tuple(live.expedition, live.explored, live.game.visible, contents(live.game.world),
+                      observation);
+  };
   std::mt19937_64 random(20240611);
+  std::uniform_int_distribution<int> code(1, 11);
   for (std::uint64_t seed = 0; seed < 40; ++seed) {
+    SCOPED_TRACE(seed);
     std::optional<Session> session = practice(seed * 0x9E3779B97F4A7C15ULL);
-    std::uniform_int_distribution<int> code(1, 11);
     for (int attempt = 0; attempt < 120; ++attempt) {
-      auto action = Action::from_code(static_cast<std::uint8_t>(code(random)));
-      auto event = session->apply(*action);
+      auto event = session->apply(*Action::from_code(static_cast<std::uint8_t>(code(random))));
       if (!event) {
         ASSERT_TRUE(std::holds_alternative<ApplyError::Refused>(event.error().kind));
       }
     }
-    const Expedition expedition = session->expedition;
-    const auto explored = session->explored;
-    const World rendered = session->game.world;
-    const auto visible = session->game.visible;
-    const nlohmann::json observation = lasting_observation(*session);
+    const auto before = lasting(*session);
     // The lock is the process's own too: the old session must be gone first.
     session.reset();
     session = reopen();
-    EXPECT_EQ(session->expedition, expedition) << "seed " << seed;
-    EXPECT_EQ(session->explored, explored) << "seed " << seed;
-    EXPECT_EQ(session->game.visible, visible) << "seed " << seed;
-    expect_same_world(session->game.world, rendered);
-    EXPECT_EQ(lasting_observation(*session), observation) << "seed " << seed;
+    EXPECT_EQ(lasting(*session), before);
   }
 }
 
@@ -251,18 +209,16 @@ TEST_F(SessionTest, TheLastActionLogsItsLineThenTheLimitAndTheNextIsRefused) {
             nlohmann::json({"look", "save", "finish", "quit", "north", "south", "west", "east",
                             "interact", "wait"}));
 
-  ASSERT_TRUE(session.apply(word("interact")));
+  play(session, {"interact"});
   EXPECT_EQ(session.expedition.turns, 512u);
-  const auto log = log_of(session);
+  const Lines log = log_of(session);
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[log.size() - 2], "Ember returns to the drill: +4 charge.");
-  EXPECT_EQ(log.back(), kLimitLine);
+  EXPECT_EQ(log.back(), "Action limit reached. Press F to seal your result; Q saves and exits.");
   EXPECT_EQ(session.observation()["legal_actions"],
             nlohmann::json({"look", "save", "finish", "quit"}));
 
-  auto refused = session.apply(word("wait"));
-  ASSERT_FALSE(refused);
-  EXPECT_EQ(refused.error(),
+  EXPECT_EQ(refusal(session, "wait"),
             (ApplyError{ApplyError::Refused{"This expedition has reached its action limit."}}));
   EXPECT_EQ(log_of(session), log);
   ASSERT_TRUE(session.finish());
@@ -279,60 +235,46 @@ TEST_F(SessionTest, FinishSealsOnceAndThenRefusesEveryAction) {
             "Expedition finished with 0 score. Your progress is saved; start another with --new.");
 
   const ino_t inode = inode_of(save_);
-  const auto log = log_of(session);
+  const Lines log = log_of(session);
   ASSERT_TRUE(session.finish());
-  EXPECT_EQ(inode_of(save_), inode);
-  EXPECT_EQ(log_of(session), log);
-  for (std::string_view text : kActionWords) {
-    auto refused = session.apply(word(text));
-    ASSERT_FALSE(refused) << text;
-    EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{std::string(kSealedRefusal)}}))
-        << text;
-  }
+  for (std::string_view text : kActionWords) EXPECT_EQ(refusal(session, text), kSealed);
   EXPECT_EQ(inode_of(save_), inode);
   EXPECT_EQ(log_of(session), log);
 }
 
 TEST_F(SessionTest, AReopenedSealedSaveStartsSealed) {
-  {
-    Session session = practice(0);
-    ASSERT_TRUE(session.finish());
-  }
+  ASSERT_TRUE(practice(0).finish());
   Session session = reopen();
   EXPECT_TRUE(session.game.awakened);
-  EXPECT_EQ(log_of(session),
-            (std::vector<std::string>{std::string(kFirstLine), std::string(kSealedLine),
-                                      std::string(kPracticeLine)}));
-  auto refused = session.apply(word("east"));
-  ASSERT_FALSE(refused);
-  EXPECT_EQ(refused.error(), (ApplyError{ApplyError::Refused{std::string(kSealedRefusal)}}));
+  EXPECT_EQ(
+      log_of(session),
+      (Lines{kFirstLine, "Expedition sealed. Your history is saved; start another with --new.",
+             kPracticeLine}));
+  EXPECT_EQ(refusal(session, "east"), kSealed);
 }
 
 TEST_F(SessionTest, AFailedWriteChangesNothingAndTheActionCanBeRetried) {
   Session session = practice(0);
   play(session, {"east"});
-  const Record record = session.record;
-  const Expedition expedition = session.expedition;
-  const auto log = log_of(session);
-  const auto explored = session.explored;
+  const auto before = std::tuple(session.record, session.expedition, log_of(session),
+                                 session.explored, session.game.awakened, session.game.y);
 
-  break_directory();
-  auto failed = session.apply(word("south"));
-  ASSERT_FALSE(failed);
-  EXPECT_EQ(failed.error(),
+  // A regular file in the place of the save's directory: not even the temporary file
+  // of a write can be created. The real directory is kept aside.
+  fs::rename(directory_, root_ / "aside");
+  std::ofstream(directory_.string()) << "not a directory";
+  EXPECT_EQ(refusal(session, "south"),
             (ApplyError{ApplyError::Save{burrowlight::Error::from_errno(ENOTDIR)}}));
   auto unsealed = session.finish();
   ASSERT_FALSE(unsealed);
   EXPECT_EQ(unsealed.error().text(), "Not a directory (os error 20)");
-  EXPECT_EQ(session.record, record);
-  EXPECT_EQ(session.expedition, expedition);
-  EXPECT_EQ(log_of(session), log);
-  EXPECT_EQ(session.explored, explored);
-  EXPECT_FALSE(session.game.awakened);
-  EXPECT_EQ(session.game.y, 2);
+  EXPECT_EQ(std::tuple(session.record, session.expedition, log_of(session), session.explored,
+                       session.game.awakened, session.game.y),
+            before);
 
-  repair_directory();
-  ASSERT_TRUE(session.apply(word("south")));
+  fs::remove(directory_);
+  fs::rename(root_ / "aside", directory_);
+  play(session, {"south"});
   EXPECT_EQ(session.game.y, 3);
   EXPECT_EQ(nlohmann::json::parse(read_file(save_))["actions"], nlohmann::json({4, 2}));
 }
@@ -348,10 +290,9 @@ TEST_F(SessionTest, ARecordThatDoesNotReplayIsAnErrorAndReleasesTheLock) {
 
 TEST_F(SessionTest, TheLogKeepsTheLastEightLines) {
   Session session = practice(0);
-  session.game.log_lines.clear();
   for (int line = 1; line <= 10; ++line) session.log("line " + std::to_string(line));
-  EXPECT_EQ(log_of(session), (std::vector<std::string>{"line 3", "line 4", "line 5", "line 6",
-                                                       "line 7", "line 8", "line 9", "line 10"}));
+  EXPECT_EQ(log_of(session), (Lines{"line 3", "line 4", "line 5", "line 6", "line 7", "line 8",
+                                    "line 9", "line 10"}));
 }
 
 TEST_F(SessionTest, AnArrowDigsOnlyIntoATrueVein) {
@@ -388,65 +329,43 @@ TEST_F(SessionTest, AnArrowDigsOnlyIntoATrueVein) {
 TEST(ExpeditionWorld, AFloorOfWallsShowsOnlyItsTenDecorations) {
   Expedition walls(0);
   std::fill_n(walls.cells.begin(), kCellsPerFloor, Cell::Wall);
-  const World rendered = world(walls);
-  EXPECT_EQ(rendered.width, 19);
-  EXPECT_EQ(rendered.height, 13);
-  EXPECT_EQ(rendered.tiles, std::vector<Tile>(kCellsPerFloor, Tile::CastleWall));
-  struct Expected {
-    std::int32_t x;
-    std::int32_t y;
-    PropKind kind;
+  using Tag = PropKind::Tag;
+  const Props decorations = {
+      {3, 0, Tag::StainedGlassWindow, true},  {9, 0, Tag::StainedGlassWindow, true},
+      {15, 0, Tag::StainedGlassWindow, true}, {0, 3, Tag::OldBookshelves, true},
+      {18, 3, Tag::CandleStand, true},        {0, 9, Tag::SealedSarcophagus, true},
+      {18, 9, Tag::CandleStand, true},        {3, 12, Tag::FadedRoyalBanner, true},
+      {9, 12, Tag::FadedRoyalBanner, true},   {15, 12, Tag::FadedRoyalBanner, true},
   };
-  const std::vector<Expected> expected = {
-      {3, 0, PropKind::Tag::StainedGlassWindow},  {9, 0, PropKind::Tag::StainedGlassWindow},
-      {15, 0, PropKind::Tag::StainedGlassWindow}, {0, 3, PropKind::Tag::OldBookshelves},
-      {18, 3, PropKind::Tag::CandleStand},        {0, 9, PropKind::Tag::SealedSarcophagus},
-      {18, 9, PropKind::Tag::CandleStand},        {3, 12, PropKind::Tag::FadedRoyalBanner},
-      {9, 12, PropKind::Tag::FadedRoyalBanner},   {15, 12, PropKind::Tag::FadedRoyalBanner},
-  };
-  ASSERT_EQ(rendered.props.size(), expected.size());
-  for (std::size_t index = 0; index < expected.size(); ++index) {
-    EXPECT_EQ(rendered.props[index].x, expected[index].x) << index;
-    EXPECT_EQ(rendered.props[index].y, expected[index].y) << index;
-    EXPECT_EQ(rendered.props[index].kind, expected[index].kind) << index;
-    EXPECT_TRUE(rendered.props[index].active);
-  }
+  EXPECT_EQ(contents(world(walls)),
+            std::tuple(19, 13, std::vector<Tile>(kCellsPerFloor, Tile::CastleWall), decorations));
 }
 
 TEST(ExpeditionWorld, OpenCellsTakeTheGroundOfTheirZone) {
   Expedition open_floor(0);
   std::fill_n(open_floor.cells.begin(), kCellsPerFloor, Cell::Ground);
   const World rendered = world(open_floor);
-  struct Case {
-    std::int32_t x;
-    std::int32_t y;
-    Tile tile;
-  };
-  const std::vector<Case> cases = {
-      {0, 0, Tile::MarbleFloor},      {5, 5, Tile::MarbleFloor},
-      {6, 0, Tile::WalnutFloor},      {11, 5, Tile::WalnutFloor},
-      {12, 0, Tile::GardenMosaic},    {17, 5, Tile::GardenMosaic},
-      {18, 0, Tile::CryptFlagstones}, {18, 5, Tile::CryptFlagstones},
-      {0, 6, Tile::MossAndGrass},     {5, 12, Tile::MossAndGrass},
-      {6, 6, Tile::CrimsonRunner},    {11, 12, Tile::CrimsonRunner},
-      {12, 6, Tile::CryptFlagstones}, {17, 12, Tile::CryptFlagstones},
-      {18, 6, Tile::GardenMosaic},    {18, 12, Tile::GardenMosaic},
-  };
-  for (const Case& test : cases)
-    EXPECT_EQ(rendered.tile(test.x, test.y), test.tile) << test.x << "," << test.y;
+  // Tile codes by column: rows 0-5 are marble, walnut, garden and crypt; rows 6-12 are
+  // moss, crimson, crypt and garden.
+  const std::string upper = "5555557777776666668";
+  const std::string lower = "3333339999998888886";
+  for (std::int32_t y = 0; y < kFloorHeight; ++y) {
+    for (std::int32_t x = 0; x < kFloorWidth; ++x) {
+      EXPECT_EQ(static_cast<int>(rendered.tile(x, y)), (y < 6 ? upper : lower)[x] - '0')
+          << x << "," << y;
+    }
+  }
   // Only the three ground decorations stand on an open floor.
-  ASSERT_EQ(rendered.props.size(), 3u);
-  EXPECT_EQ(rendered.props[0].kind, PropKind(PropKind::Tag::GlowingMushrooms));
-  EXPECT_EQ(rendered.props[1].kind, PropKind(PropKind::Tag::GlowingMushrooms));
-  EXPECT_EQ(rendered.props[2].kind, PropKind(PropKind::Tag::MoonFern));
-  EXPECT_EQ((std::pair{rendered.props[1].x, rendered.props[1].y}), (std::pair{1, 11}));
-  EXPECT_EQ((std::pair{rendered.props[2].x, rendered.props[2].y}), (std::pair{4, 11}));
+  using Tag = PropKind::Tag;
+  EXPECT_EQ(std::get<3>(contents(rendered)), (Props{{16, 1, Tag::GlowingMushrooms, true},
+                                                    {1, 11, Tag::GlowingMushrooms, true},
+                                                    {4, 11, Tag::MoonFern, true}}));
 }
 
 TEST(ExpeditionWorld, EachFloorShowsItsOwnCrystalAndTheCellsAsProps) {
   Expedition expedition(0);
-  const std::vector<Crystal> crystals = {Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence,
-                                         Crystal::AmethystOfEchoes};
+  const Crystal crystals[] = {Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence,
+                              Crystal::AmethystOfEchoes};
   for (std::size_t floor = 0; floor < kFloorCount; ++floor) {
     expedition.floor = floor;
     const World rendered = world(expedition);
@@ -459,11 +378,8 @@ TEST(ExpeditionWorld, EachFloorShowsItsOwnCrystalAndTheCellsAsProps) {
   }
   expedition.floor = 0;
   const World rendered = world(expedition);
-  std::vector<std::pair<std::int32_t, std::int32_t>> positions;
-  for (const Prop& prop : rendered.props) positions.emplace_back(prop.x, prop.y);
-  EXPECT_TRUE(std::ranges::is_sorted(positions, [](auto left, auto right) {
-    return std::pair{left.second, left.first} < std::pair{right.second, right.first};
-  }));
+  EXPECT_TRUE(std::ranges::is_sorted(rendered.props, {},
+                                     [](const Prop& prop) { return std::pair(prop.y, prop.x); }));
   EXPECT_EQ(rendered.props.front().kind, PropKind(PropKind::Tag::StainedGlassWindow));
 }
 

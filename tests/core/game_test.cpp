@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <numeric>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace burrowlight {
@@ -29,10 +29,6 @@ constexpr std::string_view kClearingLine =
 constexpr std::string_view kDoorLine = "The old door yields. Warm dust drifts through the frame.";
 constexpr std::string_view kListenLine =
     "Pip listens. Somewhere in the stone, a crystal is singing.";
-constexpr std::string_view kOpeningLines[] = {
-    "Pip: That cave has windows. Caves should not have windows.",
-    "Find three crystals. Bring them back to the forest waystone.",
-};
 
 const PrototypeAction kNorth{PrototypeAction::Move{0, -1}};
 const PrototypeAction kSouth{PrototypeAction::Move{0, 1}};
@@ -46,21 +42,10 @@ const Outcome kBlocked{Outcome::Blocked{}};
 const Outcome kDoorOpened{Outcome::DoorOpened{}};
 const Outcome kInteracted{Outcome::Interacted{}};
 
+// The walk below writes its commands as letters: n, s, w, e, i and anything else waits.
 PrototypeAction action_of(char command) {
-  switch (command) {
-    case 'n':
-      return kNorth;
-    case 's':
-      return kSouth;
-    case 'w':
-      return kWest;
-    case 'e':
-      return kEast;
-    case 'i':
-      return kInteract;
-    default:
-      return kWait;
-  }
+  const PrototypeAction actions[] = {kNorth, kSouth, kWest, kEast, kInteract, kWait};
+  return actions[std::min<std::size_t>(std::string_view("nswei").find(command), 5)];
 }
 
 std::vector<std::string> lines(const Game& game) {
@@ -72,34 +57,13 @@ std::size_t count(const std::vector<std::uint8_t>& grid) {
 }
 
 // A copy of everything a rule may change, for checking that nothing did.
-struct Snapshot {
-  std::vector<Tile> tiles;
-  std::vector<bool> active;
-  std::vector<Crystal> found;
-  std::vector<std::uint8_t> visible;
-  std::vector<std::uint8_t> discovered;
-  std::vector<std::string> log;
-  std::string region;
-  std::int32_t x;
-  std::int32_t y;
-  std::uint64_t turn;
-  bool awakened;
-
-  explicit Snapshot(const Game& game)
-      : tiles(game.world.tiles),
-        found(game.found),
-        visible(game.visible),
-        discovered(game.discovered),
-        log(lines(game)),
-        region(game.region),
-        x(game.x),
-        y(game.y),
-        turn(game.turn),
-        awakened(game.awakened) {
-    for (const Prop& prop : game.world.props) active.push_back(prop.active);
-  }
-  bool operator==(const Snapshot&) const = default;
-};
+auto state_of(const Game& game) {
+  std::vector<std::tuple<std::int32_t, std::int32_t, PropKind, bool>> props;
+  for (const Prop& prop : game.world.props)
+    props.emplace_back(prop.x, prop.y, prop.kind, prop.active);
+  return std::tuple(game.world.tiles, props, game.found, game.visible, game.discovered, lines(game),
+                    std::string(game.region), game.x, game.y, game.turn, game.awakened);
+}
 
 // Puts Pip somewhere else, as if he had walked there.
 void place(Game& game, std::int32_t x, std::int32_t y) {
@@ -107,19 +71,6 @@ void place(Game& game, std::int32_t x, std::int32_t y) {
   game.y = y;
   game.region = area_at(x, y).name;
   game.update_visibility();
-}
-
-TEST(AuthoredGame, StartsOnThePathWithTheOpeningLines) {
-  Game game = Game::authored();
-  EXPECT_EQ(game.x, 12);
-  EXPECT_EQ(game.y, 23);
-  EXPECT_EQ(game.world.tile(12, 23), Tile::WornStonePath);
-  EXPECT_EQ(game.region, "The Silverleaf Clearing");
-  EXPECT_EQ(game.turn, 0u);
-  EXPECT_TRUE(game.found.empty());
-  EXPECT_FALSE(game.awakened);
-  EXPECT_EQ(lines(game),
-            (std::vector<std::string>{std::begin(kOpeningLines), std::end(kOpeningLines)}));
 }
 
 TEST(AuthoredGame, SeesTheDiscOfRadiusFifteenCutOffAtTheDarkness) {
@@ -135,15 +86,7 @@ TEST(AuthoredGame, SeesTheDiscOfRadiusFifteenCutOffAtTheDarkness) {
 }
 
 TEST(AuthoredGame, IsBuiltTheSameEveryTime) {
-  EXPECT_EQ(Snapshot(Game::authored()), Snapshot(Game::authored()));
-  Game first = Game::authored();
-  Game second = Game::authored();
-  ASSERT_EQ(first.world.props.size(), second.world.props.size());
-  for (std::size_t index = 0; index < first.world.props.size(); ++index) {
-    EXPECT_EQ(first.world.props[index].x, second.world.props[index].x);
-    EXPECT_EQ(first.world.props[index].y, second.world.props[index].y);
-    EXPECT_EQ(first.world.props[index].kind, second.world.props[index].kind);
-  }
+  EXPECT_EQ(state_of(Game::authored()), state_of(Game::authored()));
 }
 
 TEST(Game, FromAnEmptyWorldHasEmptyGrids) {
@@ -167,15 +110,11 @@ TEST(Game, LogKeepsTheLastEightLines) {
   EXPECT_EQ(lines(game), expected);
 }
 
-TEST(GameDeathTest, VisibilityGridsOfTheWrongLengthStopTheProgram) {
+TEST(GameDeathTest, BrokenInvariantsStopTheProgram) {
   Game game = Game::from_world(World::filled(3, 3, Tile::MossAndGrass), 1, 1);
+  EXPECT_DEATH(game.collect(0), "prop index is in bounds");
   game.visible.resize(4);
   EXPECT_DEATH(game.update_visibility(), "visibility coordinates are in bounds");
-}
-
-TEST(GameDeathTest, CollectingPastTheEndOfThePropsStopsTheProgram) {
-  Game game = Game::from_world(World::filled(1, 1, Tile::MossAndGrass), 0, 0);
-  EXPECT_DEATH(game.collect(0), "prop index is in bounds");
 }
 
 TEST(AreaAt, FollowsTheFixedRectangles) {
@@ -201,7 +140,6 @@ TEST(AreaAt, FollowsTheFixedRectangles) {
   for (const Case& area : kCases) {
     EXPECT_EQ(area_at(area.x, area.y).name, area.name) << area.x << "," << area.y;
   }
-  EXPECT_EQ(area_at(43, 16).description, kConservatoryLine);
 }
 
 TEST(Rules, InteractingWithNothingInReachListensAndTakesATurn) {
@@ -232,9 +170,9 @@ TEST(Rules, BlockedActionsChangeNothing) {
   for (const Case& blocked : kCases) {
     Game game = Game::authored();
     place(game, blocked.x, blocked.y);
-    Snapshot before(game);
+    const auto before = state_of(game);
     EXPECT_EQ(game.apply(blocked.action), kBlocked) << blocked.what;
-    EXPECT_EQ(Snapshot(game), before) << blocked.what;
+    EXPECT_EQ(state_of(game), before) << blocked.what;
   }
 }
 
@@ -248,25 +186,15 @@ TEST(Rules, StepsOffTheMapAreBlocked) {
 
 TEST(Rules, LowPropsDoNotBlockMovement) {
   // Each case steps east from the given cell onto a prop that Pip may stand on.
-  struct Case {
-    std::int32_t x;
-    std::int32_t y;
-  };
-  constexpr std::array<Case, 8> kCases{{
-      {13, 25},  // Moss.
-      {7, 23},   // The forest waystone.
-      {35, 21},  // A brazier.
-      {43, 35},  // A candle stand.
-      {5, 12},   // A moon fern.
-      {10, 18},  // Velvet roses.
-      {23, 21},  // Glowing mushrooms.
-      {79, 16},  // A faded royal banner.
-  }};
-  for (const Case& step : kCases) {
+  // Moss, the waystone, a brazier, a candle stand, a moon fern, velvet roses, glowing
+  // mushrooms and a faded royal banner.
+  const std::pair<std::int32_t, std::int32_t> starts[] = {{13, 25}, {7, 23},  {35, 21}, {43, 35},
+                                                          {5, 12},  {10, 18}, {23, 21}, {79, 16}};
+  for (const auto& [x, y] : starts) {
     Game game = Game::authored();
-    place(game, step.x, step.y);
-    EXPECT_EQ(game.apply(kEast), kMoved) << step.x << "," << step.y;
-    EXPECT_EQ(game.x, step.x + 1);
+    place(game, x, y);
+    EXPECT_EQ(game.apply(kEast), kMoved) << x << "," << y;
+    EXPECT_EQ(game.x, x + 1);
   }
 }
 

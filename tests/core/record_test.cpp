@@ -18,23 +18,6 @@ record::Secret counting_secret() {
   return secret;
 }
 
-TEST(Record, FreshRecordsStartEmptyAtTheCurrentVersions) {
-  const Record normal(counting_secret());
-  EXPECT_EQ(normal.format_version, 1u);
-  EXPECT_EQ(normal.rules_version, 2u);
-  EXPECT_EQ(normal.secret, counting_secret());
-  EXPECT_TRUE(normal.actions.empty());
-  EXPECT_FALSE(normal.finished);
-
-  const Record practice = Record::practice(7);
-  EXPECT_EQ(practice.format_version, 1u);
-  EXPECT_EQ(practice.rules_version, 2u);
-  EXPECT_EQ(practice.seed, 7u);
-  EXPECT_EQ(practice.secret, std::nullopt);
-  EXPECT_TRUE(practice.actions.empty());
-  EXPECT_FALSE(practice.finished);
-}
-
 // SHA-256 of 32 zero bytes is 66687aad f862bd77 6c8fc18b ..., of the bytes 0 to 31 630dcd29
 // 66c43366 ...
 TEST(Record, SeedAndIdentityAreTheSha256OfExactlyTheSecret) {
@@ -57,9 +40,15 @@ TEST(Record, HexWritesTwoLowercaseDigitsPerByte) {
   EXPECT_EQ(record::hex({}), "");
 }
 
+// A normal record whose seed no longer follows from its secret replays as practice once
+// the secret is gone.
 TEST(Record, PracticeRecordsReplayToTheFreshExpedition) {
-  for (std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{7}, ~std::uint64_t{0}}) {
-    EXPECT_EQ(Record::practice(seed).replay(), Expedition(seed)) << seed;
+  Record altered(counting_secret());
+  altered.seed ^= 1;
+  altered.secret.reset();
+  for (const Record& record :
+       {Record::practice(0), Record::practice(7), Record::practice(~0ull), altered}) {
+    EXPECT_EQ(record.replay(), Expedition(record.seed)) << record.seed;
   }
 }
 
@@ -128,26 +117,21 @@ TEST(Record, ReplayRefusesInvalidRecordsAtTheFirstFailingStep) {
   }
 }
 
-TEST(Record, WithoutItsSecretAnAlteredRecordReplaysAsPractice) {
-  Record record(counting_secret());
-  record.seed ^= 1;
-  record.secret.reset();
-  EXPECT_EQ(record.replay(), Expedition(record.seed));
-}
+// The fresh records pin every field that Record's constructors set.
+TEST(RecordJson, PrettyRecordsMatchTheSaveFormat) {
+  const std::string head = "{\n  \"format_version\": 1,\n  \"rules_version\": 2,\n";
+  const std::string tail = "  \"actions\": [],\n  \"finished\": false\n}\n";
+  std::string secret_lines;
+  for (int byte = 0; byte < 32; ++byte)
+    secret_lines += "    " + std::to_string(byte) + (byte < 31 ? ",\n" : "\n");
+  Record practice = Record::practice(42);
+  EXPECT_EQ(practice.to_pretty_json(), head + "  \"seed\": 42,\n  \"secret\": null,\n" + tail);
+  Record normal(counting_secret());
+  EXPECT_EQ(normal.to_pretty_json(), head + "  \"seed\": 7137586562153591654,\n  \"secret\": [\n" +
+                                         secret_lines + "  ],\n" + tail);
 
-TEST(RecordJson, PrettyPracticeRecordsMatchTheSaveFormat) {
-  Record record = Record::practice(42);
-  EXPECT_EQ(record.to_pretty_json(),
-            "{\n"
-            "  \"format_version\": 1,\n"
-            "  \"rules_version\": 2,\n"
-            "  \"seed\": 42,\n"
-            "  \"secret\": null,\n"
-            "  \"actions\": [],\n"
-            "  \"finished\": false\n"
-            "}\n");
-  record.actions = {4, 2, 11};
-  EXPECT_EQ(record.to_pretty_json(),
+  practice.actions = {4, 2, 11};
+  EXPECT_EQ(practice.to_pretty_json(),
             "{\n"
             "  \"format_version\": 1,\n"
             "  \"rules_version\": 2,\n"
@@ -160,26 +144,11 @@ TEST(RecordJson, PrettyPracticeRecordsMatchTheSaveFormat) {
             "  ],\n"
             "  \"finished\": false\n"
             "}\n");
-}
-
-TEST(RecordJson, PrettyNormalRecordListsTheSecretOnePerLine) {
-  Record record(counting_secret());
-  record.seed = 18446744073709551615u;
-  record.finished = true;
-  std::string secret_lines;
-  for (int byte = 0; byte < 32; ++byte)
-    secret_lines += "    " + std::to_string(byte) + (byte < 31 ? ",\n" : "\n");
-  EXPECT_EQ(record.to_pretty_json(),
-            "{\n"
-            "  \"format_version\": 1,\n"
-            "  \"rules_version\": 2,\n"
-            "  \"seed\": 18446744073709551615,\n"
-            "  \"secret\": [\n" +
-                secret_lines +
-                "  ],\n"
-                "  \"actions\": [],\n"
-                "  \"finished\": true\n"
-                "}\n");
+  normal.seed = 18446744073709551615u;
+  normal.finished = true;
+  const std::string text = normal.to_pretty_json();
+  EXPECT_NE(text.find("\n  \"seed\": 18446744073709551615,\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("\n  \"finished\": true\n}\n")) << text;
 }
 
 TEST(RecordJson, WrittenRecordsReadBackEqual) {
@@ -203,35 +172,25 @@ std::string numbers(int count) {
 }
 
 TEST(RecordJson, AcceptsTheOptionalSecretAndBothForms) {
-  const auto missing =
-      Record::from_json(object_with("\"seed\":5,\"actions\":[],\"finished\":false"));
-  ASSERT_TRUE(missing) << missing.error();
-  EXPECT_EQ(*missing, Record::practice(5));
-
-  const auto null = Record::from_json(
-      object_with("\"seed\":5,\"secret\":null,\"actions\":[3],\"finished\":true"));
-  ASSERT_TRUE(null) << null.error();
-  EXPECT_EQ(null->secret, std::nullopt);
-  EXPECT_EQ(null->actions, std::vector<std::uint8_t>{3});
-  EXPECT_TRUE(null->finished);
-
-  const auto full = Record::from_json(
-      object_with("\"seed\":5,\"secret\":" + numbers(32) + ",\"actions\":[],\"finished\":false"));
-  ASSERT_TRUE(full) << full.error();
-  EXPECT_EQ(full->secret, std::optional<record::Secret>(
-                              record::Secret{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
-                                             7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}));
-
-  const auto array = Record::from_json("[1, 2, 9, null, [0, 255], false]\n\n");
-  ASSERT_TRUE(array) << array.error();
-  EXPECT_EQ(array->seed, 9u);
-  EXPECT_EQ(array->actions, (std::vector<std::uint8_t>{0, 255}));
-
-  // Minus zero is the integer zero, which is not negative.
-  const auto minus_zero =
-      Record::from_json(object_with("\"seed\":-0,\"actions\":[],\"finished\":false"));
-  ASSERT_TRUE(minus_zero) << minus_zero.error();
-  EXPECT_EQ(minus_zero->seed, 0u);
+  const auto practice = [](std::uint64_t seed, std::vector<std::uint8_t> actions, bool finished) {
+    Record made = Record::practice(seed);
+    made.actions = std::move(actions);
+    made.finished = finished;
+    return made;
+  };
+  Record sevens = practice(5, {}, false);
+  sevens.secret.emplace().fill(7);
+  const std::vector<std::pair<std::string, Record>> cases = {
+      {object_with("\"seed\":5,\"actions\":[],\"finished\":false"), practice(5, {}, false)},
+      {object_with("\"seed\":5,\"secret\":null,\"actions\":[3],\"finished\":true"),
+       practice(5, {3}, true)},
+      {object_with("\"seed\":5,\"secret\":" + numbers(32) + ",\"actions\":[],\"finished\":false"),
+       sevens},
+      {"[1, 2, 9, null, [0, 255], false]\n\n", practice(9, {0, 255}, false)},
+      // Minus zero is the integer zero, which is not negative.
+      {object_with("\"seed\":-0,\"actions\":[],\"finished\":false"), practice(0, {}, false)},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(Record::from_json(text), expected) << text;
 }
 
 TEST(RecordJson, RefusesEverythingButTheExactShape) {
@@ -239,11 +198,7 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
       ", expected one of `format_version`, `rules_version`, `seed`, `secret`, `actions`, "
       "`finished`";
   const std::string deep = std::string(10000, '[') + std::string(10000, ']');
-  struct Case {
-    std::string text;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<std::string, std::string>> cases = {
       {object_with("\"seed\":5,\"actions\":[],\"finished\":false,\"extra\":1"),
        "unknown field `extra`" + unknown_suffix + " at line 1 column 84"},
       {object_with("\"seed\":5,\"actions\":[],\"finished\":false,\"ex\\u001btra\":1"),
@@ -305,10 +260,10 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
        "input; "
        "expected '[', '{', or a literal"},
   };
-  for (const Case& test : cases) {
-    const auto result = Record::from_json(test.text);
-    ASSERT_FALSE(result) << test.text;
-    EXPECT_EQ(result.error(), test.message) << test.text;
+  for (const auto& [text, message] : cases) {
+    const auto result = Record::from_json(text);
+    ASSERT_FALSE(result) << text;
+    EXPECT_EQ(result.error(), message) << text;
   }
 }
 
