@@ -307,6 +307,7 @@ TEST_F(SaveTest, AFailedWriteLeavesNoTemporaryFileAndTheOldSaveUnlessItWasReplac
       {Call::WriteAll, ENOSPC, "No space left on device (os error 28)", false},
       {Call::FsyncFile, EIO, "Input/output error (os error 5)", false},
       {Call::Rename, EXDEV, "Invalid cross-device link (os error 18)", false},
+      {Call::OpenDirectory, EACCES, "Permission denied (os error 13)", true},
       {Call::FsyncDirectory, EIO, "Input/output error (os error 5)", true},
   };
   Record next = Record::practice(3);
