@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/expedition_agent.hpp"
+#include "bare_save_write.hpp"
 #include "app/session.hpp"
 #include "core/record.hpp"
 #include "core/stream.hpp"
@@ -202,14 +203,7 @@ void BM_BareSaveWrites(benchmark::State& state, const fs::path& directory) {
       const bool named =
           ::getrandom(suffix.data(), suffix.size(), 0) == static_cast<ssize_t>(suffix.size());
       const std::string temporary = folder + "/.bare-" + record::hex(suffix) + ".tmp";
-      const int file = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      const bool written =
-          ::write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-      const bool synced = ::fsync(file) == 0;
-      const bool replaced = ::close(file) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
-      const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      const bool durable = ::fsync(handle) == 0;
-      if (::close(handle) != 0 || !(named && written && synced && replaced && durable)) {
+      if (!named || !bench::bare_save_write(folder, temporary, path, bytes)) {
         state.SkipWithError("a bare system call failed");
         return;
       }

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "app/save.hpp"
+#include "bare_save_write.hpp"
 #include "core/record.hpp"
 
 namespace burrowlight {
@@ -79,14 +80,7 @@ void BM_BareSystemCalls(benchmark::State& state, const std::string& directory) {
   std::uint64_t counter = 0;
   for (auto _ : state) {
     const std::string temporary = directory + "/.bare-" + std::to_string(counter++) + ".tmp";
-    const int file = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    const bool written =
-        ::write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    const bool synced = ::fsync(file) == 0;
-    const bool replaced = ::close(file) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
-    const int handle = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool durable = ::fsync(handle) == 0;
-    if (::close(handle) != 0 || !(written && synced && replaced && durable)) {
+    if (!bench::bare_save_write(directory, temporary, path, bytes)) {
       state.SkipWithError("a bare system call failed");
       break;
     }
