@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/agent.hpp"
+#include "app/line_protocol.hpp"
+#include "app/prototype_loop.hpp"
+#include "core/game.hpp"
 #include "core/stream.hpp"
+#include "headless/observations.hpp"
 
 namespace burrowlight {
 namespace {
@@ -21,7 +24,7 @@ constexpr int kLookLines = 10000;
 void BM_ObservationOfTheStart(benchmark::State& state) {
   const Game game = Game::authored();
   for (auto _ : state) {
-    nlohmann::json observed = agent::observation(game);
+    nlohmann::json observed = headless::prototype_observation(game);
     benchmark::DoNotOptimize(observed);
   }
 }
@@ -34,7 +37,7 @@ void BM_ObservationEncodedAndWritten(benchmark::State& state) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     out.clear();
-    auto written = agent::respond(out, agent::observation(game));
+    auto written = respond(out, headless::prototype_observation(game));
     benchmark::DoNotOptimize(written);
     bytes = out.bytes().size();
   }
@@ -51,7 +54,7 @@ void BM_WaitLinesInMemory(benchmark::State& state) {
   for (auto _ : state) {
     StringInput in(input);
     StringOutput out;
-    auto ended = agent::run_prototype(in, out);
+    auto ended = headless::run_prototype(in, out);
     benchmark::DoNotOptimize(ended);
   }
   state.counters["lines_per_second"] = benchmark::Counter(

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "app/expedition_agent.hpp"
-#include "bare_save_write.hpp"
+#include "app/expedition_loop.hpp"
 #include "app/session.hpp"
-#include "core/record.hpp"
+#include "bare_save_write.hpp"
+#include "core/expedition_record.hpp"
 #include "core/stream.hpp"
 
 extern char** environ;
@@ -155,7 +155,7 @@ void BM_LookLinesInMemory(benchmark::State& state, const fs::path& directory) {
     }
     StringInput in(input);
     StringOutput out;
-    auto ended = expedition::agent(std::move(*session), in, out);
+    auto ended = headless::run_expedition(std::move(*session), in, out);
     benchmark::DoNotOptimize(ended);
   }
   state.counters["lines_per_second"] = benchmark::Counter(

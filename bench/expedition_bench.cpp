@@ -2,8 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "core/expedition.hpp"
-#include "core/vault.hpp"
+#include "core/expedition_actions.hpp"
+#include "core/expedition_floors.hpp"
 
 namespace burrowlight {
 namespace {

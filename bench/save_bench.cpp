@@ -13,7 +13,7 @@
 
 #include "app/save.hpp"
 #include "bare_save_write.hpp"
-#include "core/record.hpp"
+#include "core/expedition_record.hpp"
 
 namespace burrowlight {
 namespace {

@@ -14,10 +14,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/expedition_agent.hpp"
+#include "app/expedition_loop.hpp"
 #include "app/save.hpp"
 #include "app/session.hpp"
-#include "core/record.hpp"
+#include "core/expedition_record.hpp"
 #include "core/stream.hpp"
 #include "fuzz_check.hpp"
 #include "reply_lines.hpp"
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   StringInput in(std::string(reinterpret_cast<const char*>(data), size));
   StringOutput out;
-  const Result<void> ended = expedition::agent(std::move(*session), in, out);
+  const Result<void> ended = headless::run_expedition(std::move(*session), in, out);
   if (!ended) fuzz::check_message(ended.error().text(), "expedition mode error");
   fuzz::check(!out.bytes().empty(), "the expedition wrote no first observation");
   fuzz::check_reply_lines(out.bytes());

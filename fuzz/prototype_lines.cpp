@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/agent.hpp"
+#include "app/prototype_loop.hpp"
 #include "core/stream.hpp"
 #include "fuzz_check.hpp"
 #include "reply_lines.hpp"
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace burrowlight;
   StringInput in(std::string(reinterpret_cast<const char*>(data), size));
   StringOutput out;
-  const Result<void> ended = agent::run_prototype(in, out);
+  const Result<void> ended = headless::run_prototype(in, out);
   if (!ended) fuzz::check_message(ended.error().text(), "prototype mode error");
   fuzz::check(!out.bytes().empty(), "the prototype wrote no first observation");
   fuzz::check_reply_lines(out.bytes());

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/record.hpp"
+#include "core/expedition_record.hpp"
 #include "fuzz_check.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

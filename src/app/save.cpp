@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/fd_stream.hpp"
-#include "app/random.hpp"
+#include "sys/io.hpp"
+#include "sys/os_error.hpp"
+#include "sys/random.hpp"
+#include "sys/retry.hpp"
 
 namespace burrowlight {
 
@@ -25,7 +27,9 @@ Error unset_variable(std::string_view name) {
   return Error(std::string(name) + " is unset; use --save PATH");
 }
 
-Error last_error() { return Error::from_errno(errno); }
+using sys::last_os_error;
+using sys::retry_interrupted;
+using sys::UniqueFd;
 
 // The directory a save, its temporary files and its archive live in.
 std::string directory_of(const std::string& path) {
@@ -41,38 +45,26 @@ std::string join(const std::string& directory, std::string_view name) {
 Result<void> create_directories(const std::string& directory) {
   std::error_code error;
   std::filesystem::create_directories(directory, error);
-  if (error) return std::unexpected(Error::from_errno(error.value()));
+  if (error) return std::unexpected(sys::os_error(error.value()));
   return {};
 }
 
 int open_retrying(const char* path, int flags, mode_t mode) {
-  int fd;
-  do {
-    fd = ::open(path, flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-int fsync_retrying(int fd) {
-  int result;
-  do {
-    result = ::fsync(fd);
-  } while (result != 0 && errno == EINTR);
-  return result;
+  return retry_interrupted([&] { return ::open(path, flags, mode); });
 }
 
 // Linux releases the descriptor even when close reports an interruption, so only other
 // errors (such as a delayed write error on a network file system) count.
 Result<void> close_checked(UniqueFd& file) {
-  if (::close(file.release()) != 0 && errno != EINTR) return std::unexpected(last_error());
+  if (::close(file.release()) != 0 && errno != EINTR) return std::unexpected(last_os_error());
   return {};
 }
 
 // Makes the names in a directory durable, so that a created or renamed file survives a crash.
 Result<void> sync_directory(const std::string& directory, const WriteSystem& system) {
   UniqueFd handle(system.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-  if (!handle.valid()) return std::unexpected(last_error());
-  if (system.fsync(handle.get()) != 0) return std::unexpected(last_error());
+  if (!handle.valid()) return std::unexpected(last_os_error());
+  if (system.fsync(handle.get()) != 0) return std::unexpected(last_os_error());
   return close_checked(handle);
 }
 
@@ -81,12 +73,8 @@ Result<void> sync_directory(const std::string& directory, const WriteSystem& sys
 Result<UniqueFd> lock(const std::string& path) {
   const std::string lock_path = path + ".lock";
   UniqueFd file(open_retrying(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile));
-  if (!file.valid()) return std::unexpected(last_error());
-  int result;
-  do {
-    result = ::flock(file.get(), LOCK_EX | LOCK_NB);
-  } while (result != 0 && errno == EINTR);
-  if (result != 0) {
+  if (!file.valid()) return std::unexpected(last_os_error());
+  if (retry_interrupted([&] { return ::flock(file.get(), LOCK_EX | LOCK_NB); }) != 0) {
     const std::string reason = errno == EWOULDBLOCK
                                    ? "lock acquisition failed because the operation would block"
                                    : "lock acquisition failed due to I/O error";
@@ -102,19 +90,11 @@ Result<std::optional<std::string>> read_existing(const std::string& path) {
   UniqueFd file(open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
   if (!file.valid()) {
     if (errno == ENOENT) return std::nullopt;
-    return std::unexpected(last_error());
+    return std::unexpected(last_os_error());
   }
-  std::string bytes(kSizeLimit + 1, '\0');
-  std::size_t filled = 0;
-  FdInput input(file.get());
-  while (filled < bytes.size()) {
-    const auto count = input.read(std::span<char>(bytes).subspan(filled));
-    if (!count) return std::unexpected(count.error());
-    if (*count == 0) break;
-    filled += *count;
-  }
-  bytes.resize(filled);
-  return bytes;
+  auto bytes = sys::read_at_most(file.get(), kSizeLimit + 1);
+  if (!bytes) return std::unexpected(bytes.error());
+  return std::move(*bytes);
 }
 
 // Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive.
@@ -126,10 +106,12 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
   const std::string archive_path = join(archive_directory, "expedition-" + *suffix + ".json");
   UniqueFd file(
       open_retrying(archive_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
-  if (!file.valid()) return std::unexpected(last_error());
+  if (!file.valid()) return std::unexpected(last_os_error());
 
-  Result<void> stored = write_all(file.get(), bytes);
-  if (stored && fsync_retrying(file.get()) != 0) stored = std::unexpected(last_error());
+  Result<void> stored = sys::write_all(file.get(), bytes);
+  if (stored && retry_interrupted([&] { return ::fsync(file.get()); }) != 0) {
+    stored = std::unexpected(last_os_error());
+  }
   if (stored) stored = close_checked(file);
   if (!stored) {
     // An incomplete copy would pass for the old save; the save itself is still intact.
@@ -145,7 +127,7 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
 Result<Record> new_record(std::optional<std::uint64_t> seed) {
   if (seed) return Record::practice(*seed);
   record::Secret secret;
-  if (auto filled = fill_random(secret); !filled) return std::unexpected(filled.error());
+  if (auto filled = sys::fill_random(secret); !filled) return std::unexpected(filled.error());
   return Record(secret);
 }
 
@@ -155,9 +137,9 @@ Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, cons
                               const Record& record, const WriteSystem& system) {
   if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written)
     return written;
-  if (system.fsync(file.get()) != 0) return std::unexpected(last_error());
+  if (system.fsync(file.get()) != 0) return std::unexpected(last_os_error());
   if (auto closed = close_checked(file); !closed) return closed;
-  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_error());
+  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_os_error());
   return {};
 }
 
@@ -175,7 +157,7 @@ Result<std::string> default_path() {
 
 Result<std::string> random_suffix() {
   std::array<std::uint8_t, 8> bytes;
-  if (auto filled = fill_random(bytes); !filled) return std::unexpected(filled.error());
+  if (auto filled = sys::fill_random(bytes); !filled) return std::unexpected(filled.error());
   return record::hex(bytes);
 }
 
@@ -184,10 +166,12 @@ int WriteSystem::open(const char* path, int flags, mode_t mode) const {
 }
 
 Result<void> WriteSystem::write_all(int fd, std::string_view bytes) const {
-  return burrowlight::write_all(fd, bytes);
+  return sys::write_all(fd, bytes);
 }
 
-int WriteSystem::fsync(int fd) const { return fsync_retrying(fd); }
+int WriteSystem::fsync(int fd) const {
+  return retry_interrupted([&] { return ::fsync(fd); });
+}
 
 int WriteSystem::rename(const char* from, const char* to) const { return ::rename(from, to); }
 
@@ -242,9 +226,9 @@ Result<void> Save::write(const std::string& path, const Record& record,
   if (!suffix) return std::unexpected(suffix.error());
   const std::string temporary = save::join(directory, ".burrowlight-" + *suffix + ".tmp");
 
-  UniqueFd file(
+  sys::UniqueFd file(
       system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
-  if (!file.valid()) return std::unexpected(save::last_error());
+  if (!file.valid()) return std::unexpected(sys::last_os_error());
   if (auto replaced = save::fill_and_replace(file, temporary, path, record, system); !replaced) {
     // A failure to remove it is ignored: the first error is the one that explains why
     // the save was not replaced.

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <utility>
 
-#include "app/unique_fd.hpp"
 #include "core/error.hpp"
-#include "core/record.hpp"
+#include "core/expedition_record.hpp"
+#include "sys/unique_fd.hpp"
 
 namespace burrowlight {
 
@@ -59,11 +59,11 @@ class Save {
   const std::string& path() const { return path_; }
 
  private:
-  Save(std::string path, UniqueFd lock) : path_(std::move(path)), lock_(std::move(lock)) {}
+  Save(std::string path, sys::UniqueFd lock) : path_(std::move(path)), lock_(std::move(lock)) {}
 
   std::string path_;
   // Closing it releases the lock, so it lives exactly as long as this `Save`.
-  UniqueFd lock_;
+  sys::UniqueFd lock_;
 };
 
 }  // namespace burrowlight

@@ -8,10 +8,12 @@
 #include <chrono>
 #include <optional>
 
-#include "app/fd_stream.hpp"
-#include "app/socket.hpp"
-#include "app/unique_fd.hpp"
 #include "core/utf8.hpp"
+#include "sys/io.hpp"
+#include "sys/os_error.hpp"
+#include "sys/retry.hpp"
+#include "sys/socket.hpp"
+#include "sys/unique_fd.hpp"
 
 namespace burrowlight::wallet {
 
@@ -71,28 +73,14 @@ bool names_this_server(std::string_view host) {
   return host == with_port("127.0.0.1") || host == with_port("localhost");
 }
 
-Result<std::string> read_at_most(int fd, std::size_t limit) {
-  std::string bytes(limit, '\0');
-  std::size_t filled = 0;
-  FdInput input(fd);
-  while (filled < limit) {
-    auto count = input.read(std::span<char>(bytes).subspan(filled));
-    if (!count) return std::unexpected(count.error());
-    if (*count == 0) break;
-    filled += *count;
-  }
-  bytes.resize(filled);
-  return bytes;
-}
-
 // Everything received once the blank line that ends the headers is among it (with any
 // bytes that came after it), or nothing when the peer closed the connection first.
 Result<std::optional<std::string>> read_request(int connection) {
-  auto deadline = tcp::Clock::now() + kRequestDeadline;
+  auto deadline = sys::Clock::now() + kRequestDeadline;
   std::string received;
   std::array<char, kReadChunk> chunk;
   while (true) {
-    auto count = tcp::receive_before(connection, chunk, deadline);
+    auto count = sys::receive_before(connection, chunk, deadline);
     if (!count) return std::unexpected(count.error());
     if (*count == 0) return std::nullopt;
     received.append(chunk.data(), *count);
@@ -108,20 +96,20 @@ Result<std::optional<std::string>> read_request(int connection) {
 }
 
 Result<void> serve_connection(int connection, std::string_view page) {
-  if (auto set = tcp::set_time_outs(connection, kTimeOut); !set) return set;
+  if (auto set = sys::set_time_outs(connection, kTimeOut); !set) return set;
   auto request = read_request(connection);
   if (!request) return std::unexpected(request.error());
   // A peer that hangs up before the blank line has asked for nothing.
   if (!*request) return {};
   std::string bytes = response_bytes(response(**request, page));
-  return tcp::send_all_before(connection, bytes, tcp::Clock::now() + kResponseDeadline);
+  return sys::send_all_before(connection, bytes, sys::Clock::now() + kResponseDeadline);
 }
 
 void report_connection_error(const Error& error) {
   std::string line = "Wallet page connection: " + error.text() + "\n";
   // The message is a courtesy to whoever watches the server; should standard error be
   // gone, the page is still worth serving.
-  (void)write_all(STDERR_FILENO, line);
+  (void)sys::write_all(STDERR_FILENO, line);
 }
 
 }  // namespace
@@ -185,10 +173,11 @@ Result<void> check_page(std::string_view bytes) {
 }
 
 Result<std::string> read_page(const std::string& page_path) {
-  UniqueFd file(::open(page_path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) return std::unexpected(Error::from_errno(errno));
+  sys::UniqueFd file(
+      sys::retry_interrupted([&] { return ::open(page_path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!file.valid()) return std::unexpected(sys::last_os_error());
   // One byte past the limit is enough to tell that a file is too large.
-  auto bytes = read_at_most(file.get(), kLargestPage + 1);
+  auto bytes = sys::read_at_most(file.get(), kLargestPage + 1);
   if (!bytes) return std::unexpected(bytes.error());
   if (auto checked = check_page(*bytes); !checked) return std::unexpected(checked.error());
   return bytes;
@@ -197,21 +186,22 @@ Result<std::string> read_page(const std::string& page_path) {
 Result<void> serve(const std::string& page_path) {
   auto page = read_page(page_path);
   if (!page) return std::unexpected(page.error());
-  auto listener = tcp::listen_on_loopback(kPort);
+  auto listener = sys::listen_on_loopback(kPort);
   if (!listener) return std::unexpected(listener.error());
 
   std::string start_lines = "BurrowLight wallet page: http://";
   start_lines.append(with_port("127.0.0.1"))
-      .append("\nLocal public page only. Signing stays in your browser wallet. "
-              "Ctrl+C stops this page.\n");
-  if (auto written = write_all(STDOUT_FILENO, start_lines); !written) return written;
+      .append(
+          "\nLocal public page only. Signing stays in your browser wallet. "
+          "Ctrl+C stops this page.\n");
+  if (auto written = sys::write_all(STDOUT_FILENO, start_lines); !written) return written;
 
   // One connection at a time: the next waits in the listen queue until this one is done.
   while (true) {
-    auto connection = tcp::accept_connection(listener->get());
+    auto connection = sys::accept_connection(listener->get());
     if (!connection) return std::unexpected(connection.error());
     if (auto served = serve_connection(connection->get(), *page);
-        !served && !tcp::is_peer_gone_or_slow(served.error())) {
+        !served && !sys::is_peer_gone_or_slow(served.error())) {
       report_connection_error(served.error());
     }
   }

@@ -1,13 +1,8 @@
 #include "core/error.hpp"
 
-#include <string.h>
-
 namespace burrowlight {
 
-Error Error::from_errno(int code) {
-  char buffer[256];
-  // The GNU strerror_r returns a pointer that may or may not be the buffer.
-  const char* description = strerror_r(code, buffer, sizeof buffer);
+Error Error::os(int code, std::string_view description) {
   Error error(std::string(description) + " (os error " + std::to_string(code) + ")");
   error.os_code_ = code;
   return error;

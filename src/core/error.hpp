@@ -5,6 +5,7 @@
 #include <expected>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace burrowlight {
 
@@ -13,7 +14,8 @@ class Error {
   explicit Error(std::string text) : text_(std::move(text)) {}
 
   // An operating-system failure, displayed as "No such file or directory (os error 2)".
-  static Error from_errno(int code);
+  // The description is the system's own; the system layer looks it up.
+  static Error os(int code, std::string_view description);
 
   const std::string& text() const { return text_; }
   std::optional<int> os_code() const { return os_code_; }

@@ -104,6 +104,8 @@ struct Game {
   // Takes the crystal at `index` (which must be a valid list position); nothing
   // happens when that prop is not a crystal.
   std::optional<Crystal> collect(std::size_t index);
+
+  bool operator==(const Game&) const = default;
 };
 
 }  // namespace burrowlight

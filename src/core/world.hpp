@@ -105,6 +105,8 @@ struct Prop {
   PropKind kind;
   // A crystal is active while it lies in the world, a flame while it burns.
   bool active;
+
+  bool operator==(const Prop&) const = default;
 };
 
 struct World {
@@ -121,6 +123,8 @@ struct World {
   std::size_t index(std::int32_t x, std::int32_t y) const;
   Tile tile(std::int32_t x, std::int32_t y) const;
   void set(std::int32_t x, std::int32_t y, Tile tile);
+
+  bool operator==(const World&) const = default;
 };
 
 }  // namespace burrowlight

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/error.hpp"
-#include "core/expedition.hpp"
+#include "core/expedition_actions.hpp"
+#include "core/expedition_floors.hpp"
 #include "core/game.hpp"
 #include "core/stream.hpp"
-#include "core/vault.hpp"
 #include "render/screen.hpp"
 
 namespace burrowlight {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/fd_stream.hpp"
+#include "sys/fd_stream.hpp"
 #include "terminal/key_routing.hpp"
 #include "terminal/keyboard.hpp"
 #include "terminal/terminal_session.hpp"
@@ -61,7 +61,7 @@ float time_step(Clock::duration since_previous_frame) {
 Result<void> run_frame_loop(FrameGame& game) {
   auto session = TerminalSession::enter();
   if (!session) return std::unexpected(session.error());
-  FdOutput out(STDOUT_FILENO);
+  sys::FdOutput out(STDOUT_FILENO);
   auto result = run_frames(game, *session, out);
   restore_terminal();
   return result;

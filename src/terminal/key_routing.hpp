@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/expedition.hpp"
+#include "core/expedition_actions.hpp"
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 

@@ -1,13 +1,12 @@
 #include "terminal/keyboard.hpp"
 
-#include <unistd.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <string_view>
 
-#include "terminal/input_wait.hpp"
+#include "sys/io.hpp"
 
 namespace burrowlight {
 
@@ -28,7 +27,7 @@ Result<std::optional<Key>> Keyboard::next_key(Clock::time_point deadline) {
       }
       wait_until = std::min(deadline, escape_deadline);
     }
-    auto readable = wait_for_input(fd_, std::max(Clock::duration::zero(), wait_until - now));
+    auto readable = sys::wait_until_ready(fd_, POLLIN, wait_until);
     if (!readable) return std::unexpected(readable.error());
     if (*readable) {
       if (auto read = read_available(Clock::now()); !read) return std::unexpected(read.error());
@@ -40,13 +39,10 @@ Result<std::optional<Key>> Keyboard::next_key(Clock::time_point deadline) {
 
 Result<void> Keyboard::read_available(Clock::time_point now) {
   std::array<char, 256> buffer{};
-  ssize_t count = 0;
-  do {
-    count = ::read(fd_, buffer.data(), buffer.size());
-  } while (count < 0 && errno == EINTR);
-  if (count < 0) return std::unexpected(Error::from_errno(errno));
-  if (count == 0) return std::unexpected(Error("the terminal closed its input"));
-  std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
+  auto count = sys::read_some(fd_, buffer);
+  if (!count) return std::unexpected(count.error());
+  if (*count == 0) return std::unexpected(Error("the terminal closed its input"));
+  std::string_view bytes(buffer.data(), *count);
   for (const Key& key : decoder_.decode(bytes, now - last_bytes_)) ready_.push_back(key);
   last_bytes_ = now;
   return {};

@@ -1,18 +1,19 @@
 #include "terminal/raw_mode.hpp"
 
-#include <cerrno>
+#include "sys/os_error.hpp"
+#include "sys/retry.hpp"
 
 namespace burrowlight {
 
 Result<termios> read_terminal_attributes(int fd) {
   termios attributes{};
-  if (::tcgetattr(fd, &attributes) != 0) return std::unexpected(Error::from_errno(errno));
+  if (::tcgetattr(fd, &attributes) != 0) return std::unexpected(sys::last_os_error());
   return attributes;
 }
 
 Result<void> write_terminal_attributes(int fd, const termios& attributes) {
-  while (::tcsetattr(fd, TCSANOW, &attributes) != 0) {
-    if (errno != EINTR) return std::unexpected(Error::from_errno(errno));
+  if (sys::retry_interrupted([&] { return ::tcsetattr(fd, TCSANOW, &attributes); }) != 0) {
+    return std::unexpected(sys::last_os_error());
   }
   return {};
 }

@@ -11,8 +11,9 @@
 #include <cstdlib>
 #include <exception>
 
-#include "app/fd_stream.hpp"
 #include "core/panic.hpp"
+#include "sys/io.hpp"
+#include "sys/retry.hpp"
 #include "terminal/raw_mode.hpp"
 
 namespace burrowlight {
@@ -45,21 +46,9 @@ struct RestoreGuard {
 
 RestoreGuard guard;
 
-// write(2) until done, retrying interruptions; false on any failure. Nothing here
-// allocates, so it may run inside a signal handler.
-bool write_fully(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-void restore_then_previous_panic_hook() {
+void restore_then_previous_panic_hook(std::string_view message) {
   restore_terminal();
-  if (guard.previous_panic_hook != nullptr) guard.previous_panic_hook();
+  if (guard.previous_panic_hook != nullptr) guard.previous_panic_hook(message);
 }
 
 [[noreturn]] void restore_then_terminate() {
@@ -160,7 +149,7 @@ Result<void> engage_game_mode() {
   }
   guard.screen_engaged = 1;
   for (std::string_view sequence : kEnterSequences) {
-    if (auto written = write_all(STDOUT_FILENO, sequence); !written) {
+    if (auto written = sys::write_all(STDOUT_FILENO, sequence); !written) {
       restore_terminal();
       return written;
     }
@@ -214,13 +203,12 @@ void restore_terminal() {
   int saved_errno = errno;
   if (guard.raw_engaged != 0) {
     guard.raw_engaged = 0;
-    while (::tcsetattr(STDIN_FILENO, TCSANOW, &guard.saved) != 0 && errno == EINTR) {
-    }
+    (void)sys::retry_interrupted([] { return ::tcsetattr(STDIN_FILENO, TCSANOW, &guard.saved); });
   }
   if (guard.screen_engaged != 0) {
     guard.screen_engaged = 0;
     for (std::string_view sequence : kRestoreSequences) {
-      if (!write_fully(STDOUT_FILENO, sequence)) break;
+      if (sys::write_fully(STDOUT_FILENO, sequence) != 0) break;
     }
   }
   errno = saved_errno;

@@ -2,14 +2,15 @@
 
 #include <sys/ioctl.h>
 
-#include <cerrno>
+#include "sys/os_error.hpp"
+#include "sys/retry.hpp"
 
 namespace burrowlight {
 
 Result<TerminalSize> terminal_size(int fd) {
   winsize size{};
-  while (::ioctl(fd, TIOCGWINSZ, &size) != 0) {
-    if (errno != EINTR) return std::unexpected(Error::from_errno(errno));
+  if (sys::retry_interrupted([&] { return ::ioctl(fd, TIOCGWINSZ, &size); }) != 0) {
+    return std::unexpected(sys::last_os_error());
   }
   return TerminalSize{size.ws_col, size.ws_row};
 }

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "app/save.hpp"
+#include "core/expedition_record.hpp"
 #include "core/json_corpus.hpp"
-#include "core/record.hpp"
 
 namespace burrowlight {
 namespace {

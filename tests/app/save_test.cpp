@@ -13,6 +13,8 @@
 #include <regex>
 #include <sstream>
 
+#include "sys/os_error.hpp"
+
 namespace burrowlight {
 namespace {
 
@@ -264,7 +266,7 @@ class ScriptedSystem final : public save::WriteSystem {
     if (failing_ == Call::WriteAll) {
       // Part of the bytes reach the file first, as when a disk fills up mid-write.
       (void)WriteSystem::write_all(fd, bytes.substr(0, bytes.size() / 2));
-      return std::unexpected(Error::from_errno(code_));
+      return std::unexpected(sys::os_error(code_));
     }
     return WriteSystem::write_all(fd, bytes);
   }

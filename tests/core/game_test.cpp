@@ -9,6 +9,8 @@
 #include <tuple>
 #include <vector>
 
+#include "sys/panic_report.hpp"
+
 namespace burrowlight {
 namespace {
 
@@ -111,8 +113,9 @@ TEST(Game, LogKeepsTheLastEightLines) {
 }
 
 TEST(GameDeathTest, BrokenInvariantsStopTheProgram) {
+  sys::report_panics();
   Game game = Game::from_world(World::filled(3, 3, Tile::MossAndGrass), 1, 1);
-  EXPECT_DEATH(game.collect(0), "prop index is in bounds");
+  EXPECT_DEATH(game.collect(0), "BurrowLight panicked: prop index is in bounds");
   game.visible.resize(4);
   EXPECT_DEATH(game.update_visibility(), "visibility coordinates are in bounds");
 }

@@ -9,8 +9,8 @@
 #include <limits>
 #include <optional>
 
+#include "core/expedition_record.hpp"
 #include "core/json_corpus.hpp"
-#include "core/record.hpp"
 #include "core/utf8.hpp"
 
 namespace burrowlight {

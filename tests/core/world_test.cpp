@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/game.hpp"
-#include "core/scene.hpp"
+#include "core/prototype_scene.hpp"
 
 namespace burrowlight {
 namespace {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "core/expedition_floors.hpp"
 #include "core/game.hpp"
-#include "core/vault.hpp"
 #include "render/palette.hpp"
 
 namespace burrowlight {
@@ -457,7 +457,9 @@ TEST(View, IdenticalFramesWriteNothingTheSecondTime) {
 // An output that refuses every write.
 class BrokenOutput final : public Output {
  public:
-  Result<void> write(std::string_view) override { return std::unexpected(Error::from_errno(32)); }
+  Result<void> write(std::string_view) override {
+    return std::unexpected(Error::os(32, "Broken pipe"));
+  }
   Result<void> flush() override { return {}; }
 };
 

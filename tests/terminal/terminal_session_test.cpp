@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/panic.hpp"
+#include "sys/panic_report.hpp"
 
 namespace burrowlight {
 namespace {
@@ -54,6 +55,8 @@ Ending run_on_terminal(const std::function<void()>& scenario) {
     if (slave < 0) ::_exit(100);
     for (int fd : {0, 1, 2}) ::dup2(slave, fd);
     ::close(master);
+    // As in the program: the report first, so that the terminal's restore runs before it.
+    sys::report_panics();
     auto session = TerminalSession::enter();
     if (!session) ::_exit(101);
     scenario();

@@ -1,0 +1,13 @@
+#pragma once
+// The headless prototype: a program plays the authored location through pipes, one
+// command per line in and one JSON reply per line out.
+
+#include "core/error.hpp"
+#include "core/stream.hpp"
+
+namespace burrowlight::headless {
+
+// Plays one prototype from a fresh start until "quit" or the end of the input.
+Result<void> run_prototype(Input& in, Output& out);
+
+}  // namespace burrowlight::headless

@@ -1,0 +1,121 @@
+#pragma once
+// The vocabulary of the expedition's rules: the eleven actions with their
+// words and stored one-byte codes, the events an accepted action reports,
+// and the reasons an action is refused.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+namespace burrowlight::expedition {
+
+inline constexpr std::uint64_t kActionLimit = 512;
+inline constexpr std::uint8_t kMaxCharge = 12;
+inline constexpr std::uint8_t kFlaskRefill = 8;
+
+enum class Direction : std::uint8_t { North = 0, South = 1, West = 2, East = 3 };
+
+// The change of column and row made by one step in a direction.
+struct Step {
+  std::int32_t dx;
+  std::int32_t dy;
+};
+
+constexpr Step step(Direction direction) {
+  switch (direction) {
+    case Direction::North:
+      return {0, -1};
+    case Direction::South:
+      return {0, 1};
+    case Direction::West:
+      return {-1, 0};
+    case Direction::East:
+      return {1, 0};
+  }
+  return {0, 0};
+}
+
+struct Move {
+  Direction direction;
+  bool operator==(const Move&) const = default;
+};
+struct Dig {
+  Direction direction;
+  bool operator==(const Dig&) const = default;
+};
+struct Interact {
+  bool operator==(const Interact&) const = default;
+};
+struct Portal {
+  bool operator==(const Portal&) const = default;
+};
+struct Wait {
+  bool operator==(const Wait&) const = default;
+};
+
+// The words of the actions, in the order of their codes: the word at index i
+// belongs to the action stored as code i + 1.
+inline constexpr std::array<std::string_view, 11> kActionWords = {
+    "north",    "south",    "west",     "east",   "dig-north", "dig-south",
+    "dig-west", "dig-east", "interact", "portal", "wait",
+};
+
+struct Action {
+  std::variant<Move, Dig, Interact, Portal, Wait> kind;
+
+  // Exactly one of the eleven words, case-sensitive, with no trimming.
+  static std::optional<Action> parse(std::string_view word);
+  // Codes 1 to 11; every other byte is no action.
+  static std::optional<Action> from_code(std::uint8_t code);
+
+  std::uint8_t code() const;
+  std::string_view word() const;
+
+  bool operator==(const Action&) const = default;
+};
+
+struct Moved {
+  bool operator==(const Moved&) const = default;
+};
+struct Dug {
+  std::uint8_t cost;
+  bool operator==(const Dug&) const = default;
+};
+struct CrystalTaken {
+  std::uint32_t value;
+  bool operator==(const CrystalTaken&) const = default;
+};
+struct FlaskUsed {
+  std::uint8_t gained;
+  bool operator==(const FlaskUsed&) const = default;
+};
+struct PortalTaken {
+  std::size_t floor;
+  bool operator==(const PortalTaken&) const = default;
+};
+struct Waited {
+  bool operator==(const Waited&) const = default;
+};
+
+using Event = std::variant<Moved, Dug, CrystalTaken, FlaskUsed, PortalTaken, Waited>;
+
+// Why the rules turn an action down.
+enum class Refusal : std::uint8_t {
+  Blocked,
+  NotRock,
+  InsufficientCharge,
+  NoFlask,
+  ChargeFull,
+  NoPortal,
+  TurnLimit,
+};
+
+// The sentence shown to the player, with its full stop.
+std::string_view message(Refusal refusal);
+// The variant's name, for diagnostics.
+std::string_view debug_name(Refusal refusal);
+
+}  // namespace burrowlight::expedition

@@ -1,0 +1,65 @@
+#pragma once
+// Everything that is persisted about one expedition: the versions, the seed, the
+// secret the seed is derived from, the accepted action codes and the sealed flag.
+// The state itself is never stored; it is rebuilt and validated by replaying.
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/expedition_floors.hpp"
+
+namespace burrowlight {
+
+namespace record {
+
+inline constexpr std::uint32_t kFormatVersion = 1;
+inline constexpr std::uint64_t kRulesVersion = 2;
+inline constexpr std::size_t kSecretSize = 32;
+
+using Secret = std::array<std::uint8_t, kSecretSize>;
+
+// Two lowercase hexadecimal digits per byte, high digit first, no separator.
+std::string hex(std::span<const std::uint8_t> bytes);
+
+// The seed a secret stands for: the first 8 bytes of its SHA-256 digest, big-endian.
+std::uint64_t seed_from_secret(const Secret& secret);
+
+}  // namespace record
+
+struct Record {
+  std::uint32_t format_version;
+  std::uint64_t rules_version;
+  std::uint64_t seed;
+  std::optional<record::Secret> secret;
+  std::vector<std::uint8_t> actions;
+  bool finished;
+
+  // A fresh normal expedition whose seed follows from the secret.
+  explicit Record(const record::Secret& secret);
+  // A fresh practice expedition on a seed of the player's choice, with no secret.
+  static Record practice(std::uint64_t seed);
+
+  // The expedition the actions lead to, or the one-line reason the record is invalid.
+  std::expected<Expedition, std::string> replay() const;
+
+  // The public identity of a normal expedition: the full digest of its secret in hex.
+  std::optional<std::string> expedition_id() const;
+
+  // Reads a save strictly: exact keys, types and ranges, nothing before or after it.
+  static std::expected<Record, std::string> from_json(std::string_view text);
+  // The save file's bytes: two-space pretty JSON in field order, ending in a line feed.
+  std::string to_pretty_json() const;
+
+  bool operator==(const Record&) const = default;
+
+ private:
+  Record(std::optional<record::Secret> initial_secret, std::uint64_t initial_seed);
+};
+
+}  // namespace burrowlight

@@ -1,0 +1,37 @@
+#include "main/expedition_play.hpp"
+
+#include <utility>
+
+#include "main/expedition_keys.hpp"
+#include "terminal/frame_loop.hpp"
+
+namespace burrowlight::expedition {
+
+namespace {
+
+class ExpeditionGame final : public FrameGame {
+ public:
+  explicit ExpeditionGame(Session session) : session_(std::move(session)) {}
+
+  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+    const Run& run = session_.run();
+    return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
+                           size.columns, size.rows, out);
+  }
+
+  Result<void> on_key(const Key& key, View& view) override {
+    return handle_expedition_key(key, session_, view);
+  }
+
+ private:
+  Session session_;
+};
+
+}  // namespace
+
+Result<void> play(Session session) {
+  ExpeditionGame game(std::move(session));
+  return run_frame_loop(game);
+}
+
+}  // namespace burrowlight::expedition

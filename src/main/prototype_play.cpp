@@ -1,0 +1,33 @@
+#include "main/prototype_play.hpp"
+
+#include "core/game.hpp"
+#include "main/prototype_keys.hpp"
+#include "terminal/frame_loop.hpp"
+
+namespace burrowlight {
+
+namespace {
+
+class PrototypeGame final : public FrameGame {
+ public:
+  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+    return view.draw_inner(game_, std::nullopt, size.columns, size.rows, out);
+  }
+
+  Result<void> on_key(const Key& key, View& view) override {
+    handle_prototype_key(key, game_, view);
+    return {};
+  }
+
+ private:
+  Game game_ = Game::authored();
+};
+
+}  // namespace
+
+Result<void> play() {
+  PrototypeGame game;
+  return run_frame_loop(game);
+}
+
+}  // namespace burrowlight

@@ -1,0 +1,26 @@
+#include "sys/fd_stream.hpp"
+
+#include "sys/io.hpp"
+
+namespace burrowlight::sys {
+
+namespace {
+constexpr std::size_t kFlushThreshold = 64 * 1024;
+}
+
+Result<void> FdOutput::write(std::string_view bytes) {
+  pending_.append(bytes);
+  if (pending_.size() >= kFlushThreshold) return flush();
+  return {};
+}
+
+Result<void> FdOutput::flush() {
+  auto result = write_all(fd_, pending_);
+  // What failed to go out is dropped with the error: the caller ends the mode on it.
+  pending_.clear();
+  return result;
+}
+
+Result<std::size_t> FdInput::read(std::span<char> buffer) { return read_some(fd_, buffer); }
+
+}  // namespace burrowlight::sys

@@ -1,0 +1,148 @@
+#include "main/expedition_keys.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace burrowlight::expedition {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kAllBits = 18446744073709551615ULL;
+
+Key key(KeyCode code) { return Key::of(code); }
+Key character(char typed) { return Key::of_character(typed); }
+
+class ExpeditionKeys : public testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ =
+        fs::temp_directory_path() / ("burrowlight-keys-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(directory_);
+    fs::create_directories(directory_ / "saves");
+  }
+  void TearDown() override { fs::remove_all(directory_); }
+
+  // A practice expedition of `seed` in a fresh save.
+  Session open_practice(std::uint64_t seed) {
+    auto session = open((directory_ / "saves" / "run.json").string(), false, seed);
+    EXPECT_TRUE(session.has_value()) << session.error().text();
+    return std::move(*session);
+  }
+
+  void press(const std::vector<Key>& keys) {
+    for (const Key& pressed : keys) {
+      auto handled = handle_expedition_key(pressed, *session_, view_);
+      ASSERT_TRUE(handled.has_value()) << handled.error().text();
+    }
+  }
+
+  const std::string& last_log_line() const { return session_->run().game().log_lines.back(); }
+
+  fs::path directory_;
+  std::optional<Session> session_;
+  View view_;
+};
+
+TEST_F(ExpeditionKeys, ArrowsWalkAndBumpingAVeinDigsIt) {
+  session_ = open_practice(0);
+  press({key(KeyCode::Right), character('d'), character('L'), character('s'), key(KeyCode::Right)});
+  EXPECT_EQ(session_->run().record().actions, (std::vector<std::uint8_t>{4, 4, 4, 2, 8}));
+  EXPECT_EQ(session_->run().expedition().x, 5);
+  EXPECT_EQ(session_->run().expedition().y, 3);
+  EXPECT_EQ(session_->run().expedition().charge, 6);
+  EXPECT_EQ(last_log_line(), "The vein breaks. Spent 2 charge.");
+  ASSERT_EQ(view_.floats.size(), 1U);
+  EXPECT_EQ(view_.floats[0].text, "-2");
+}
+
+TEST_F(ExpeditionKeys, ARefusalIsLoggedAndChangesNothingElse) {
+  session_ = open_practice(kAllBits);
+  // Down through the hard shortcut at (3, 6), back up, then east through the hard
+  // vein at (6, 3): two digs of 3 leave 2 of the 8 charge.
+  press({key(KeyCode::Right), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
+         key(KeyCode::Down), key(KeyCode::Up), key(KeyCode::Up), key(KeyCode::Right),
+         key(KeyCode::Right), key(KeyCode::Right)});
+  for (int step = 0; step < 6; ++step) press({key(KeyCode::Right)});
+  ASSERT_EQ(session_->run().expedition().charge, 2);
+  ASSERT_EQ(session_->run().expedition().x, 11);
+  auto actions = session_->run().record().actions;
+  auto floats = view_.floats.size();
+
+  press({key(KeyCode::Right)});
+  EXPECT_EQ(last_log_line(), "There is not enough charge to dig that rock.");
+  EXPECT_EQ(session_->run().record().actions, actions);
+  EXPECT_EQ(session_->run().expedition().x, 11);
+  EXPECT_EQ(session_->run().expedition().charge, 2);
+  EXPECT_EQ(view_.floats.size(), floats);
+}
+
+TEST_F(ExpeditionKeys, InteractUsesTheFlaskOrPortalUnderfoot) {
+  session_ = open_practice(kAllBits);
+  press({character('e')});
+  EXPECT_EQ(last_log_line(), "There is no unused flask under the player.");
+
+  // Through the shortcut to the flask at (3, 9), then to the down portal at (2, 10).
+  press({key(KeyCode::Right), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
+         key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
+         key(KeyCode::Down)});
+  ASSERT_EQ(session_->run().expedition().y, 9);
+  ASSERT_EQ(session_->run().expedition().charge, 5);
+  press({key(KeyCode::Enter)});
+  EXPECT_EQ(session_->run().expedition().charge, 12);
+  ASSERT_FALSE(view_.floats.empty());
+
+  press({key(KeyCode::Down), key(KeyCode::Left)});
+  ASSERT_EQ(session_->run().expedition().cell(2, 10), Cell::DownPortal);
+  view_.recenter = false;
+  press({character('E')});
+  EXPECT_EQ(session_->run().expedition().floor, 1U);
+  EXPECT_EQ(session_->run().record().actions.back(), 10);
+  EXPECT_TRUE(view_.recenter);
+  EXPECT_TRUE(view_.floats.empty());
+}
+
+TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
+  session_ = open_practice(0);
+  press({character('f')});
+  EXPECT_TRUE(session_->run().record().finished);
+  auto log = session_->run().game().log_lines;
+
+  press({character('F')});
+  EXPECT_EQ(session_->run().game().log_lines, log);
+
+  for (const Key& movement : {key(KeyCode::Up), character('s'), character('h'), character('D')}) {
+    press({movement});
+    EXPECT_EQ(last_log_line(), "This expedition is sealed. Start another with --new.");
+  }
+  EXPECT_TRUE(session_->run().record().actions.empty());
+}
+
+TEST_F(ExpeditionKeys, OtherKeysChangeNothing) {
+  session_ = open_practice(0);
+  auto log = session_->run().game().log_lines;
+  press({character('r'), character('1'), key(KeyCode::Tab), key(KeyCode::Backspace)});
+  EXPECT_EQ(session_->run().game().log_lines, log);
+  EXPECT_TRUE(session_->run().record().actions.empty());
+}
+
+TEST_F(ExpeditionKeys, AFailedSaveEndsTheGameAndTheActionDoesNotCount) {
+  session_ = open_practice(0);
+  fs::rename(directory_ / "saves", directory_ / "moved");
+  auto handled = handle_expedition_key(key(KeyCode::Right), *session_, view_);
+  ASSERT_FALSE(handled.has_value());
+  EXPECT_EQ(handled.error().os_code(), ENOENT);
+  EXPECT_TRUE(session_->run().record().actions.empty());
+  EXPECT_EQ(session_->run().expedition().x, 2);
+  EXPECT_TRUE(view_.floats.empty());
+}
+
+}  // namespace
+}  // namespace burrowlight::expedition

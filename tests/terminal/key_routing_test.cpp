@@ -1,0 +1,137 @@
+#include "terminal/key_routing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/palette.hpp"
+#include "terminal/frame_loop.hpp"
+
+namespace burrowlight {
+namespace {
+
+Key character(char typed) { return Key::of_character(typed); }
+Key ctrl(char letter) { return Key::of_character(letter, Modifiers{.ctrl = true}); }
+Key key(KeyCode code) { return Key::of(code); }
+
+struct RouteCase {
+  std::string name;
+  Key key;
+  KeyRoute route;
+};
+
+TEST(KeyRouting, QuitKeysWinInEveryState) {
+  const std::vector<Key> quit_keys = {character('q'), character('Q'), ctrl('q'), ctrl('c'),
+                                      key(KeyCode::Escape)};
+  for (bool help : {false, true}) {
+    for (bool small : {false, true}) {
+      for (const Key& quit : quit_keys) {
+        View view;
+        view.help = help;
+        EXPECT_EQ(route_key(quit, view, small), KeyRoute::Quit)
+            << testing::PrintToString(quit.character) << " help " << help << " small " << small;
+      }
+    }
+  }
+  View view;
+  EXPECT_EQ(route_key(character('c'), view, false), KeyRoute::Game);
+}
+
+TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
+  View view;
+  EXPECT_EQ(route_key(character('?'), view, false), KeyRoute::Handled);
+  EXPECT_TRUE(view.help);
+  const std::vector<Key> swallowed = {key(KeyCode::Up), character('w'), character('e'),
+                                      character('g'),   character(' '), character('r'),
+                                      character('f')};
+  for (const Key& ignored : swallowed) {
+    EXPECT_EQ(route_key(ignored, view, false), KeyRoute::Handled);
+    EXPECT_TRUE(view.help);
+    EXPECT_FALSE(view.pixels);
+    EXPECT_FALSE(view.still);
+  }
+  EXPECT_EQ(route_key(key(KeyCode::Enter), view, false), KeyRoute::Handled);
+  EXPECT_FALSE(view.help);
+
+  route_key(character('?'), view, false);
+  route_key(character('?'), view, false);
+  EXPECT_FALSE(view.help);
+}
+
+TEST(KeyRouting, SmallTerminalIgnoresAllButQuitAndHelp) {
+  View view;
+  for (const Key& ignored :
+       {key(KeyCode::Left), character('g'), character(' '), character('e'), key(KeyCode::Enter)}) {
+    EXPECT_EQ(route_key(ignored, view, true), KeyRoute::Handled);
+  }
+  EXPECT_FALSE(view.pixels);
+  EXPECT_FALSE(view.still);
+  EXPECT_EQ(route_key(character('?'), view, true), KeyRoute::Handled);
+  EXPECT_TRUE(view.help);
+
+  EXPECT_TRUE(is_small_terminal(89, 40));
+  EXPECT_TRUE(is_small_terminal(120, 29));
+  EXPECT_FALSE(is_small_terminal(90, 30));
+}
+
+TEST(KeyRouting, PresentationKeys) {
+  View view;
+  view.recenter = false;
+  // Zoom does nothing in glyph mode.
+  EXPECT_EQ(route_key(character('z'), view, false), KeyRoute::Handled);
+  EXPECT_EQ(route_key(character('X'), view, false), KeyRoute::Handled);
+  EXPECT_EQ(view.zoom, 1U);
+  EXPECT_FALSE(view.recenter);
+
+  EXPECT_EQ(route_key(character('G'), view, false), KeyRoute::Handled);
+  EXPECT_TRUE(view.pixels);
+  EXPECT_TRUE(view.recenter);
+
+  const std::vector<std::pair<char, std::size_t>> zooms = {{'z', 2}, {'Z', 3}, {'z', 3}, {'x', 2},
+                                                           {'X', 1}, {'x', 0}, {'x', 0}, {'z', 1}};
+  for (auto [letter, zoom] : zooms) {
+    view.recenter = false;
+    route_key(character(letter), view, false);
+    EXPECT_EQ(view.zoom, zoom) << letter;
+    EXPECT_TRUE(view.recenter);
+  }
+
+  route_key(character(' '), view, false);
+  EXPECT_TRUE(view.still);
+  route_key(character(' '), view, false);
+  EXPECT_FALSE(view.still);
+  route_key(character('g'), view, false);
+  EXPECT_FALSE(view.pixels);
+}
+
+TEST(KeyRouting, MovementAndInteractKeys) {
+  using expedition::Direction;
+  const std::vector<std::pair<Key, std::optional<Direction>>> cases = {
+      {key(KeyCode::Up), Direction::North},  {character('w'), Direction::North},
+      {character('K'), Direction::North},    {key(KeyCode::Down), Direction::South},
+      {character('S'), Direction::South},    {character('j'), Direction::South},
+      {key(KeyCode::Left), Direction::West}, {character('a'), Direction::West},
+      {ctrl('h'), Direction::West},          {key(KeyCode::Right), Direction::East},
+      {character('D'), Direction::East},     {character('l'), Direction::East},
+      {character('e'), std::nullopt},        {key(KeyCode::Enter), std::nullopt},
+      {character('1'), std::nullopt},
+  };
+  for (const auto& [pressed, direction] : cases) {
+    EXPECT_EQ(direction_of(pressed), direction) << testing::PrintToString(pressed.character);
+  }
+  EXPECT_TRUE(is_interact(character('E')));
+  EXPECT_TRUE(is_interact(key(KeyCode::Enter)));
+  EXPECT_FALSE(is_interact(character('r')));
+}
+
+TEST(FrameLoop, TimeStepIsCappedAndNeverNegative) {
+  using std::chrono::milliseconds;
+  EXPECT_FLOAT_EQ(time_step(milliseconds(33)), 0.033F);
+  EXPECT_FLOAT_EQ(time_step(milliseconds(100)), 0.1F);
+  EXPECT_FLOAT_EQ(time_step(milliseconds(5000)), 0.1F);
+  EXPECT_FLOAT_EQ(time_step(milliseconds(-5)), 0.0F);
+}
+
+}  // namespace
+}  // namespace burrowlight
