@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "core/panic.hpp"
+#include "render/prop_looks.hpp"
 
 namespace burrowlight::art {
 
@@ -127,49 +128,7 @@ Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int
   return kDarkness;
 }
 
-const Sprite& sprite_for(PropKind kind) {
-  using Tag = PropKind::Tag;
-  switch (kind.tag()) {
-    case Tag::SilverleafTree:
-      return kSilverleafTree;
-    case Tag::MoonFern:
-      return kMoonFern;
-    case Tag::VelvetRoses:
-      return kVelvetRoses;
-    case Tag::GlowingMushrooms:
-      return kGlowingMushrooms;
-    case Tag::CarvedPillar:
-      return kCarvedPillar;
-    case Tag::StainedGlassWindow:
-      return kStainedGlassWindow;
-    case Tag::OldBookshelves:
-      return kOldBookshelves;
-    case Tag::SealedSarcophagus:
-      return kSealedSarcophagus;
-    case Tag::StoneBench:
-      return kStoneBench;
-    case Tag::FadedRoyalBanner:
-      return kFadedRoyalBanner;
-    case Tag::Brazier:
-      return kBrazier;
-    case Tag::CandleStand:
-      return kCandleStand;
-    case Tag::Moss:
-      return kGoblin;
-    case Tag::EmberFlask:
-      return kEmberFlask;
-    case Tag::ForestWaystone:
-    case Tag::AscendingPortal:
-    case Tag::DescendingPortal:
-      return kStandingStone;
-    case Tag::Crystal:
-    case Tag::SoftVein:
-    case Tag::HardVein:
-      break;
-  }
-  // Veins are drawn as raw crystal, like the crystals themselves.
-  return kCrystal;
-}
+const Sprite& sprite_for(PropKind kind) { return *look(kind).sprite; }
 
 std::optional<Rgb> palette(char letter, Rgb body) {
   switch (letter) {

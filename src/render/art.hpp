@@ -197,6 +197,7 @@ inline constexpr Sprite kEmberFlask{
 };
 // clang-format on
 
+// The sprite of a prop kind, from its entry in the prop look table.
 const Sprite& sprite_for(PropKind kind);
 
 // The colour of a palette letter for a sprite whose body colour is `body`;

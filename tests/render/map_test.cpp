@@ -1,5 +1,5 @@
-// The map panel: camera, lights, the glyph and pixel drawings of tiles, props and
-// the player, and the motes and floating texts on top.
+// The map panel's drawing: the glyph and pixel drawings of tiles, props and the
+// player, and the motes and floating texts on top.
 
 #include "render/map.hpp"
 
@@ -12,6 +12,7 @@
 
 #include "core/game.hpp"
 #include "render/art.hpp"
+#include "render/lights.hpp"
 #include "render/palette.hpp"
 #include "render/view.hpp"
 
@@ -46,173 +47,6 @@ View pixel_view() {
 
 std::size_t index_of(const Game& game, std::int32_t x, std::int32_t y) {
   return game.world.index(x, y);
-}
-
-// ---------------------------------------------------------------------------
-// Camera.
-
-TEST(Camera, FollowCentresSmallWorldsAndScrollsAtTheMargins) {
-  struct Case {
-    std::int32_t camera;
-    std::int32_t player;
-    std::int32_t view;
-    std::int32_t world;
-    std::int32_t expected;
-  };
-  for (const Case& c : {
-           Case{0, 2, 30, 19, -5},    // a 19-column floor in a 30-tile view starts 5 tiles in
-           Case{3, 9, 43, 19, -12},   // the same floor at 120 columns
-           Case{7, 9, 19, 19, 0},     // a world that just fits
-           Case{0, 29, 40, 86, 0},    // walking east with margin 10: column 29 is still inside
-           Case{0, 30, 40, 86, 1},    // and column 30 scrolls by one
-           Case{20, 29, 40, 86, 19},  // walking west into the left margin
-           Case{0, 3, 40, 86, 0},     // never past the left edge
-           Case{46, 85, 40, 86, 46},  // never past the right edge
-           Case{0, 2, 3, 86, 1},      // a tiny view still keeps a margin of one
-       }) {
-    SCOPED_TRACE(testing::Message()
-                 << c.camera << " " << c.player << " " << c.view << " " << c.world);
-    EXPECT_EQ(follow(c.camera, c.player, c.view, c.world), c.expected);
-  }
-}
-
-TEST(Camera, RecentresOnceWhenAsked) {
-  View view;
-  Game game = Game::authored();
-  update_camera(view, game, ViewSize{30, 17});
-  // Centred at (12 - 15, 23 - 8), then clamped into the world.
-  EXPECT_EQ(view.camera_x, 0);
-  EXPECT_EQ(view.camera_y, 15);
-  EXPECT_FALSE(view.recenter);
-
-  game.y = 40;
-  update_camera(view, game, ViewSize{30, 17});
-  EXPECT_EQ(view.camera_y, 28) << "follows without re-centring";
-}
-
-TEST(Camera, ViewSizeInTilesPerModeAndZoom) {
-  struct Case {
-    std::uint16_t width;
-    std::uint16_t height;
-    bool pixels;
-    std::size_t zoom;
-    std::int32_t columns;
-    std::int32_t rows;
-  };
-  for (const Case& c : {Case{90, 30, false, 0, 30, 17}, Case{120, 40, false, 0, 43, 27},
-                        Case{120, 40, true, 0, 43, 27}, Case{120, 40, true, 1, 22, 14},
-                        Case{120, 40, true, 2, 15, 9}, Case{120, 40, true, 3, 11, 7}}) {
-    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.pixels << c.zoom);
-    ViewSize size = view_size(Layout::of(c.width, c.height), c.pixels, c.zoom);
-    EXPECT_EQ(size.columns, c.columns);
-    EXPECT_EQ(size.rows, c.rows);
-  }
-}
-
-TEST(Camera, ModeChangeRecentresOnTheNextFrame) {
-  View view;
-  Game game = Game::authored();
-  view.compose(game, std::nullopt, 120, 40);
-  EXPECT_EQ(view.camera_x, 0);
-  view.pixels = true;
-  view.zoom = 3;
-  view.recenter = true;
-  view.compose(game, std::nullopt, 120, 40);
-  // Eleven tiles across: centred on column 12 is 12 - 5.
-  EXPECT_EQ(view.camera_x, 7);
-  EXPECT_EQ(view.camera_y, 20);
-}
-
-// ---------------------------------------------------------------------------
-// Lights.
-
-TEST(Lights, ThePlayerFirstThenEveryLitProp) {
-  Game game = Game::authored();
-  std::vector<Light> at_start = lights(game, 0.0F);
-  // 5 mushrooms, 10 windows, 9 braziers, 5 candle stands, 3 crystals, the waystone.
-  ASSERT_EQ(at_start.size(), 1U + 33U);
-  EXPECT_EQ(at_start[0].x, 12);
-  EXPECT_EQ(at_start[0].y, 23);
-  EXPECT_EQ(at_start[0].radius, 9.0F);
-  EXPECT_EQ(at_start[0].colour, (Rgb{126, 110, 73}));
-
-  game.world.props[85].active = false;  // A brazier snuffed.
-  game.world.props[94].active = false;  // A candle stand snuffed.
-  game.world.props[99].active = false;  // The Emerald taken.
-  EXPECT_EQ(lights(game, 0.0F).size(), 1U + 30U);
-}
-
-TEST(Lights, ColoursAndRadiiByKind) {
-  struct Case {
-    PropKind kind;
-    bool awakened;
-    Rgb colour;
-    float radius;
-  };
-  // At t = 0 the portal pulse is 0.85 and the crystal pulse 0.7.
-  for (const Case& c : {
-           Case{PropKind::Tag::GlowingMushrooms, false, {48, 88, 101}, 2.8F},
-           Case{PropKind::Tag::StainedGlassWindow, false, {89, 112, 194}, 6.0F},
-           Case{PropKind::of_crystal(Crystal::EmeraldOfThorns), false, {60, 167, 116}, 5.5F},
-           Case{PropKind::Tag::ForestWaystone, false, {61, 115, 118}, 4.0F},
-           Case{PropKind::Tag::ForestWaystone, true, {222, 186, 116}, 10.0F},
-           Case{PropKind::Tag::EmberFlask, false, {140, 86, 41}, 2.5F},
-           Case{PropKind::Tag::AscendingPortal, false, {94, 87, 174}, 4.5F},
-           Case{PropKind::Tag::DescendingPortal, false, {94, 87, 174}, 4.5F},
-       }) {
-    SCOPED_TRACE(std::string(display_name(c.kind)));
-    Game game = marble_floor({{4, 5, c.kind, true}});
-    game.awakened = c.awakened;
-    std::vector<Light> frame = lights(game, 0.0F);
-    ASSERT_EQ(frame.size(), 2U);
-    EXPECT_EQ(frame[1].x, 4);
-    EXPECT_EQ(frame[1].y, 5);
-    EXPECT_EQ(frame[1].colour, c.colour);
-    EXPECT_EQ(frame[1].radius, c.radius);
-  }
-  for (PropKind dark : {PropKind(PropKind::Tag::SilverleafTree), PropKind(PropKind::Tag::Moss),
-                        PropKind(PropKind::Tag::SoftVein)}) {
-    EXPECT_EQ(lights(marble_floor({{4, 5, dark, true}}), 0.0F).size(), 1U);
-  }
-}
-
-TEST(Lights, FlamesFlicker) {
-  // With the phase 0.8 x + y = 0 at t = 0 the flicker is exactly 0.88.
-  Game game = marble_floor(
-      {{0, 0, PropKind::Tag::Brazier, true}, {0, 0, PropKind::Tag::CandleStand, true}});
-  std::vector<Light> frame = lights(game, 0.0F);
-  ASSERT_EQ(frame.size(), 3U);
-  EXPECT_EQ(frame[1].colour, (Rgb{207, 122, 54}));
-  EXPECT_EQ(frame[1].radius, 6.5F);
-  EXPECT_EQ(frame[2].colour, (Rgb{193, 153, 87}));
-  EXPECT_EQ(frame[2].radius, 5.0F);
-  EXPECT_NE(lights(game, 0.3F)[1].colour, frame[1].colour);
-}
-
-TEST(Lights, LightAtATileFallsOffWithDistance) {
-  struct Case {
-    std::int32_t x;
-    std::int32_t y;
-    Rgb expected;
-  };
-  std::vector<Light> one{{0, 0, 2.0F, {100, 200, 250}}};
-  for (const Case& c : {Case{0, 0, {42, 84, 105}},  // k = 0.42
-                        Case{1, 0, {10, 21, 26}},   // k = 0.25 * 0.42
-                        Case{2, 0, {0, 0, 0}},      // at the radius
-                        Case{-1, -1, {3, 7, 9}},    // d = 1.414
-                        Case{5, 9, {0, 0, 0}}}) {
-    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
-    EXPECT_EQ(light_at(one, c.x, c.y), c.expected);
-  }
-  std::vector<Light> two{
-      {0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}}, {0, 0, 1.0F, {250, 250, 250}}};
-  EXPECT_EQ(light_at(two, 0, 0), (Rgb{255, 255, 255})) << "the sum saturates";
-}
-
-TEST(Colours, RememberedAndSaturatingAdd) {
-  EXPECT_EQ(remembered({100, 100, 100}), (Rgb{20, 24, 34}));
-  EXPECT_EQ(remembered({255, 255, 255}), (Rgb{51, 61, 86}));
-  EXPECT_EQ(saturating_add({200, 10, 0}, {100, 10, 255}), (Rgb{255, 20, 255}));
 }
 
 // ---------------------------------------------------------------------------
@@ -256,6 +90,29 @@ TEST(Glyphs, TilesPropsAndThePlayer) {
   // Outside the world the panel stays empty.
   EXPECT_EQ(screen.at(column_of(-1), row_of(4)).ch, U' ');
   EXPECT_EQ(screen.at(column_of(-1), row_of(4)).bg, kFrameBackground);
+}
+
+TEST(Glyphs, EveryKindTakesTheFirstCellOfItsTileOnly) {
+  // A glyph of two scalars would spill over the tile's blank second cell, and an
+  // empty one would leave the floor showing.
+  using Tag = PropKind::Tag;
+  for (auto code = std::uint8_t{0}; code <= static_cast<std::uint8_t>(Tag::HardVein); ++code) {
+    auto tag = static_cast<Tag>(code);
+    PropKind kind = tag == Tag::Crystal ? PropKind::of_crystal(Crystal::SapphireOfSilence) : tag;
+    SCOPED_TRACE(std::string(display_name(kind)));
+    // A taken crystal is not shown at all.
+    for (bool active : {true, false}) {
+      if (tag == Tag::Crystal && !active) continue;
+      Game game = marble_floor({{3, 4, kind, active}});
+      View view;
+      Screen screen = view.compose(game, std::nullopt, 90, 30);
+      if (active) {
+        EXPECT_NE(screen.at(column_of(3), row_of(4)).ch, U'·');
+        EXPECT_NE(screen.at(column_of(3), row_of(4)).ch, U' ');
+      }
+      EXPECT_EQ(screen.at(column_of(3) + 1, row_of(4)).ch, U' ') << "active " << active;
+    }
+  }
 }
 
 TEST(Glyphs, RememberedTilesAreGreyBlueWithoutProps) {
