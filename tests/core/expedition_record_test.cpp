@@ -187,6 +187,7 @@ TEST(RecordJson, AcceptsTheOptionalSecretAndBothForms) {
       {object_with("\"seed\":5,\"secret\":" + numbers(32) + ",\"actions\":[],\"finished\":false"),
        sevens},
       {"[1, 2, 9, null, [0, 255], false]\n\n", practice(9, {0, 255}, false)},
+      {"[1,2,5," + numbers(32) + ",[],false]", sevens},
       // Minus zero is the integer zero, which is not negative.
       {object_with("\"seed\":-0,\"actions\":[],\"finished\":false"), practice(0, {}, false)},
   };
@@ -243,7 +244,8 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
       {"\xEF\xBB\xBF" + object_with("\"seed\":5,\"actions\":[],\"finished\":false"),
        "unexpected byte order mark at line 1 column 1"},
       {deep, "invalid type: sequence, expected u32 at line 1 column 2"},
-      {"[1,2,3,null,[],true," + deep + "]", "recursion limit exceeded at line 1 column 149"},
+      {"[1,2,3,null,[],true," + deep + "]",
+       "too many elements, expected struct Record with 6 elements at line 1 column 21"},
       {object_with("\"seed\":5,\"actions\":[],\"finished\":false") + "x",
        "parse error at line 1, column 78: syntax error while parsing value - invalid literal; last "
        "read: "
@@ -251,7 +253,9 @@ TEST(RecordJson, RefusesEverythingButTheExactShape) {
       {"[1,2,3,null,[]]",
        "invalid length 5, expected struct Record with 6 elements at line 1 column 15"},
       {"[1,2,3,null,\n[],\ntrue,{\"a\":[1]}]",
-       "invalid length 7, expected struct Record with 6 elements at line 3 column 15"},
+       "too many elements, expected struct Record with 6 elements at line 3 column 6"},
+      {"[1,2,3,null,[],true,77,8]",
+       "too many elements, expected struct Record with 6 elements at line 1 column 22"},
       {"[1,2,3,null,[1,\n2,\n-3]]", "invalid value: integer `-3`, expected u8 at line 3 column 2"},
       {"\"x\"", "invalid type: string \"x\", expected struct Record at line 1 column 3"},
       {"5", "invalid type: integer `5`, expected struct Record at line 1 column 1"},

@@ -74,7 +74,7 @@ inline std::vector<Document> own_corpus(const std::filesystem::path& source_dir)
 
 // The places in an otherwise valid practice save where a document is set as a value:
 // the seed, the first action, and a seventh element of the array form, which the reader
-// walks only to count it.
+// refuses as soon as it starts.
 enum class Place : std::uint8_t { Seed, Action, ExtraElement };
 
 inline constexpr Place kPlaces[] = {Place::Seed, Place::Action, Place::ExtraElement};
