@@ -9,12 +9,11 @@ import random
 import shutil
 import signal
 import subprocess
-import tempfile
 import threading
 import time
 import unittest
 
-BINARY = os.environ["BURROWLIGHT_BINARY"]
+from harness import Sandbox
 
 FIRST_LINE = (
     b'{"capacity":12,"charge":8,"expedition_id":null,"finished":false,"floor":0,"floors":3,'
@@ -53,9 +52,9 @@ class Client:
     """One headless run driven a line at a time, as a careful client would: write a
     line, then read its reply."""
 
-    def __init__(self, save, *arguments):
-        self.process = subprocess.Popen(
-            [BINARY, "--headless", "--save", save, *arguments],
+    def __init__(self, sandbox, save, *arguments):
+        self.process = sandbox.start(
+            ["--headless", "--save", save, *arguments],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.first = self.read()
 
@@ -86,20 +85,22 @@ class Client:
 
 class HeadlessExpedition(unittest.TestCase):
     def setUp(self):
-        self.directory = tempfile.TemporaryDirectory()
-        self.root = self.directory.name
+        self.sandbox = Sandbox.for_test(self)
+        self.root = self.sandbox.work
         self.saves = os.path.join(self.root, "saves")
         self.save = os.path.join(self.saves, "s.json")
 
-    def tearDown(self):
-        self.directory.cleanup()
-
     def run_lines(self, data, *arguments):
-        return subprocess.run([BINARY, "--headless", "--save", self.save, *arguments],
-                              input=data, capture_output=True, timeout=60)
+        return self.sandbox.run(["--headless", "--save", self.save, *arguments], data)
+
+    def headless(self, data, *arguments):
+        """Runs on input that must end the run quietly; returns the parsed replies."""
+        done = self.sandbox.headless(["--headless", "--save", self.save, *arguments], data)
+        self.assertEqual((done.status, done.stderr), (0, b""), data)
+        return done.replies
 
     def practice(self, seed=0):
-        return Client(self.save, "--new", "--seed", str(seed))
+        return Client(self.sandbox, self.save, "--new", "--seed", str(seed))
 
     def saved(self):
         with open(self.save, encoding="utf-8") as file:
@@ -126,9 +127,7 @@ class HeadlessExpedition(unittest.TestCase):
         ]
         for line, moves in cases:
             with self.subTest(line=line):
-                result = self.run_lines(line, "--new", "--seed", "0")
-                self.assertEqual(result.returncode, 0, result.stderr)
-                replies = [json.loads(reply) for reply in result.stdout.splitlines()]
+                replies = self.headless(line, "--new", "--seed", "0")
                 self.assertEqual(len(replies), 2)
                 reply = replies[1]
                 if moves is False:
@@ -227,9 +226,7 @@ class HeadlessExpedition(unittest.TestCase):
         client.finish()
 
     def test_a_normal_save_reports_its_identity(self):
-        result = self.run_lines(b"")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        observation = json.loads(result.stdout)
+        [observation] = self.headless(b"")
         secret = bytes(self.saved()["secret"])
         self.assertFalse(observation["practice"])
         self.assertEqual(observation["expedition_id"], hashlib.sha256(secret).hexdigest())
@@ -248,7 +245,7 @@ class HeadlessExpedition(unittest.TestCase):
                     last = reply
                 self.assertEqual(client.send("quit")["type"], "goodbye")
                 self.assertEqual(client.finish(), (0, b""))
-                reopened = Client(self.save)
+                reopened = Client(self.sandbox, self.save)
                 self.assertEqual(without_messages(reopened.first), without_messages(last))
                 self.assertEqual(reopened.finish(), (0, b""))
 
@@ -271,9 +268,8 @@ class HeadlessExpedition(unittest.TestCase):
                 os.rename(aside, self.saves)
                 self.assertEqual(self.saved()["actions"], [4, 2])
                 self.assertFalse(self.saved()["finished"])
-                reopened = self.run_lines(b"")
-                self.assertEqual(reopened.returncode, 0, reopened.stderr)
-                self.assertEqual(json.loads(reopened.stdout)["position"], {"x": 3, "y": 3})
+                [reopened] = self.headless(b"")
+                self.assertEqual(reopened["position"], {"x": 3, "y": 3})
 
     def test_input_that_is_not_utf8_ends_the_run(self):
         result = self.run_lines(b"east\n\xff\xfe\nwest\n", "--seed", "0")
@@ -283,8 +279,9 @@ class HeadlessExpedition(unittest.TestCase):
         self.assertEqual(self.saved()["actions"], [4])
 
     def test_a_closed_output_ends_the_run(self):
-        process = subprocess.Popen([BINARY, "--headless", "--seed", "0", "--save", self.save],
-                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        process = self.sandbox.start(["--headless", "--seed", "0", "--save", self.save],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE)
         process.stdout.close()
         process.stdin.write(b"look\nlook\n")
         process.stdin.close()
@@ -301,7 +298,7 @@ class HeadlessExpedition(unittest.TestCase):
             if time.monotonic() > deadline:
                 self.fail(f"only {trial} kill trials fitted in the time")
             save = os.path.join(self.root, f"kill-{trial}", "s.json")
-            client = Client(save, "--new", "--seed", str(chooser.getrandbits(64)))
+            client = Client(self.sandbox, save, "--new", "--seed", str(chooser.getrandbits(64)))
             acknowledged = []
             in_flight = None
             killer = threading.Timer(chooser.uniform(0.0, 0.12), client.process.send_signal, [signal.SIGKILL])
@@ -326,10 +323,9 @@ class HeadlessExpedition(unittest.TestCase):
                 # Written but killed before its reply: only the line that was in flight.
                 self.assertEqual(stored, acknowledged + [code_of(in_flight)], f"trial {trial}")
                 extra_seen += 1
-            reopened = subprocess.run([BINARY, "--headless", "--save", save], input=b"", capture_output=True,
-                                      timeout=30)
-            self.assertEqual(reopened.returncode, 0, reopened.stderr)
-            self.assertEqual(json.loads(reopened.stdout)["turn"], len(stored))
+            reopened = self.sandbox.headless(["--headless", "--save", save], timeout=30)
+            self.assertEqual((reopened.status, reopened.stderr), (0, b""))
+            self.assertEqual([reply["turn"] for reply in reopened.replies], [len(stored)])
             shutil.rmtree(os.path.dirname(save))
         print(f"\n{trials} kills, {extra_seen} with an action written but not yet acknowledged")
 

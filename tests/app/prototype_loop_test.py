@@ -6,8 +6,9 @@ import os
 import subprocess
 import unittest
 
-BINARY = os.environ["BURROWLIGHT_BINARY"]
-ARGUMENTS = [BINARY, "--prototype", "--headless"]
+import harness
+
+ARGUMENTS = ["--prototype", "--headless"]
 
 OPENING_LINES = [
     "Pip: That cave has windows. Caves should not have windows.",
@@ -45,9 +46,8 @@ EXAMPLE = json.loads(
 
 
 def play(stdin: bytes):
-    """Runs the mode on `stdin` to its end; returns (status, reply lines, stderr)."""
-    done = subprocess.run(ARGUMENTS, input=stdin, capture_output=True, timeout=120)
-    return done.returncode, done.stdout.splitlines(keepends=True), done.stderr
+    """Runs the mode on `stdin` to its end."""
+    return harness.headless(ARGUMENTS, stdin, timeout=120)
 
 
 def canonical(value) -> bytes:
@@ -55,10 +55,16 @@ def canonical(value) -> bytes:
 
 
 class HeadlessPrototype(unittest.TestCase):
+    def play_through(self, stdin: bytes):
+        """Runs the mode on input that must end it quietly, with status 0."""
+        done = play(stdin)
+        self.assertEqual((done.status, done.stderr), (0, b""), stdin)
+        return done
+
     def test_start_observation(self):
-        status, replies, errors = play(b"")
-        self.assertEqual((status, errors, len(replies)), (0, b"", 1))
-        start = json.loads(replies[0])
+        done = self.play_through(b"")
+        self.assertEqual(len(done.replies), 1)
+        start = done.replies[0]
         self.assertEqual(start["turn"], 0)
         self.assertEqual(start["region"], "The Silverleaf Clearing")
         self.assertEqual(start["position"], {"x": 12, "y": 23})
@@ -71,9 +77,9 @@ class HeadlessPrototype(unittest.TestCase):
         self.assertEqual(start["map_legend"], LEGEND)
 
     def test_example_after_east_east_south(self):
-        status, replies, _ = play(b"east\neast\nsouth\n")
-        self.assertEqual((status, len(replies)), (0, 4))
-        observed = json.loads(replies[3])
+        done = self.play_through(b"east\neast\nsouth\n")
+        self.assertEqual(len(done.replies), 4)
+        observed = done.replies[3]
         self.assertEqual(sorted(observed), sorted(EXAMPLE))
         self.assertEqual(len(observed["map"]), 46)
         self.assertTrue(all(len(row) == 86 for row in observed["map"]))
@@ -87,10 +93,10 @@ class HeadlessPrototype(unittest.TestCase):
             self.assertEqual(cut[key], value, key)
 
     def test_replies_are_compact_sorted_single_lines(self):
-        _, replies, _ = play(b"east\nnonsense\nquit\n")
-        self.assertEqual(len(replies), 4)
-        for reply in replies:
-            self.assertEqual(reply, canonical(json.loads(reply)))
+        done = self.play_through(b"east\nnonsense\nquit\n")
+        self.assertEqual(len(done.lines), 4)
+        for line, reply in zip(done.lines, done.replies):
+            self.assertEqual(line, canonical(reply))
 
     def test_command_words(self):
         cases = [
@@ -104,36 +110,33 @@ class HeadlessPrototype(unittest.TestCase):
         ]
         for line, reply in cases:
             with self.subTest(line=line):
-                status, replies, _ = play(line)
-                self.assertEqual((status, replies[1:]), (0, [reply]))
+                self.assertEqual(self.play_through(line).lines[1:], [reply])
 
     def test_north_between_tabs_and_spaces_moves(self):
-        _, replies, _ = play(b" \t NORTH\t \n")
-        self.assertEqual(json.loads(replies[1])["position"], {"x": 12, "y": 22})
+        done = self.play_through(b" \t NORTH\t \n")
+        self.assertEqual(done.replies[1]["position"], {"x": 12, "y": 22})
 
     def test_turns(self):
-        _, replies, _ = play(b"look\nlook\nwait\ninteract\nwest\nlook\n")
-        turns = [json.loads(reply)["turn"] for reply in replies]
-        self.assertEqual(turns, [0, 0, 0, 1, 2, 3, 3])
-        self.assertEqual(replies[1], replies[0])
-        listened = json.loads(replies[4])["messages"][-1]
+        done = self.play_through(b"look\nlook\nwait\ninteract\nwest\nlook\n")
+        self.assertEqual([reply["turn"] for reply in done.replies], [0, 0, 0, 1, 2, 3, 3])
+        self.assertEqual(done.lines[1], done.lines[0])
+        listened = done.replies[4]["messages"][-1]
         self.assertEqual(listened, "Pip listens. Somewhere in the stone, a crystal is singing.")
 
     def test_a_move_into_the_pond_keeps_the_turn(self):
         # From (12, 23) east, south to (13, 29) walks down to the pond's edge.
-        _, replies, _ = play(b"east\n" + b"south\n" * 7)
-        last = json.loads(replies[-1])
+        last = self.play_through(b"east\n" + b"south\n" * 7).replies[-1]
         self.assertEqual((last["position"], last["turn"]), ({"x": 13, "y": 29}, 7))
 
     def test_reset_starts_over(self):
-        status, replies, _ = play(b"east\ninteract\nreset\n")
-        fresh = json.loads(replies[3])
-        self.assertEqual(status, 0)
+        done = self.play_through(b"east\ninteract\nreset\n")
+        fresh = done.replies[3]
         self.assertEqual((fresh["turn"], fresh["messages"]), (0, OPENING_LINES))
-        self.assertEqual(replies[3], replies[0])
+        self.assertEqual(done.lines[3], done.lines[0])
 
     def test_quit_says_goodbye_and_reads_no_further(self):
-        process = subprocess.Popen(
+        sandbox = harness.Sandbox.for_test(self)
+        process = sandbox.start(
             ARGUMENTS, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE
         )
         # The input stays open: the mode must end on the word, not on the end of input.
@@ -147,23 +150,21 @@ class HeadlessPrototype(unittest.TestCase):
         process.stderr.close()
 
     def test_end_of_input_ends_quietly(self):
-        status, replies, errors = play(b"look\nwait\n")
-        self.assertEqual((status, errors, len(replies)), (0, b"", 3))
-        self.assertNotIn(FAREWELL, replies)
+        done = self.play_through(b"look\nwait\n")
+        self.assertEqual(len(done.lines), 3)
+        self.assertNotIn(FAREWELL, done.lines)
 
     def test_invalid_utf8_ends_the_mode_with_an_error(self):
-        status, replies, errors = play(b"look\nlo\xffok\nlook\n")
-        self.assertEqual(status, 1)
-        self.assertEqual(len(replies), 2)
-        self.assertEqual(errors, b"BurrowLight: stream did not contain valid UTF-8\n")
+        done = play(b"look\nlo\xffok\nlook\n")
+        self.assertEqual(done.status, 1)
+        self.assertEqual(len(done.lines), 2)
+        self.assertEqual(done.stderr, b"BurrowLight: stream did not contain valid UTF-8\n")
 
     def test_closed_output_is_a_broken_pipe_error(self):
         read_end, write_end = os.pipe()
         os.close(read_end)
         try:
-            done = subprocess.run(
-                ARGUMENTS, input=b"look\n", stdout=write_end, stderr=subprocess.PIPE, timeout=60
-            )
+            done = harness.Sandbox.for_test(self).run(ARGUMENTS, b"look\n", stdout=write_end)
         finally:
             os.close(write_end)
         self.assertEqual(done.returncode, 1)

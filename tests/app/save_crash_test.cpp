@@ -7,14 +7,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "app/save.hpp"
+#include "support/files.hpp"
 
 namespace burrowlight {
 namespace {
@@ -30,13 +29,6 @@ Record version(std::uint32_t number) {
   Record record = Record::practice(99);
   record.actions.assign(std::min<std::size_t>(number, expedition::kActionLimit), kWait);
   return record;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
 }
 
 // Rewrites the save forever, reporting each finished write on `acknowledgements`.
@@ -74,9 +66,8 @@ int remove_temporary_files(const fs::path& directory) {
 }
 
 TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
-  std::string pattern = (fs::path(testing::TempDir()) / "burrowlight-crash-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  const fs::path root = pattern;
+  const test_support::TemporaryDirectory temporary("burrowlight-crash");
+  const fs::path& root = temporary.path();
   const std::string path = (root / "expedition.json").string();
 
   std::mt19937 random(424242);
@@ -111,7 +102,7 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
 
     // The writer writes in order, so the save holds the last acknowledged version or,
     // if the kill came between the rename and the acknowledgement, the one after it.
-    const auto loaded = Record::from_json(read_file(path));
+    const auto loaded = Record::from_json(test_support::read_file(path));
     ASSERT_TRUE(loaded) << "trial " << trial << ": " << loaded.error();
     ASSERT_TRUE(loaded->replay()) << "trial " << trial;
     const auto found = static_cast<std::uint32_t>(loaded->actions.size());
@@ -126,7 +117,6 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
   }
   std::cout << kTrials << " kills; " << killed_after_a_change << " after at least one rewrite; "
             << leftover_total << " temporary files left over in total\n";
-  fs::remove_all(root);
 }
 
 }  // namespace

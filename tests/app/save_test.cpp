@@ -11,21 +11,15 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "support/files.hpp"
 #include "sys/os_error.hpp"
 
 namespace burrowlight {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using test_support::read_file;
 
 void write_file(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -50,20 +44,13 @@ std::vector<std::string> names_in(const fs::path& directory) {
 // A fresh directory per test, removed afterwards.
 class SaveTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(testing::TempDir()) / "burrowlight-save-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    save_ = root_ / "expedition.json";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   std::string save_path() const { return save_.string(); }
 
   void write_practice_save() { write_file(save_, Record::practice(3).to_pretty_json()); }
 
-  fs::path root_;
-  fs::path save_;
+  test_support::TemporaryDirectory temporary_{"burrowlight-save"};
+  fs::path root_ = temporary_.path();
+  fs::path save_ = root_ / "expedition.json";
 };
 
 TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {

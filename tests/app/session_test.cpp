@@ -6,26 +6,20 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string_view>
+
+#include "support/files.hpp"
 
 namespace burrowlight::expedition {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using test_support::read_file;
 
 // A save write replaces the file by renaming a new one over it, so an unchanged inode
 // means that nothing was written.
@@ -49,17 +43,6 @@ nlohmann::json saved_actions(const fs::path& path) {
 // the session, not the disk.
 class SessionTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const fs::path base =
-        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::path(testing::TempDir());
-    std::string pattern = (base / "burrowlight-session-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    directory_ = root_ / "saves";
-    save_ = directory_ / "expedition.json";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   Session open_session(bool new_expedition, std::optional<std::uint64_t> seed) {
     auto session = open(save_.string(), new_expedition, seed);
     if (!session) {
@@ -69,9 +52,10 @@ class SessionTest : public testing::Test {
     return std::move(*session);
   }
 
-  fs::path root_;
-  fs::path directory_;
-  fs::path save_;
+  test_support::TemporaryDirectory temporary_{"burrowlight-session", test_support::Medium::Memory};
+  fs::path root_ = temporary_.path();
+  fs::path directory_ = root_ / "saves";
+  fs::path save_ = directory_ / "expedition.json";
 };
 
 TEST_F(SessionTest, EveryAcceptedActionIsOnDiskAndARefusalWritesNothing) {

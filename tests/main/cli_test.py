@@ -1,13 +1,13 @@
 """The command line of the real program: messages, exit status, the help and version
 texts, and the ordering promises (no save touched before a command-line error)."""
 
+import json
 import os
 import pty
 import subprocess
-import tempfile
 import unittest
 
-BINARY = os.environ["BURROWLIGHT_BINARY"]
+from harness import BINARY, Sandbox
 
 HELP_TEXT = """BurrowLight alpha
 
@@ -53,31 +53,13 @@ COMMAND_LINE_MESSAGES = (
 
 class CommandLine(unittest.TestCase):
     def setUp(self):
-        self.directory = tempfile.TemporaryDirectory()
-        self.root = self.directory.name
-        self.home = os.path.join(self.root, "home")
-        self.data = os.path.join(self.root, "data")
-        self.work = os.path.join(self.root, "work")
-        for path in (self.home, self.data, self.work):
-            os.mkdir(path)
-        self.environment = dict(os.environ, HOME=self.home, XDG_DATA_HOME=self.data)
-
-    def tearDown(self):
-        self.directory.cleanup()
+        self.sandbox = Sandbox.for_test(self)
 
     def run_program(self, arguments, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE):
-        return subprocess.run(
-            [BINARY, *arguments],
-            stdin=stdin,
-            stdout=stdout,
-            stderr=subprocess.PIPE,
-            cwd=self.work,
-            env=self.environment,
-            timeout=60,
-        )
+        return self.sandbox.run(arguments, stdin, stdout)
 
     def assert_nothing_created(self):
-        for path in (self.home, self.data, self.work):
+        for path in (self.sandbox.home, self.sandbox.data, self.sandbox.work):
             self.assertEqual(os.listdir(path), [], path)
 
     def assert_fails_with(self, arguments, message, stdin=subprocess.DEVNULL):
@@ -155,19 +137,22 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(result.stdout, b"")
 
     def test_seed_with_plus_and_largest_seed_pass_the_scan(self):
-        for seed in ["+42", "18446744073709551615", "000"]:
+        for seed, value in [("+42", 42), ("18446744073709551615", 2**64 - 1), ("000", 0)]:
             with self.subTest(seed=seed):
-                result = self.run_program(["--headless", "--save", "s.json", "--seed", seed])
-                if result.returncode != 0:
-                    self.assert_not_a_command_line_error(result)
+                save = self.sandbox.path(f"seed-{value}.json")
+                result = self.sandbox.headless(["--headless", "--save", save, "--seed", seed])
+                self.assertEqual((result.status, result.stderr), (0, b""))
+                self.assertEqual(len(result.replies), 1)
+                self.assertEqual(result.replies[0]["seed"], value)
+                self.assertTrue(result.replies[0]["practice"])
+                with open(save, encoding="utf-8") as file:
+                    self.assertEqual(json.load(file)["seed"], value)
 
     def test_last_save_path_wins(self):
         result = self.run_program(["--save", "a.json", "--save", "b.json", "--headless"])
-        self.assertFalse(os.path.exists(os.path.join(self.work, "a.json")))
-        if result.returncode == 0:
-            self.assertTrue(os.path.exists(os.path.join(self.work, "b.json")))
-        else:
-            self.assert_not_a_command_line_error(result)
+        self.assertEqual((result.returncode, result.stderr), (0, b""))
+        self.assertEqual(len(result.stdout.splitlines()), 1)
+        self.assertEqual(sorted(os.listdir(self.sandbox.work)), ["b.json", "b.json.lock"])
 
     def test_terminal_is_required_on_both_ends(self):
         # A terminal on standard input alone is not enough: standard output is a pipe.
@@ -196,8 +181,8 @@ class CommandLine(unittest.TestCase):
                     ["/bin/sh", "-c", 'exec "$0" --version ' + redirections, BINARY],
                     stdin=subprocess.DEVNULL,
                     stderr=subprocess.PIPE,
-                    cwd=self.work,
-                    env=self.environment,
+                    cwd=self.sandbox.work,
+                    env=self.sandbox.environment,
                     timeout=60,
                 )
                 self.assertEqual(result.stderr, b"BurrowLight: Bad file descriptor (os error 9)\n")

@@ -1,13 +1,14 @@
 #include "main/expedition_keys.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/files.hpp"
 
 namespace burrowlight::expedition {
 namespace {
@@ -21,14 +22,7 @@ Key character(char typed) { return Key::of_character(typed); }
 
 class ExpeditionKeys : public testing::Test {
  protected:
-  void SetUp() override {
-    directory_ =
-        fs::temp_directory_path() / ("burrowlight-keys-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(directory_);
-    fs::create_directories(directory_ / "saves");
-  }
-  void TearDown() override { fs::remove_all(directory_); }
+  void SetUp() override { fs::create_directories(directory_ / "saves"); }
 
   // A practice expedition of `seed` in a fresh save.
   Session open_practice(std::uint64_t seed) {
@@ -46,7 +40,8 @@ class ExpeditionKeys : public testing::Test {
 
   const std::string& last_log_line() const { return session_->run().game().log_lines.back(); }
 
-  fs::path directory_;
+  test_support::TemporaryDirectory temporary_{"burrowlight-keys"};
+  fs::path directory_ = temporary_.path();
   std::optional<Session> session_;
   View view_;
 };

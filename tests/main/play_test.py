@@ -6,38 +6,39 @@ import json
 import os
 import re
 import shlex
-import shutil
 import signal
 import subprocess
-import tempfile
 import time
 import unittest
 
-BINARY = os.environ.get("BURROWLIGHT_BINARY", "")
+from harness import BINARY, Sandbox, require_tool
+
+TMUX = require_tool("tmux")
 _sockets = itertools.count()
 
 
 class Pane:
-    """One tmux server with one pane, private to a test; `close` kills the server."""
+    """One tmux server with one pane, private to a test, running in a sandbox whose
+    working directory is `path`; `close` kills the server and removes the sandbox."""
 
     def __init__(self, script, width=120, height=40):
-        self.directory = tempfile.TemporaryDirectory(prefix="burrowlight-play-")
-        self.path = self.directory.name
+        self.sandbox = Sandbox(prefix="burrowlight-play-")
+        self.path = self.sandbox.work
         self.socket = f"burrowlight-play-{os.getpid()}-{next(_sockets)}"
         environment = {
-            "HOME": self.path,
-            "XDG_DATA_HOME": os.path.join(self.path, "data"),
+            "HOME": self.sandbox.home,
+            "XDG_DATA_HOME": self.sandbox.data,
             "B": BINARY,
             "D": self.path,
         }
         exports = " ".join(f"{name}={shlex.quote(value)}" for name, value in environment.items())
         # The pane outlives the program, so that its last words can still be read.
-        command = f"export {exports}; {script}; exec sleep 600"
+        command = f"export {exports}; cd \"$D\"; {script}; exec sleep 600"
         self.tmux("new-session", "-d", "-x", str(width), "-y", str(height), "sh", "-c", command)
 
     def tmux(self, *arguments):
         return subprocess.run(
-            ["tmux", "-L", self.socket, "-f", "/dev/null", *arguments],
+            [TMUX, "-L", self.socket, "-f", "/dev/null", *arguments],
             check=True,
             capture_output=True,
             text=True,
@@ -85,8 +86,8 @@ class Pane:
             return ""
 
     def close(self):
-        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
-        self.directory.cleanup()
+        subprocess.run([TMUX, "-L", self.socket, "kill-server"], capture_output=True)
+        self.sandbox.cleanup()
 
 
 # Runs the game with the terminal settings written down before and after, and the
@@ -104,7 +105,6 @@ def settings(stty_output):
     return re.sub(r"rows \d+; columns \d+;", "", stty_output)
 
 
-@unittest.skipUnless(BINARY and shutil.which("tmux"), "needs the program and tmux")
 class PrototypeTest(unittest.TestCase):
     def start(self, width=120, height=40):
         pane = Pane(game_script("--prototype"), width, height)
@@ -199,18 +199,17 @@ class PrototypeTest(unittest.TestCase):
         self.assert_restored(pane, 128 + signal.SIGTERM)
 
 
-@unittest.skipUnless(BINARY and shutil.which("tmux"), "needs the program and tmux")
 class ExpeditionTest(unittest.TestCase):
     def start(self, arguments):
         pane = Pane(game_script(arguments))
         self.addCleanup(pane.close)
         return pane
 
-    def look(self, save):
-        reply = subprocess.run([BINARY, "--headless", "--save", save], input=b"look\n",
-                               capture_output=True, timeout=30)
-        self.assertEqual(reply.returncode, 0, reply.stderr)
-        return json.loads(reply.stdout.decode().splitlines()[0])
+    def look(self, pane, save):
+        done = pane.sandbox.headless(["--headless", "--save", save], b"look\n", timeout=30)
+        self.assertEqual((done.status, done.stderr), (0, b""))
+        self.assertEqual(len(done.replies), 2)
+        return done.replies[0]
 
     def test_moves_and_digs_are_saved_and_a_second_instance_is_locked_out(self):
         pane = self.start('--seed 0 --save "$D/run.json"')
@@ -220,8 +219,7 @@ class ExpeditionTest(unittest.TestCase):
         pane.send("Right", "d", "l", "s", "Right")
         pane.wait_for("Actions: 5 / 512", "Charge: 6 / 12", "The vein breaks. Spent 2 charge.")
 
-        second = subprocess.run([BINARY, "--headless", "--save", save], input=b"look\n",
-                                capture_output=True, timeout=30)
+        second = pane.sandbox.run(["--headless", "--save", save], b"look\n", timeout=30)
         self.assertEqual(second.returncode, 1)
         self.assertEqual(second.stdout, b"")
         self.assertEqual(
@@ -240,7 +238,7 @@ class ExpeditionTest(unittest.TestCase):
         self.assertEqual(record["actions"], [4, 4, 4, 2, 8])
         self.assertFalse(record["finished"])
 
-        observation = self.look(save)
+        observation = self.look(pane, save)
         self.assertEqual(observation["turn"], 5)
         self.assertEqual(observation["position"], {"x": 5, "y": 3})
         self.assertEqual(observation["charge"], 6)
@@ -256,7 +254,7 @@ class ExpeditionTest(unittest.TestCase):
         pane.wait_for("This expedition is sealed. Start another with --new.")
         pane.send("Escape")
         pane.wait_for("EXIT=0")
-        observation = self.look(os.path.join(pane.path, "run.json"))
+        observation = self.look(pane, os.path.join(pane.path, "run.json"))
         self.assertTrue(observation["finished"])
         self.assertEqual(observation["turn"], 0)
 
@@ -267,7 +265,7 @@ class ExpeditionTest(unittest.TestCase):
         pane.wait_for("Actions: 1 / 512")
         pane.send("C-c")
         pane.wait_for("EXIT=0")
-        save = os.path.join(pane.path, "data", "burrowlight", "expedition.json")
+        save = os.path.join(pane.sandbox.data, "burrowlight", "expedition.json")
         with open(save) as file:
             record = json.loads(file.read())
         self.assertEqual(record["actions"], [2])

@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "render/screen.hpp"
+#include "support/files.hpp"
 
 namespace burrowlight {
 namespace {
@@ -48,26 +50,21 @@ std::vector<std::string> lines_without_trailing_spaces(const std::string& text) 
 class TmuxPane : public testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v tmux >/dev/null 2>&1") != 0)
-      GTEST_SKIP() << "tmux is not installed";
-    directory_ =
-        std::filesystem::temp_directory_path() / ("burrowlight-flush-" + std::to_string(getpid()));
-    std::filesystem::create_directories(directory_);
-    std::ofstream(directory_ / "tmux.conf") << "set -g status off\n";
-    tmux_ = "LC_ALL=C.UTF-8 tmux -u -L burrowlight-flush-" + std::to_string(getpid()) + " -f '" +
-            (directory_ / "tmux.conf").string() + "' ";
+    const std::optional<std::filesystem::path> tmux = test_support::find_on_path("tmux");
+    if (!tmux) GTEST_SKIP() << "tmux is not on PATH";
+    std::ofstream(directory_.path() / "tmux.conf") << "set -g status off\n";
+    tmux_ = "LC_ALL=C.UTF-8 '" + tmux->string() + "' -u -L burrowlight-flush-" +
+            std::to_string(getpid()) + " -f '" + (directory_.path() / "tmux.conf").string() + "' ";
   }
 
   void TearDown() override {
-    if (tmux_.empty()) return;
-    run(tmux_ + "kill-server 2>/dev/null");
-    std::filesystem::remove_all(directory_);
+    if (!tmux_.empty()) run(tmux_ + "kill-server 2>/dev/null");
   }
 
   // Starts a pane that prints the file and then stays open, and returns its text
   // once it stops changing.
   std::vector<std::string> show(const std::string& bytes) {
-    const auto frame_file = directory_ / "frame.bin";
+    const auto frame_file = directory_.path() / "frame.bin";
     std::ofstream(frame_file, std::ios::binary) << bytes;
     run(tmux_ + "new-session -d -x " + std::to_string(kWidth) + " -y " + std::to_string(kHeight) +
         " \"cat '" + frame_file.string() + "'; sleep 60\"");
@@ -86,7 +83,7 @@ class TmuxPane : public testing::Test {
   std::string size() { return run(tmux_ + "display -p '#{pane_width}x#{pane_height}'"); }
 
  private:
-  std::filesystem::path directory_;
+  test_support::TemporaryDirectory directory_{"burrowlight-flush"};
   std::string tmux_;
 };
 

@@ -1,114 +1,27 @@
-// Frame composition: the small-terminal notice, the panels of both games, the
-// field notes, footer and status, the floating texts' lifecycle, and golden
-// snapshots of whole frames.
+// Frame composition: the small-terminal notice and the panel geometry, the side panels
+// of both games, and the field notes, footer and status.
 
 #include "render/view.hpp"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/expedition_floors.hpp"
 #include "core/game.hpp"
 #include "render/palette.hpp"
+#include "render/view_frames.hpp"
 
 namespace burrowlight {
 namespace {
 
-// The prop that an expedition cell shows, as the session furnishes a floor: the
-// cell's own content, or the fixed furnishing of a few wall and ground cells.
-std::optional<PropKind> floor_prop(Cell cell, std::int32_t x, std::int32_t y, std::size_t floor) {
-  using Tag = PropKind::Tag;
-  constexpr std::array<std::optional<Tag>, 8> kContents{
-      std::nullopt, std::nullopt,    Tag::SoftVein,        Tag::HardVein,
-      std::nullopt, Tag::EmberFlask, Tag::AscendingPortal, Tag::DescendingPortal};
-  if (cell == Cell::Crystal) return PropKind::of_crystal(static_cast<Crystal>(floor));
-  if (auto content = kContents[static_cast<std::size_t>(cell)]) return *content;
-  bool wall = cell == Cell::Wall;
-  if (wall && (y == 0 || y == 12) && (x == 3 || x == 9 || x == 15)) {
-    return y == 0 ? Tag::StainedGlassWindow : Tag::FadedRoyalBanner;
-  }
-  if (wall && x == 0 && y == 3) return Tag::OldBookshelves;
-  if (wall && x == 0 && y == 9) return Tag::SealedSarcophagus;
-  if (wall && x == 18 && (y == 3 || y == 9)) return Tag::CandleStand;
-  if (!wall && ((x == 16 && y == 1) || (x == 1 && y == 11))) return Tag::GlowingMushrooms;
-  if (!wall && x == 4 && y == 11) return Tag::MoonFern;
-  return std::nullopt;
-}
-
-// The rendered floor of an expedition, built here as the session builds it, so
-// that the renderer's tests need nothing from the application layer.
-World floor_world(const Expedition& expedition) {
-  constexpr std::array<Tile, 6> kZones{Tile::MarbleFloor,   Tile::WalnutFloor,
-                                       Tile::GardenMosaic,  Tile::CryptFlagstones,
-                                       Tile::CrimsonRunner, Tile::MossAndGrass};
-  World world = World::filled(kFloorWidth, kFloorHeight, Tile::CastleWall);
-  for (std::int32_t y = 0; y < kFloorHeight; ++y) {
-    for (std::int32_t x = 0; x < kFloorWidth; ++x) {
-      Cell cell = expedition.cell(x, y);
-      if (cell == Cell::SoftVein || cell == Cell::HardVein) {
-        world.set(x, y, Tile::CaveRock);
-      } else if (cell != Cell::Wall) {
-        world.set(x, y, kZones[static_cast<std::size_t>(y <= 5 ? x / 6 : 5 - x / 6)]);
-      }
-      if (auto kind = floor_prop(cell, x, y, expedition.floor)) {
-        world.props.push_back({x, y, *kind, true});
-      }
-    }
-  }
-  return world;
-}
-
-Game expedition_game(const Expedition& expedition) {
-  Game game = Game::from_world(floor_world(expedition), expedition.x, expedition.y);
-  game.log("Every floor has a way back. Remember where you came from.");
-  game.log(
-      "Bump veins to dig. E uses a flask or portal underfoot. F ends this attempt at its "
-      "current score.");
-  return game;
-}
-
-// A frame of the prototype; `view` carries the presentation settings.
-Screen prototype_frame(std::uint16_t width, std::uint16_t height,
-                       const Game& game = Game::authored(), View view = View()) {
-  return view.compose(game, std::nullopt, width, height);
-}
-
-// A frame of seed 0's first floor with the panels of `shown`.
-Screen delve_frame(const Expedition& shown, std::uint16_t width, std::uint16_t height,
-                   bool sealed = false) {
-  View view;
-  return view.compose(expedition_game(Expedition(0)), ExpeditionView{shown, sealed}, width, height);
-}
-
-std::vector<std::string> rows(const Screen& screen) {
-  std::vector<std::string> result;
-  for (std::int32_t y = 0; y < screen.height; ++y) result.push_back(screen.row_text(y));
-  return result;
-}
-
-std::string trimmed(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-// The characters of the cells x .. x+count-1 of row y, trailing spaces dropped.
-// Characters outside ASCII show as "?".
-std::string cells_text(const Screen& screen, std::int32_t x, std::int32_t y, std::int32_t count) {
-  std::string narrow;
-  for (std::int32_t i = 0; i < count; ++i) {
-    char32_t ch = screen.at(x + i, y).ch;
-    narrow += ch < 0x80 ? static_cast<char>(ch) : '?';
-  }
-  return trimmed(narrow);
-}
+using view_frames::cells_text;
+using view_frames::delve_frame;
+using view_frames::prototype_frame;
+using view_frames::rows;
+using view_frames::trimmed;
 
 // ---------------------------------------------------------------------------
 // Small terminals and panel geometry.
@@ -367,183 +280,6 @@ TEST(View, DelverHintNamesWhatLiesUnderfoot) {
   Screen screen = delve_frame(upper, 90, 35);
   EXPECT_EQ(cells_text(screen, 65, 16, 22), "E  Ascend");
   EXPECT_EQ(cells_text(screen, 65, 21, 22), "Digging spends charge.");
-}
-
-// ---------------------------------------------------------------------------
-// Time, events and floating texts.
-
-TEST(View, ExpeditionEventsAddFloatingTexts) {
-  struct Case {
-    expedition::Event event;
-    std::string text;
-    Rgb colour;
-  };
-  std::vector<Case> adding{
-      {expedition::Dug{3}, "-3", palette::dim},
-      {expedition::CrystalTaken{16}, "+16 CRYSTAL", palette::gold},
-      {expedition::FlaskUsed{4}, "+4 CHARGE", palette::green},
-  };
-  for (const Case& c : adding) {
-    SCOPED_TRACE(c.text);
-    View view;
-    view.on_expedition_event(c.event, 5, 6);
-    ASSERT_EQ(view.floats.size(), 1U);
-    EXPECT_EQ(view.floats[0].text, c.text);
-    EXPECT_EQ(view.floats[0].colour, c.colour);
-    EXPECT_EQ(view.floats[0].x, 5);
-    EXPECT_EQ(view.floats[0].y, 6);
-    EXPECT_EQ(view.floats[0].age, 0.0F);
-  }
-  View view;
-  for (const expedition::Event& quiet : std::vector<expedition::Event>{
-           expedition::Moved{}, expedition::Waited{}, expedition::PortalTaken{1}}) {
-    view.on_expedition_event(quiet, 1, 1);
-  }
-  EXPECT_TRUE(view.floats.empty());
-}
-
-TEST(View, AdvanceAgesFloatsAndRemovesThemAtTwoSeconds) {
-  View view;
-  view.floats.push_back({"old", 0, 0, 1.5F, palette::ink});
-  view.floats.push_back({"new", 0, 0, 0.0F, palette::ink});
-  view.advance(0.25F);
-  EXPECT_FLOAT_EQ(view.clock, 0.25F);
-  ASSERT_EQ(view.floats.size(), 2U);
-  EXPECT_FLOAT_EQ(view.floats[0].age, 1.75F);
-  view.advance(0.25F);
-  ASSERT_EQ(view.floats.size(), 1U) << "a float is gone once it is 2 seconds old";
-  EXPECT_EQ(view.floats[0].text, "new");
-  EXPECT_FLOAT_EQ(view.floats[0].age, 0.5F);
-}
-
-TEST(View, StillnessStopsTheClockAndTheFloats) {
-  View view;
-  view.floats.push_back({"+1 CRYSTAL", 0, 0, 1.9F, palette::gold});
-  view.still = true;
-  view.advance(0.1F);
-  EXPECT_EQ(view.clock, 0.0F);
-  ASSERT_EQ(view.floats.size(), 1U);
-  EXPECT_FLOAT_EQ(view.floats[0].age, 1.9F);
-  view.still = false;
-  view.advance(0.1F);
-  EXPECT_TRUE(view.floats.empty());
-}
-
-TEST(View, ResetCameraDropsFloatsAndAsksForRecentring) {
-  View view;
-  view.recenter = false;
-  view.floats.push_back({"-2", 0, 0, 0.0F, palette::dim});
-  view.reset_camera();
-  EXPECT_TRUE(view.recenter);
-  EXPECT_TRUE(view.floats.empty());
-}
-
-// ---------------------------------------------------------------------------
-// Output.
-
-TEST(View, IdenticalFramesWriteNothingTheSecondTime) {
-  View view;
-  Game game = Game::authored();
-  StringOutput out;
-  ASSERT_TRUE(view.draw_inner(game, std::nullopt, 100, 30, out));
-  std::size_t first = out.bytes().size();
-  EXPECT_GT(first, 100U * 30U);
-  EXPECT_TRUE(out.bytes().starts_with("\x1b[?2026h\x1b[1;1H"));
-  ASSERT_TRUE(view.draw_inner(game, std::nullopt, 100, 30, out));
-  EXPECT_EQ(out.bytes().size(), first);
-  EXPECT_EQ(out.flushes(), 1U);
-}
-
-// An output that refuses every write.
-class BrokenOutput final : public Output {
- public:
-  Result<void> write(std::string_view) override {
-    return std::unexpected(Error::os(32, "Broken pipe"));
-  }
-  Result<void> flush() override { return {}; }
-};
-
-TEST(View, DrawInnerReturnsTheOutputError) {
-  View view;
-  BrokenOutput out;
-  Result<void> result = view.draw_inner(Game::authored(), std::nullopt, 90, 30, out);
-  ASSERT_FALSE(result);
-  EXPECT_EQ(result.error().text(), "Broken pipe (os error 32)");
-  EXPECT_FALSE(view.previous.has_value());
-}
-
-// ---------------------------------------------------------------------------
-// Golden frames: the characters of every row, then a hash of every colour. They
-// pin the header, footer, panels and help overlay of both games at the start.
-
-std::uint64_t colour_hash(const Screen& screen) {
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const ScreenCell& cell : screen.cells) {
-    for (std::uint8_t channel :
-         {cell.fg.r, cell.fg.g, cell.fg.b, cell.bg.r, cell.bg.g, cell.bg.b}) {
-      hash = (hash ^ channel) * 0x100000001b3ULL;
-    }
-  }
-  return hash;
-}
-
-void expect_golden(const std::string& name, const Screen& screen) {
-  std::string path = std::string(BURROWLIGHT_SOURCE_DIR) + "/tests/render/golden/" + name + ".txt";
-  std::ostringstream actual;
-  for (const std::string& row : rows(screen)) actual << row << "|\n";
-  actual << "colours fnv1a " << std::hex << colour_hash(screen) << "\n";
-  const char* update = std::getenv("BURROWLIGHT_UPDATE_GOLDEN");
-  if (update != nullptr && std::string_view(update) == "1") {
-    std::ofstream(path, std::ios::binary) << actual.str();
-    return;
-  }
-  std::ifstream file(path, std::ios::binary);
-  ASSERT_TRUE(file) << "missing snapshot " << path
-                    << "; run with BURROWLIGHT_UPDATE_GOLDEN=1 to write it";
-  std::stringstream expected;
-  expected << file.rdbuf();
-  EXPECT_EQ(actual.str(), expected.str()) << "snapshot " << name;
-}
-
-TEST(Golden, PrototypeStart) {
-  expect_golden("prototype_glyphs_90x30", prototype_frame(90, 30));
-  expect_golden("prototype_glyphs_120x40", prototype_frame(120, 40));
-  expect_golden("small_89x40", prototype_frame(89, 40));
-  for (std::size_t zoom = 0; zoom < 4; ++zoom) {
-    View view;
-    view.pixels = true;
-    // Zoom 1 is where a view starts, so that frame is composed without setting it.
-    if (zoom != 1) view.zoom = zoom;
-    expect_golden("prototype_pixels_zoom" + std::to_string(zoom) + "_120x40",
-                  prototype_frame(120, 40, Game::authored(), view));
-  }
-}
-
-TEST(Golden, PrototypeLaterWithMotesFloatsAndHelp) {
-  View view;
-  Game game = Game::authored();
-  view.advance(0.1F);
-  view.floats.push_back({"+ Emerald of Thorns", game.x, game.y, 0.6F, palette::emerald_of_thorns});
-  view.advance(0.1F);
-  expect_golden("prototype_glyphs_clock_120x40", view.compose(game, std::nullopt, 120, 40));
-  view.help = true;
-  expect_golden("prototype_help_120x40", view.compose(game, std::nullopt, 120, 40));
-}
-
-TEST(Golden, ExpeditionStartOfSeedZero) {
-  Expedition expedition(0);
-  Game game = expedition_game(expedition);
-  View view;
-  expect_golden("expedition_seed0_120x40",
-                view.compose(game, ExpeditionView{expedition, false}, 120, 40));
-  View pixels;
-  pixels.pixels = true;
-  pixels.zoom = 3;
-  expect_golden("expedition_seed0_pixels_zoom3_120x40",
-                pixels.compose(game, ExpeditionView{expedition, false}, 120, 40));
-  view.help = true;
-  expect_golden("expedition_help_120x40",
-                view.compose(game, ExpeditionView{expedition, true}, 120, 40));
 }
 
 }  // namespace

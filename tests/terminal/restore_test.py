@@ -10,12 +10,11 @@ import resource
 import select
 import signal
 import struct
-import tempfile
 import termios
 import time
 import unittest
 
-BINARY = os.environ.get("BURROWLIGHT_BINARY", "")
+from harness import BINARY, Sandbox
 
 ENTER = b"\x1b[?1049h\x1b[?25l\x1b[?7l"
 RESTORE = b"\x1b[0m\x1b[?25h\x1b[?7h\x1b[?1049l"
@@ -64,8 +63,8 @@ class Game:
     """The prototype on a fresh 120 x 40 pseudo-terminal, its output collected."""
 
     def __init__(self, job_control=False):
-        self.home = tempfile.TemporaryDirectory(prefix="burrowlight-restore-")
-        pid_file = os.path.join(self.home.name, "pid")
+        self.sandbox = Sandbox(prefix="burrowlight-restore-")
+        pid_file = os.path.join(self.sandbox.root, "pid")
         # The game waits for a byte on this pipe, so that the attributes the line
         # discipline starts with are read before the game can change them.
         start, go = os.pipe()
@@ -74,11 +73,11 @@ class Game:
             try:
                 os.close(go)
                 resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
-                os.environ["HOME"] = self.home.name
+                os.chdir(self.sandbox.work)
                 if job_control:
                     run_as_foreground_job(pid_file, start)
                 os.read(start, 1)
-                os.execv(BINARY, [BINARY, "--prototype"])
+                os.execve(BINARY, [BINARY, "--prototype"], self.sandbox.environment)
             finally:
                 os._exit(127)
         os.close(start)
@@ -138,10 +137,9 @@ class Game:
             os.kill(self.pid, signal.SIGKILL)
             os.waitpid(self.shell_pid, 0)
         os.close(self.master)
-        self.home.cleanup()
+        self.sandbox.cleanup()
 
 
-@unittest.skipUnless(BINARY, "needs the program")
 class RestoreTest(unittest.TestCase):
     def start(self):
         game = Game()
