@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <span>
-#include <spanstream>
 #include <utility>
 
 #include "core/expedition_record.hpp"
@@ -105,17 +105,47 @@ struct Value {
   }
 };
 
+// Hands the parser one byte at a time and remembers how far it has read, so that the
+// reader's own errors can name a line and column like the library's errors do.
+class CountingIterator {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  CountingIterator(const char* at, const char** reached) : at_(at), reached_(reached) {}
+
+  reference operator*() const { return *at_; }
+  CountingIterator& operator++() {
+    *reached_ = ++at_;
+    return *this;
+  }
+  CountingIterator operator++(int) {
+    CountingIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+
+ private:
+  const char* at_;
+  const char** reached_;
+};
+
 // Reads the record as the parser walks the text. The record itself is an object or an
 // array; one level down are its fields, named by their keys or by their position; two
 // levels down are the bytes of its secret or actions. Every value is checked as it
 // starts, so nothing ever opens deeper than that.
 class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
  public:
-  explicit RecordReader(std::string_view text) : text_(text), stream_(std::span(text)) {}
+  explicit RecordReader(std::string_view text) : text_(text), reached_(text.data()) {}
 
   std::expected<Record, std::string> read() {
     try {
-      nlohmann::json::sax_parse(stream_, this);
+      nlohmann::json::sax_parse(CountingIterator(text_.data(), &reached_),
+                                CountingIterator(text_.data() + text_.size(), &reached_), this);
     } catch (const nlohmann::json::exception& error) {
       return std::unexpected(printable(library_description(error.what()), false));
     }
@@ -275,17 +305,15 @@ class RecordReader final : public nlohmann::json_sax<nlohmann::json> {
   // parser knows a number has ended only once it has read the byte after it, which is
   // never a digit; at the end of the text there is no such byte.
   bool fail(std::string message, bool after_number = false) {
-    auto end =
-        static_cast<std::size_t>(stream_.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
+    auto end = static_cast<std::size_t>(reached_ - text_.data());
     if (after_number && end > 0 && (text_[end - 1] < '0' || text_[end - 1] > '9')) --end;
     error_ = std::move(message) + location(text_, end);
     return false;
   }
 
   std::string_view text_;
-  // The parser takes one byte at a time from the stream, so the stream's position tells
-  // the reader's own errors how far it has read.
-  std::ispanstream stream_;
+  // How far the parser has read.
+  const char* reached_;
   std::optional<std::string> error_;
 
   // 0 before the record, 1 inside it, 2 inside the bytes of its secret or actions.

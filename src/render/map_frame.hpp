@@ -59,6 +59,34 @@ inline bool taken_crystal(const Prop& prop) {
   return prop.kind.tag() == PropKind::Tag::Crystal && !prop.active;
 }
 
+// A discovered tile of the map area: where it sits in the view (column c, row r of tiles),
+// where it is in the world, and whether it is in view now.
+struct ShownTile {
+  std::int32_t c;
+  std::int32_t r;
+  std::int32_t x;
+  std::int32_t y;
+  Tile tile;
+  bool in_view;
+};
+
+// Calls `draw(ShownTile)` for every discovered tile of the map area, row by row.
+template <class Draw>
+void for_each_shown_tile(const MapFrame& frame, Draw draw) {
+  const Game& game = frame.game;
+  const World& world = game.world;
+  for (std::int32_t r = 0; r < frame.size.rows; ++r) {
+    for (std::int32_t c = 0; c < frame.size.columns; ++c) {
+      const std::int32_t x = frame.view.camera_x + c;
+      const std::int32_t y = frame.view.camera_y + r;
+      if (!world.inside(x, y)) continue;
+      const std::size_t index = world.index(x, y);
+      if (game.discovered[index] == 0) continue;
+      draw(ShownTile{c, r, x, y, world.tiles[index], game.visible[index] != 0});
+    }
+  }
+}
+
 // Tiles, props and the player as coloured glyphs, two cells to a tile.
 void draw_glyphs(Screen& screen, const MapFrame& frame);
 

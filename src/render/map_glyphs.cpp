@@ -35,37 +35,27 @@ char32_t tile_glyph(Tile tile, std::int32_t x, std::int32_t y) {
 }
 
 void draw_glyph_tiles(Screen& screen, const MapFrame& frame) {
-  const Game& game = frame.game;
-  const World& world = game.world;
-  for (std::int32_t r = 0; r < frame.size.rows; ++r) {
-    for (std::int32_t c = 0; c < frame.size.columns; ++c) {
-      std::int32_t x = frame.view.camera_x + c;
-      std::int32_t y = frame.view.camera_y + r;
-      if (!world.inside(x, y)) continue;
-      std::size_t index = world.index(x, y);
-      if (game.discovered[index] == 0) continue;
-      Tile tile = world.tiles[index];
-      Rgb terrain = art::terrain(tile, x, y, 3, 3, frame.view.clock);
-      Rgb background = terrain.scale(0.65F);
-      Rgb foreground = terrain.scale(1.7F);
-      if (game.visible[index] != 0) {
-        Rgb light = light_at(frame.lights, x, y);
-        background = saturating_add(background.scale(0.78F), light);
-        foreground = saturating_add(foreground.scale(0.78F), light);
-      } else {
-        background = remembered(background);
-        foreground = remembered(foreground);
-      }
-      std::int32_t column = 2 + 2 * c;
-      std::int32_t row = 4 + r;
-      if (column < frame.right()) {
-        screen.put(column, row, tile_glyph(tile, x, y), foreground, background);
-      }
-      if (column + 1 < frame.right()) {
-        screen.put(column + 1, row, U' ', foreground, background);
-      }
+  for_each_shown_tile(frame, [&](const ShownTile& shown) {
+    Rgb terrain = art::terrain(shown.tile, shown.x, shown.y, 3, 3, frame.view.clock);
+    Rgb background = terrain.scale(0.65F);
+    Rgb foreground = terrain.scale(1.7F);
+    if (shown.in_view) {
+      Rgb light = light_at(frame.lights, shown.x, shown.y);
+      background = saturating_add(background.scale(0.78F), light);
+      foreground = saturating_add(foreground.scale(0.78F), light);
+    } else {
+      background = remembered(background);
+      foreground = remembered(foreground);
     }
-  }
+    std::int32_t column = 2 + 2 * shown.c;
+    std::int32_t row = 4 + shown.r;
+    if (column < frame.right()) {
+      screen.put(column, row, tile_glyph(shown.tile, shown.x, shown.y), foreground, background);
+    }
+    if (column + 1 < frame.right()) {
+      screen.put(column + 1, row, U' ', foreground, background);
+    }
+  });
 }
 
 void draw_glyph_props(Screen& screen, const MapFrame& frame) {

@@ -25,32 +25,22 @@ struct PixelBuffer {
 };
 
 void paint_pixel_tiles(PixelBuffer& buffer, const MapFrame& frame) {
-  const Game& game = frame.game;
-  const World& world = game.world;
-  std::int32_t size = frame.tile;
-  for (std::int32_t r = 0; r < frame.size.rows; ++r) {
-    for (std::int32_t c = 0; c < frame.size.columns; ++c) {
-      std::int32_t x = frame.view.camera_x + c;
-      std::int32_t y = frame.view.camera_y + r;
-      if (!world.inside(x, y)) continue;
-      std::size_t index = world.index(x, y);
-      if (game.discovered[index] == 0) continue;
-      Tile tile = world.tiles[index];
-      bool in_view = game.visible[index] != 0;
-      Rgb light = in_view ? light_at(frame.lights, x, y) : Rgb{0, 0, 0};
-      for (std::int32_t j = 0; j < size; ++j) {
-        std::int32_t pixel_y = r * size + j;
-        if (pixel_y >= buffer.height) break;
-        for (std::int32_t i = 0; i < size; ++i) {
-          std::int32_t pixel_x = c * size + i;
-          if (pixel_x >= buffer.width) break;
-          Rgb terrain = art::terrain(tile, x, y, 8 * i / size, 8 * j / size, frame.view.clock);
-          buffer.at(pixel_x, pixel_y) =
-              in_view ? saturating_add(terrain.scale(0.78F), light) : remembered(terrain);
-        }
+  const std::int32_t size = frame.tile;
+  for_each_shown_tile(frame, [&](const ShownTile& shown) {
+    Rgb light = shown.in_view ? light_at(frame.lights, shown.x, shown.y) : Rgb{0, 0, 0};
+    for (std::int32_t j = 0; j < size; ++j) {
+      std::int32_t pixel_y = shown.r * size + j;
+      if (pixel_y >= buffer.height) break;
+      for (std::int32_t i = 0; i < size; ++i) {
+        std::int32_t pixel_x = shown.c * size + i;
+        if (pixel_x >= buffer.width) break;
+        Rgb terrain = art::terrain(shown.tile, shown.x, shown.y, 8 * i / size, 8 * j / size,
+                                   frame.view.clock);
+        buffer.at(pixel_x, pixel_y) =
+            shown.in_view ? saturating_add(terrain.scale(0.78F), light) : remembered(terrain);
       }
     }
-  }
+  });
 }
 
 // A bobbing sprite hovers one pixel up for part of every cycle, out of step with

@@ -11,16 +11,10 @@
 
 #include "core/game.hpp"
 #include "core/world.hpp"
+#include "marble_floor.hpp"
 
 namespace burrowlight {
 namespace {
-
-// A 19 x 13 floor of marble with the player in the middle and every cell in view.
-Game marble_floor(std::vector<Prop> props = {}) {
-  World world = World::filled(19, 13, Tile::MarbleFloor);
-  world.props = std::move(props);
-  return Game::from_world(std::move(world), 9, 6);
-}
 
 TEST(Lights, ThePlayerFirstThenEveryLitProp) {
   Game game = Game::authored();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/game.hpp"
+#include "marble_floor.hpp"
 #include "render/art.hpp"
 #include "render/lights.hpp"
 #include "render/palette.hpp"
@@ -18,14 +19,6 @@
 
 namespace burrowlight {
 namespace {
-
-// A 19 x 13 floor of marble, the size of an expedition floor, with the player in
-// the middle and every cell in view.
-Game marble_floor(std::vector<Prop> props = {}) {
-  World world = World::filled(19, 13, Tile::MarbleFloor);
-  world.props = std::move(props);
-  return Game::from_world(std::move(world), 9, 6);
-}
 
 // Characters outside ASCII show as "?".
 std::string cells_text(const Screen& screen, std::int32_t x, std::int32_t y, std::int32_t count) {
