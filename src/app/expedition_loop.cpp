@@ -6,7 +6,6 @@
 
 #include "app/line_protocol.hpp"
 #include "headless/commands.hpp"
-#include "headless/observations.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::headless {
@@ -19,11 +18,11 @@ using expedition::Session;
 
 // What a handled line leaves for its reply: nothing (a plain observation) or the reason
 // for a failure reply. An error instead ends the mode.
-using Handled = Result<std::optional<std::string>>;
+using Handled = Result<std::optional<std::string_view>>;
 
-Handled no_reason() { return std::optional<std::string>(); }
+Handled no_reason() { return std::optional<std::string_view>(); }
 
-Handled reason(std::string_view text) { return std::optional<std::string>(std::string(text)); }
+Handled reason(std::string_view text) { return std::optional<std::string_view>(text); }
 
 Handled apply_action(Session& session, const Action& action) {
   auto event = session.apply(action);
@@ -47,16 +46,11 @@ Handled handle(Session& session, std::string_view command) {
   return reason(kExpeditionUnknownCommand);
 }
 
-nlohmann::json reply(const Session& session, const std::optional<std::string>& reason) {
-  nlohmann::json observation = expedition_observation(session.run());
-  if (!reason) return observation;
-  return failure(std::move(observation), *reason);
-}
-
 }  // namespace
 
 Result<void> run_expedition(Session session, Input& in, Output& out) {
-  if (auto written = respond(out, expedition_observation(session.run())); !written) {
+  ReplyWriter replies;
+  if (auto written = send_reply(out, replies.expedition_observation(session.run())); !written) {
     return written;
   }
   LineReader reader(in);
@@ -66,10 +60,13 @@ Result<void> run_expedition(Session session, Input& in, Output& out) {
     if (!*line) return {};
     const std::string command = normalize_command(**line);
     // Lines after "quit" are never read, so a client may close its end whenever it likes.
-    if (command == "quit") return respond(out, goodbye());
+    if (command == "quit") return send_reply(out, kGoodbye);
     Handled handled = handle(session, command);
     if (!handled) return std::unexpected(handled.error());
-    if (auto written = respond(out, reply(session, *handled)); !written) return written;
+    const std::optional<std::string_view> reason = *handled;
+    const std::string_view reply = reason ? replies.expedition_failure(session.run(), *reason)
+                                          : replies.expedition_observation(session.run());
+    if (auto written = send_reply(out, reply); !written) return written;
   }
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "core/utf8.hpp"
-#include "headless/replies.hpp"
 
 namespace burrowlight {
 
@@ -44,12 +43,6 @@ Result<std::optional<std::string>> LineReader::next() {
 Result<void> send_reply(Output& out, std::string_view line) {
   if (auto written = out.write(line); !written) return written;
   return out.flush();
-}
-
-Result<void> respond(Output& out, const nlohmann::json& value) {
-  Result<std::string> line = headless::encode(value);
-  if (!line) return std::unexpected(line.error());
-  return send_reply(out, *line);
 }
 
 }  // namespace burrowlight

@@ -4,7 +4,6 @@
 // every line must be UTF-8) and reply lines out, each flushed before the next command
 // is read.
 
-#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,8 +34,5 @@ class LineReader {
 // Writes one reply line (with its line feed) and flushes, so that the driving program
 // can read the reply before it sends the next line. Every headless reply goes out here.
 Result<void> send_reply(Output& out, std::string_view line);
-
-// Encodes `value` as a reply line and sends it.
-Result<void> respond(Output& out, const nlohmann::json& value);
 
 }  // namespace burrowlight

@@ -8,14 +8,11 @@
 #include "app/line_protocol.hpp"
 #include "core/game.hpp"
 #include "headless/commands.hpp"
-#include "headless/observations.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::headless {
 
 namespace {
-
-using nlohmann::json;
 
 enum class Command : std::uint8_t { Look, North, South, West, East, Interact, Wait, Reset, Quit };
 
@@ -70,20 +67,10 @@ std::optional<PrototypeAction> action_of(Command command) {
 
 Result<void> run_prototype(Input& in, Output& out) {
   Game game = Game::authored();
-  // The encoded observation of the game as it stands, empty once the game may have
-  // changed. Building and encoding an observation costs far more than writing it,
-  // and a program that only looks gets the same bytes again.
-  std::string observed;
-  auto observe = [&]() -> Result<void> {
-    if (observed.empty()) {
-      Result<std::string> line = encode(prototype_observation(game));
-      if (!line) return std::unexpected(line.error());
-      observed = std::move(*line);
-    }
-    return send_reply(out, observed);
-  };
-
-  if (auto written = observe(); !written) return written;
+  ReplyWriter replies;
+  if (auto written = send_reply(out, replies.prototype_observation(game)); !written) {
+    return written;
+  }
   LineReader reader(in);
   while (true) {
     Result<std::optional<std::string>> line = reader.next();
@@ -92,16 +79,19 @@ Result<void> run_prototype(Input& in, Output& out) {
     if (!*line) return {};
     std::optional<Command> command = parse_command(**line);
     if (!command) {
-      if (auto written = respond(out, prototype_unknown_command(game.turn)); !written)
+      if (auto written = send_reply(out, replies.prototype_unknown_command(game.turn));
+          !written) {
         return written;
+      }
       continue;
     }
-    if (*command == Command::Quit) return respond(out, goodbye());
-    if (*command != Command::Look) observed.clear();
+    if (*command == Command::Quit) return send_reply(out, kGoodbye);
     if (*command == Command::Reset) game = Game::authored();
     // The outcome is not reported: the observation shows what changed.
     if (std::optional<PrototypeAction> action = action_of(*command)) game.apply(*action);
-    if (auto written = observe(); !written) return written;
+    if (auto written = send_reply(out, replies.prototype_observation(game)); !written) {
+      return written;
+    }
   }
 }
 

@@ -12,7 +12,7 @@ Result<Session> Session::create(burrowlight::Save opened_save, Record opened_rec
 
 std::expected<Event, ApplyError> Session::apply(const Action& action) {
   auto next = run_.after(action);
-  if (!next) return std::unexpected(ApplyError{ApplyError::Refused{std::string(next.error())}});
+  if (!next) return std::unexpected(ApplyError{ApplyError::Refused{next.error()}});
   if (auto written = burrowlight::Save::write(save_.path(), next->run.record()); !written) {
     return std::unexpected(ApplyError{ApplyError::Save{written.error()}});
   }

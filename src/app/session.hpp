@@ -7,6 +7,7 @@
 #include <expected>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "app/save.hpp"
@@ -18,9 +19,10 @@ namespace burrowlight::expedition {
 
 // Why `Session::apply` did not accept an action. In both cases nothing changed.
 struct ApplyError {
-  // The rules or a sealed run turned the action down; the text is the sentence to show.
+  // The rules or a sealed run turned the action down; the text is the sentence to show,
+  // one of the fixed sentences of the rules.
   struct Refused {
-    std::string text;
+    std::string_view text;
     bool operator==(const Refused&) const = default;
   };
   // The rules accepted the action but the save could not be written, so it does not
@@ -52,8 +54,9 @@ class Session {
 
   Action human_move(Direction direction) const { return run_.human_move(direction); }
 
-  // Appends a line to the message log, which keeps the last eight.
-  void log(std::string line) { run_.log(std::move(line)); }
+  // Appends one of the fixed sentences (such as a refusal) to the message log, which
+  // keeps the last eight lines.
+  void log(std::string_view sentence) { run_.log(sentence); }
 
   // The run's record is exactly what was last written to the save.
   const Run& run() const { return run_; }

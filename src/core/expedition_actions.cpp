@@ -116,7 +116,6 @@ namespace {
 
 using expedition::Event;
 using expedition::Refusal;
-using Outcome = std::expected<Event, Refusal>;
 
 // Generation and the rules only ever put the player on a cell of a floor, so
 // anything else is a programming error that must stop the program rather than
@@ -125,10 +124,6 @@ void require_player_inside_floor(const Expedition& state) {
   if (state.floor >= kFloorCount || !inside_floor(state.x, state.y)) {
     panic("the player stays inside the floor");
   }
-}
-
-Cell& cell_at(Expedition& state, std::int32_t x, std::int32_t y) {
-  return state.cells[state.floor * kCellsPerFloor + static_cast<std::size_t>(y * kFloorWidth + x)];
 }
 
 bool is_vein(Cell kind) { return kind == Cell::SoftVein || kind == Cell::HardVein; }
@@ -145,106 +140,122 @@ struct Place {
 std::optional<Place> neighbour(const Expedition& state, expedition::Direction direction) {
   const expedition::Step offset = expedition::step(direction);
   const Place place = {state.x + offset.dx, state.y + offset.dy};
-  if (!inside_floor(place.x, place.y)) {
-    return std::nullopt;
-  }
+  if (!inside_floor(place.x, place.y)) return std::nullopt;
   return place;
 }
 
-Outcome dig(Expedition& state, expedition::Direction direction) {
+Cell& cell_at(Expedition& state, Place place) {
+  return state.cells[state.floor * kCellsPerFloor +
+                     static_cast<std::size_t>(place.y * kFloorWidth + place.x)];
+}
+
+// The checks of each kind of action, in the order the rules take them. They read the
+// expedition only, so that a refused action leaves it exactly as it was, and so that the
+// legal actions of a state can be listed without trying them on copies.
+std::optional<Refusal> dig_refusal(const Expedition& state, expedition::Direction direction) {
   const std::optional<Place> place = neighbour(state, direction);
-  if (!place) {
-    return std::unexpected(Refusal::Blocked);
-  }
-  Cell& target = cell_at(state, place->x, place->y);
-  if (!is_vein(target)) {
-    return std::unexpected(Refusal::NotRock);
-  }
+  if (!place) return Refusal::Blocked;
+  const Cell target = state.cell(place->x, place->y);
+  if (!is_vein(target)) return Refusal::NotRock;
   // A vein's cell code is its digging cost.
+  if (state.charge < static_cast<std::uint8_t>(target)) return Refusal::InsufficientCharge;
+  return std::nullopt;
+}
+
+std::optional<Refusal> move_refusal(const Expedition& state, expedition::Direction direction) {
+  const std::optional<Place> place = neighbour(state, direction);
+  if (!place) return Refusal::Blocked;
+  const Cell target = state.cell(place->x, place->y);
+  if (target == Cell::Wall || is_vein(target)) return Refusal::Blocked;
+  return std::nullopt;
+}
+
+std::optional<Refusal> interact_refusal(const Expedition& state) {
+  if (state.cell(state.x, state.y) != Cell::Flask) return Refusal::NoFlask;
+  if (state.charge >= expedition::kMaxCharge) return Refusal::ChargeFull;
+  return std::nullopt;
+}
+
+std::optional<Refusal> portal_refusal(const Expedition& state) {
+  const Cell under = state.cell(state.x, state.y);
+  if (under != Cell::UpPortal && under != Cell::DownPortal) return Refusal::NoPortal;
+  return std::nullopt;
+}
+
+// What each kind of action does once its checks have passed.
+Event dig(Expedition& state, expedition::Direction direction) {
+  Cell& target = cell_at(state, *neighbour(state, direction));
   const auto cost = static_cast<std::uint8_t>(target);
-  if (state.charge < cost) {
-    return std::unexpected(Refusal::InsufficientCharge);
-  }
   state.charge = static_cast<std::uint8_t>(state.charge - cost);
   target = Cell::Ground;
   return expedition::Dug{cost};
 }
 
-Outcome move(Expedition& state, expedition::Direction direction) {
-  const std::optional<Place> place = neighbour(state, direction);
-  if (!place) {
-    return std::unexpected(Refusal::Blocked);
-  }
-  Cell& target = cell_at(state, place->x, place->y);
-  if (target == Cell::Wall || is_vein(target)) {
-    return std::unexpected(Refusal::Blocked);
-  }
-  state.x = place->x;
-  state.y = place->y;
-  if (target != Cell::Crystal) {
-    return expedition::Moved{};
-  }
+Event move(Expedition& state, expedition::Direction direction) {
+  const Place place = *neighbour(state, direction);
+  Cell& target = cell_at(state, place);
+  state.x = place.x;
+  state.y = place.y;
+  if (target != Cell::Crystal) return expedition::Moved{};
   const std::uint32_t value = crystal_value(state.floor);
   state.score += value;
   target = Cell::Ground;
   return expedition::CrystalTaken{value};
 }
 
-Outcome interact(Expedition& state) {
-  Cell& under = cell_at(state, state.x, state.y);
-  if (under != Cell::Flask) {
-    return std::unexpected(Refusal::NoFlask);
-  }
-  if (state.charge >= expedition::kMaxCharge) {
-    return std::unexpected(Refusal::ChargeFull);
-  }
+Event interact(Expedition& state) {
+  Cell& under = cell_at(state, {state.x, state.y});
   const std::uint8_t before = state.charge;
   state.charge = std::min<std::uint8_t>(before + expedition::kFlaskRefill, expedition::kMaxCharge);
   under = Cell::Ground;
   return expedition::FlaskUsed{static_cast<std::uint8_t>(state.charge - before)};
 }
 
-Outcome take_portal(Expedition& state) {
-  switch (cell_at(state, state.x, state.y)) {
-    case Cell::UpPortal:
-      state.floor -= 1;
-      state.x = kDownPortalX;
-      state.y = kDownPortalY;
-      break;
-    case Cell::DownPortal:
-      state.floor += 1;
-      state.x = kStartX;
-      state.y = kStartY;
-      break;
-    default:
-      return std::unexpected(Refusal::NoPortal);
+Event take_portal(Expedition& state) {
+  if (state.cell(state.x, state.y) == Cell::UpPortal) {
+    state.floor -= 1;
+    state.x = kDownPortalX;
+    state.y = kDownPortalY;
+  } else {
+    state.floor += 1;
+    state.x = kStartX;
+    state.y = kStartY;
   }
   return expedition::PortalTaken{state.floor};
 }
 
 }  // namespace
 
+std::optional<expedition::Refusal> Expedition::refusal(const expedition::Action& action) const {
+  if (turns >= expedition::kActionLimit) return Refusal::TurnLimit;
+  return std::visit(
+      Overloaded{
+          [this](expedition::Move kind) { return move_refusal(*this, kind.direction); },
+          [this](expedition::Dig kind) { return dig_refusal(*this, kind.direction); },
+          [this](expedition::Interact) { return interact_refusal(*this); },
+          [this](expedition::Portal) { return portal_refusal(*this); },
+          [](expedition::Wait) { return std::optional<Refusal>(); },
+      },
+      action.kind);
+}
+
 std::expected<expedition::Event, expedition::Refusal> Expedition::apply(
     const expedition::Action& action) {
   require_player_inside_floor(*this);
-  if (turns >= expedition::kActionLimit) {
-    return std::unexpected(Refusal::TurnLimit);
-  }
-  Outcome outcome =
+  if (std::optional<Refusal> refused = refusal(action)) return std::unexpected(*refused);
+  const Event event =
       std::visit(Overloaded{
                      [this](expedition::Move kind) { return move(*this, kind.direction); },
                      [this](expedition::Dig kind) { return dig(*this, kind.direction); },
                      [this](expedition::Interact) { return interact(*this); },
                      [this](expedition::Portal) { return take_portal(*this); },
-                     [](expedition::Wait) { return Outcome{expedition::Waited{}}; },
+                     [](expedition::Wait) { return Event{expedition::Waited{}}; },
                  },
                  action.kind);
-  if (outcome) {
-    turns += 1;
-  }
+  turns += 1;
   // A portal whose floor has no neighbour on that side would carry the player off the floors.
   require_player_inside_floor(*this);
-  return outcome;
+  return event;
 }
 
 }  // namespace burrowlight

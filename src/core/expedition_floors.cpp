@@ -140,15 +140,4 @@ Expedition::Expedition(std::uint64_t generation_seed)
   }
 }
 
-Cell Expedition::cell(std::int32_t column, std::int32_t row) const {
-  return floor_cell(floor, column, row);
-}
-
-Cell Expedition::floor_cell(std::size_t floor_index, std::int32_t column, std::int32_t row) const {
-  if (floor_index >= kFloorCount || !inside_floor(column, row)) {
-    return Cell::Wall;
-  }
-  return cells[floor_index * kCellsPerFloor + static_cast<std::size_t>(row * kFloorWidth + column)];
-}
-
 }  // namespace burrowlight

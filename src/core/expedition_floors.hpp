@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <type_traits>
 
 #include "core/expedition_actions.hpp"
@@ -60,9 +61,16 @@ struct Expedition {
   explicit Expedition(std::uint64_t seed);
 
   // The cell at (x, y) of the current floor; Wall anywhere outside it.
-  Cell cell(std::int32_t x, std::int32_t y) const;
+  Cell cell(std::int32_t column, std::int32_t row) const { return floor_cell(floor, column, row); }
   // The cell at (x, y) of any floor; Wall outside the floor or past the last floor.
-  Cell floor_cell(std::size_t floor, std::int32_t x, std::int32_t y) const;
+  Cell floor_cell(std::size_t floor_index, std::int32_t column, std::int32_t row) const {
+    if (floor_index >= kFloorCount || !inside_floor(column, row)) return Cell::Wall;
+    return cells[floor_index * kCellsPerFloor +
+                 static_cast<std::size_t>(row * kFloorWidth + column)];
+  }
+
+  // Why the rules would refuse `action` now, or nothing when they would accept it.
+  std::optional<expedition::Refusal> refusal(const expedition::Action& action) const;
 
   // Applies one action; on a refusal the expedition is left exactly as it was.
   std::expected<expedition::Event, expedition::Refusal> apply(const expedition::Action& action);

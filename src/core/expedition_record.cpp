@@ -2,6 +2,9 @@
 
 #include <openssl/sha.h>
 
+#include <algorithm>
+#include <charconv>
+
 namespace burrowlight {
 
 namespace record {
@@ -85,19 +88,28 @@ std::optional<std::string> Record::expedition_id() const {
 
 namespace {
 
-// One number per line, four spaces in; an empty list stays on the key's line.
+// One number per line, four spaces in; an empty list stays on the key's line. A save is
+// written for every accepted action, so the lines are put together in place rather than
+// through a text per number.
 void append_byte_list(std::string& out, std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) {
     out += "[]";
     return;
   }
-  out += "[\n";
-  for (std::size_t index = 0; index < bytes.size(); ++index) {
-    out += "    ";
-    out += std::to_string(bytes[index]);
-    out += index + 1 < bytes.size() ? ",\n" : "\n";
-  }
-  out += "  ]";
+  // "[\n", then at most "    255,\n" per number, then "  ]".
+  const std::size_t start = out.size();
+  out.resize_and_overwrite(start + 2 + 9 * bytes.size() + 3, [&](char* text, std::size_t) {
+    char* cursor = std::copy_n("[\n", 2, text + start);
+    for (std::size_t index = 0; index < bytes.size(); ++index) {
+      cursor = std::copy_n("    ", 4, cursor);
+      cursor = std::to_chars(cursor, cursor + 3, bytes[index]).ptr;
+      // The last number ends its line without a comma.
+      if (index + 1 < bytes.size()) *cursor++ = ',';
+      *cursor++ = '\n';
+    }
+    cursor = std::copy_n("  ]", 3, cursor);
+    return static_cast<std::size_t>(cursor - text);
+  });
 }
 
 }  // namespace

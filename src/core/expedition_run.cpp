@@ -1,7 +1,8 @@
 #include "core/expedition_run.hpp"
 
-#include <algorithm>
+#include <deque>
 #include <utility>
+#include <vector>
 
 #include "core/expedition_world.hpp"
 #include "core/overloaded.hpp"
@@ -12,24 +13,24 @@ namespace burrowlight::expedition {
 namespace {
 
 // The log line of an accepted action's event; moving and waiting speak for themselves.
-std::optional<std::string> event_line(const Event& event) {
+std::optional<LogLine> event_line(const Event& event) {
+  using Kind = LogLine::Kind;
   return std::visit(
       Overloaded{
-          [](Moved) -> std::optional<std::string> { return std::nullopt; },
-          [](Dug dug) -> std::optional<std::string> {
-            return "The vein breaks. Spent " + std::to_string(dug.cost) + " charge.";
+          [](Moved) -> std::optional<LogLine> { return std::nullopt; },
+          [](Dug dug) -> std::optional<LogLine> {
+            return LogLine{Kind::Dug, dug.cost, {}};
           },
-          [](CrystalTaken taken) -> std::optional<std::string> {
-            return "A crystal sings: +" + std::to_string(taken.value) + " score. Saved.";
+          [](CrystalTaken taken) -> std::optional<LogLine> {
+            return LogLine{Kind::CrystalTaken, taken.value, {}};
           },
-          [](FlaskUsed used) -> std::optional<std::string> {
-            return "Ember returns to the drill: +" + std::to_string(used.gained) + " charge.";
+          [](FlaskUsed used) -> std::optional<LogLine> {
+            return LogLine{Kind::FlaskUsed, used.gained, {}};
           },
-          [](PortalTaken portal) -> std::optional<std::string> {
-            return "Depth " + std::to_string(portal.floor + 1) +
-                   ". The passage behind you remains open.";
+          [](PortalTaken portal) -> std::optional<LogLine> {
+            return LogLine{Kind::Depth, static_cast<std::uint32_t>(portal.floor + 1), {}};
           },
-          [](Waited) -> std::optional<std::string> { return std::nullopt; },
+          [](Waited) -> std::optional<LogLine> { return std::nullopt; },
       },
       event);
 }
@@ -47,19 +48,23 @@ Action human_move(const Expedition& expedition, Direction direction) {
 
 Run::Run(Record record, const Expedition& start)
     : record_(std::move(record)),
-      game_(Game::from_world(world(start), start.x, start.y)),
+      expedition_(start),
+      blockers_(start),
+      in_view_(),
       explored_{},
-      expedition_(start) {}
+      log_() {}
 
 std::expected<Run, std::string> Run::start(Record record) {
   if (auto replayed = record.replay(); !replayed) return std::unexpected(replayed.error());
-  const Expedition start(record.seed);
-  Run run(std::move(record), start);
-  run.refresh();
+  const Expedition beginning(record.seed);
+  Run run(std::move(record), beginning);
+  run.look_around(std::nullopt);
   for (std::uint8_t code : run.record_.actions) {
-    std::optional<Action> action = Action::from_code(code);
-    if (!action || !run.expedition_.apply(*action)) panic("a validated record replays");
-    run.refresh();
+    const std::optional<Action> action = Action::from_code(code);
+    if (!action) panic("a validated record replays");
+    const auto event = run.expedition_.apply(*action);
+    if (!event) panic("a validated record replays");
+    run.look_around(*event);
   }
   run.log("Every floor has a way back. Remember where you came from.");
   if (run.record_.finished) {
@@ -73,48 +78,72 @@ std::expected<Run, std::string> Run::start(Record record) {
   return run;
 }
 
-std::expected<Advance, std::string_view> Run::after(const Action& action) const {
+std::expected<Event, std::string_view> Run::apply(const Action& action) {
   if (record_.finished) return std::unexpected(kSealedText);
-  Expedition next = expedition_;
-  const auto event = next.apply(action);
+  const auto event = expedition_.apply(action);
   if (!event) return std::unexpected(message(event.error()));
-
-  Advance advance{*this, *event};
-  Run& run = advance.run;
-  run.expedition_ = next;
-  run.record_.actions.push_back(action.code());
-  run.refresh();
-  if (std::optional<std::string> line = event_line(*event)) run.log(std::move(*line));
-  if (run.expedition_.turns == kActionLimit) {
-    run.log("Action limit reached. Press F to seal your result; Q saves and exits.");
+  record_.actions.push_back(action.code());
+  look_around(*event);
+  if (std::optional<LogLine> line = event_line(*event)) log_.add(*line);
+  if (expedition_.turns == kActionLimit) {
+    log("Action limit reached. Press F to seal your result; Q saves and exits.");
   }
+  return *event;
+}
+
+std::expected<Advance, std::string_view> Run::after(const Action& action) const {
+  Advance advance{*this, {}};
+  const auto event = advance.run.apply(action);
+  if (!event) return std::unexpected(event.error());
+  advance.event = *event;
   return advance;
 }
 
-std::optional<Run> Run::after_finish() const {
-  if (record_.finished) return std::nullopt;
-  Run run = *this;
-  run.record_.finished = true;
-  run.game_.awakened = true;
-  run.log("Expedition finished with " + std::to_string(expedition_.score) +
-          " score. Your progress is saved; start another with --new.");
-  return run;
+bool Run::finish() {
+  if (record_.finished) return false;
+  record_.finished = true;
+  log_.add({LogLine::Kind::Finished, expedition_.score, {}});
+  return true;
 }
 
-void Run::refresh() {
-  game_.world = world(expedition_);
-  game_.x = expedition_.x;
-  game_.y = expedition_.y;
-  game_.turn = expedition_.turns;
-  game_.awakened = record_.finished;
+std::optional<Run> Run::after_finish() const {
+  Run sealed = *this;
+  if (!sealed.finish()) return std::nullopt;
+  return sealed;
+}
 
-  // The field of view adds to this floor's own memory, so every floor keeps what was
-  // seen on it across portal trips.
-  FloorMemory& memory = explored_[expedition_.floor];
-  game_.discovered.assign(memory.begin(), memory.end());
-  game_.update_visibility();
-  if (game_.discovered.size() != memory.size()) panic("the rendered floor has one entry per cell");
-  std::ranges::copy(game_.discovered, memory.begin());
+void Run::look_around(const std::optional<Event>& event) {
+  // Only a dig opens a cell that stopped sight, and only a portal changes the floor.
+  if (!event || std::holds_alternative<Dug>(*event) ||
+      std::holds_alternative<PortalTaken>(*event)) {
+    blockers_ = SightBlockers(expedition_);
+  }
+  in_view_ = cells_in_view(expedition_, blockers_);
+  // Each floor keeps its own memory across portal trips.
+  explored_[expedition_.floor] |= in_view_;
+}
+
+Game Run::game() const {
+  std::vector<std::uint8_t> visible(kCellsPerFloor, 0);
+  std::vector<std::uint8_t> discovered(kCellsPerFloor, 0);
+  for (std::size_t cell = 0; cell < kCellsPerFloor; ++cell) {
+    visible[cell] = in_view_.contains(cell) ? 1 : 0;
+    discovered[cell] = explored_[expedition_.floor].contains(cell) ? 1 : 0;
+  }
+  std::deque<std::string> lines;
+  for (std::size_t index = 0; index < log_.size(); ++index) lines.push_back(log_[index].text());
+  return Game{
+      .world = world(expedition_),
+      .found = {},
+      .visible = std::move(visible),
+      .discovered = std::move(discovered),
+      .log_lines = std::move(lines),
+      .region = starting_area().name,
+      .x = expedition_.x,
+      .y = expedition_.y,
+      .turn = expedition_.turns,
+      .awakened = record_.finished,
+  };
 }
 
 }  // namespace burrowlight::expedition

@@ -1,9 +1,9 @@
 #pragma once
-// One expedition as a plain value: the record, the rules state it leads to, a map memory
-// per floor and the view model of the current floor with the player's message log. Every
-// change is computed on a copy and returned as the next run, so the caller decides when
-// it counts: the session only after the record that holds it is on disk, a replay or an
-// in-process environment at once.
+// One expedition as a plain value: the record, the rules state it leads to, what the
+// player sees now, a map memory per floor and the message log. A change can be computed
+// on a copy and returned as the next run, so that the caller decides when it counts (the
+// session only after the record that holds it is on disk), or made in place where it
+// counts at once (a replay, an in-process environment).
 
 #include <array>
 #include <cstdint>
@@ -14,14 +14,12 @@
 
 #include "core/expedition_actions.hpp"
 #include "core/expedition_floors.hpp"
+#include "core/expedition_log.hpp"
 #include "core/expedition_record.hpp"
+#include "core/expedition_sight.hpp"
 #include "core/game.hpp"
 
 namespace burrowlight::expedition {
-
-// Map memory of one floor: entry y * 19 + x is 1 once the cell (x, y) has been in view.
-using FloorMemory = std::array<std::uint8_t, kCellsPerFloor>;
-using MapMemory = std::array<FloorMemory, kFloorCount>;
 
 // The answer to every action once the run is sealed.
 inline constexpr std::string_view kSealedText =
@@ -40,41 +38,55 @@ class Run {
   // stood on; a saved record cannot tell it otherwise. The error is the replay's reason.
   static std::expected<Run, std::string> start(Record record);
 
-  // The run after one more action, with the action's code appended to the record and the
-  // event's line logged; or the sentence that refuses it (the sealed text or the rules').
+  // One more action: its code appended to the record, a look around, the event's line
+  // logged. A refusal is the sentence that refuses it (the sealed text or the rules'), and
+  // the run stays exactly as it was.
+  std::expected<Event, std::string_view> apply(const Action& action);
+  // The same on a copy: the run after the action, or the refusal.
   std::expected<Advance, std::string_view> after(const Action& action) const;
 
-  // The run sealed at its current score; nothing when it is sealed already.
+  // Seals the run at its current score; false, and nothing changes, when it is sealed.
+  bool finish();
+  // The same on a copy: the sealed run, or nothing when this one is sealed already.
   std::optional<Run> after_finish() const;
 
   Action human_move(Direction direction) const {
     return expedition::human_move(expedition_, direction);
   }
 
-  // Appends a line to the message log, which keeps the last eight.
-  void log(std::string line) { game_.log(std::move(line)); }
+  // Appends one of the fixed sentences (such as a refusal) to the message log, which
+  // keeps the last eight lines.
+  void log(std::string_view sentence) { log_.add({LogLine::Kind::Fixed, 0, sentence}); }
 
-  // `expedition` is what the record's actions lead to and `game` shows it: its world is
-  // the current floor, its player and turn are the expedition's, its `awakened` is the
-  // record's `finished`, and its discovered cells are that floor's memory.
+  // `expedition` is what the record's actions lead to; `in_view` is what the player sees
+  // of its current floor, and `explored(f)` what has ever been in view on floor f.
   const Record& record() const { return record_; }
   const Expedition& expedition() const { return expedition_; }
-  const Game& game() const { return game_; }
-  const MapMemory& explored() const { return explored_; }
+  const CellSet& in_view() const { return in_view_; }
+  const CellSet& explored(std::size_t floor) const { return explored_[floor]; }
+  const RunLog& log_lines() const { return log_; }
+
+  // The view model of the current floor that the renderer draws, made anew on each call:
+  // the floor's grid world, the player, the turn, the seal as "awakened", what is in view
+  // and remembered, and the log.
+  Game game() const;
 
   bool operator==(const Run&) const = default;
 
  private:
   Run(Record record, const Expedition& start);
 
-  // Rebuilds the view model of the current floor from the rules state and adds what is
-  // in view now to that floor's memory.
-  void refresh();
+  // Works out what is in view now, after `event` or at the start, and adds it to the
+  // current floor's memory.
+  void look_around(const std::optional<Event>& event);
 
   Record record_;
-  Game game_;
-  MapMemory explored_;
   Expedition expedition_;
+  // The current floor's cells that stop sight, kept between looks.
+  SightBlockers blockers_;
+  CellSet in_view_;
+  std::array<CellSet, kFloorCount> explored_;
+  RunLog log_;
 };
 
 struct Advance {

@@ -29,7 +29,7 @@ struct Decoration {
   PropKind::Tag kind;
 };
 
-constexpr std::array<Decoration, 13> kDecorations = {{
+constexpr std::array<Decoration, 13> kDecorationList = {{
     {3, 0, Cell::Wall, PropKind::Tag::StainedGlassWindow},
     {9, 0, Cell::Wall, PropKind::Tag::StainedGlassWindow},
     {15, 0, Cell::Wall, PropKind::Tag::StainedGlassWindow},
@@ -44,6 +44,16 @@ constexpr std::array<Decoration, 13> kDecorations = {{
     {1, 11, Cell::Ground, PropKind::Tag::GlowingMushrooms},
     {4, 11, Cell::Ground, PropKind::Tag::MoonFern},
 }};
+
+// The decoration of each cell of a floor, found by the cell's index: every floor is
+// rebuilt after every accepted action.
+constexpr std::array<std::optional<Decoration>, kCellsPerFloor> kDecorations = [] {
+  std::array<std::optional<Decoration>, kCellsPerFloor> decorations{};
+  for (const Decoration& decoration : kDecorationList) {
+    decorations[static_cast<std::size_t>(decoration.y * kFloorWidth + decoration.x)] = decoration;
+  }
+  return decorations;
+}();
 
 Tile ground_tile(std::int32_t x, std::int32_t y) {
   const auto zone = static_cast<std::size_t>(x / kZoneWidth);
@@ -85,16 +95,19 @@ std::optional<PropKind> prop_of(Cell cell, std::int32_t x, std::int32_t y, std::
     case Cell::Ground:
       break;
   }
-  for (const Decoration& decoration : kDecorations) {
-    if (decoration.x == x && decoration.y == y && decoration.cell == cell) return decoration.kind;
-  }
+  const std::optional<Decoration>& decoration =
+      kDecorations[static_cast<std::size_t>(y * kFloorWidth + x)];
+  if (decoration && decoration->cell == cell) return decoration->kind;
   return std::nullopt;
 }
 
 }  // namespace
 
 World world(const Expedition& expedition) {
+  // At most 13 decorations, 7 veins, 3 crystals, 6 flasks and 2 portals.
+  constexpr std::size_t kMostProps = 31;
   World rendered = World::filled(kFloorWidth, kFloorHeight, Tile::CastleWall);
+  rendered.props.reserve(kMostProps);
   for (std::int32_t y = 0; y < kFloorHeight; ++y) {
     for (std::int32_t x = 0; x < kFloorWidth; ++x) {
       const Cell cell = expedition.cell(x, y);

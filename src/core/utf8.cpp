@@ -85,10 +85,9 @@ std::size_t scalar_count(std::string_view text) {
 }
 
 bool is_white_space(char32_t scalar) {
-  return (scalar >= 0x09 && scalar <= 0x0D) || scalar == 0x20 || scalar == 0x85 ||
-         scalar == 0xA0 || scalar == 0x1680 || (scalar >= 0x2000 && scalar <= 0x200A) ||
-         scalar == 0x2028 || scalar == 0x2029 || scalar == 0x202F || scalar == 0x205F ||
-         scalar == 0x3000;
+  return (scalar >= 0x09 && scalar <= 0x0D) || scalar == 0x20 || scalar == 0x85 || scalar == 0xA0 ||
+         scalar == 0x1680 || (scalar >= 0x2000 && scalar <= 0x200A) || scalar == 0x2028 ||
+         scalar == 0x2029 || scalar == 0x202F || scalar == 0x205F || scalar == 0x3000;
 }
 
 std::string_view trim(std::string_view text) {

@@ -113,23 +113,4 @@ World World::filled(std::int32_t width, std::int32_t height, Tile tile) {
   return World{std::vector<Tile>(cells, tile), {}, width, height};
 }
 
-bool World::inside(std::int32_t x, std::int32_t y) const {
-  return x >= 0 && x < width && y >= 0 && y < height;
-}
-
-std::size_t World::index(std::int32_t x, std::int32_t y) const {
-  return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-         static_cast<std::size_t>(x);
-}
-
-Tile World::tile(std::int32_t x, std::int32_t y) const {
-  if (!inside(x, y)) panic("tile coordinates are in bounds");
-  return tiles[index(x, y)];
-}
-
-void World::set(std::int32_t x, std::int32_t y, Tile tile) {
-  if (!inside(x, y)) panic("tile coordinates are in bounds");
-  tiles[index(x, y)] = tile;
-}
-
 }  // namespace burrowlight

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/panic.hpp"
+
 namespace burrowlight {
 
 enum class Tile : std::uint8_t {
@@ -118,11 +120,23 @@ struct World {
   std::int32_t height;
 
   static World filled(std::int32_t width, std::int32_t height, Tile tile);
-  bool inside(std::int32_t x, std::int32_t y) const;
+
+  bool inside(std::int32_t x, std::int32_t y) const {
+    return x >= 0 && x < width && y >= 0 && y < height;
+  }
   // Callers check inside() first.
-  std::size_t index(std::int32_t x, std::int32_t y) const;
-  Tile tile(std::int32_t x, std::int32_t y) const;
-  void set(std::int32_t x, std::int32_t y, Tile tile);
+  std::size_t index(std::int32_t x, std::int32_t y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+  }
+  Tile tile(std::int32_t x, std::int32_t y) const {
+    if (!inside(x, y)) panic("tile coordinates are in bounds");
+    return tiles[index(x, y)];
+  }
+  void set(std::int32_t x, std::int32_t y, Tile tile) {
+    if (!inside(x, y)) panic("tile coordinates are in bounds");
+    tiles[index(x, y)] = tile;
+  }
 
   bool operator==(const World&) const = default;
 };

@@ -1,13 +1,20 @@
 #pragma once
-// The replies of both headless modes besides their observations, and the one encoding of
-// every reply: compact JSON with the keys of every object in byte order, then a line feed.
+// Every reply of both headless modes, written straight into one reused buffer: the
+// observations, the failure and unknown-command replies and the goodbye. Keys are
+// written as constant fragments in byte order, so a reply costs no tree of values and,
+// once the buffer has grown to the largest reply, no allocation.
 
+#include <array>
 #include <cstdint>
-#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "core/error.hpp"
+#include "core/expedition_record.hpp"
+#include "core/expedition_run.hpp"
+#include "core/game.hpp"
+#include "headless/json_writer.hpp"
 
 namespace burrowlight::headless {
 
@@ -18,16 +25,44 @@ inline constexpr std::string_view kPrototypeUnknownCommand =
     "Unknown command. Use look, north, south, west, east, interact, wait, reset, or quit.";
 
 // The reply to "quit" in both modes.
-nlohmann::json goodbye();
+inline constexpr std::string_view kGoodbye = "{\"ok\":true,\"type\":\"goodbye\"}\n";
 
-// An expedition observation turned into the failure reply for `reason`.
-nlohmann::json failure(nlohmann::json observation, std::string_view reason);
+// Each call returns one whole reply line, line feed included; the text stays valid until
+// the next call on the same writer.
+class ReplyWriter {
+ public:
+  ReplyWriter();
 
-// The prototype's reply to a line that is no command.
-nlohmann::json prototype_unknown_command(std::uint64_t turn);
+  // The prototype: the text map, what is in view, the legal commands, the log and the
+  // objective.
+  std::string_view prototype_observation(const Game& game);
+  // The prototype's answer to a line that is no command.
+  std::string_view prototype_unknown_command(std::uint64_t turn);
 
-// One reply line: `value` as compact JSON, then a line feed. A value that cannot be
-// encoded (text that is not UTF-8) is an error.
-Result<std::string> encode(const nlohmann::json& value);
+  // The expedition, with "ok" true: the map as the player sees and remembers it, the
+  // notable cells in view, the legal commands and the run's figures.
+  std::string_view expedition_observation(const expedition::Run& run);
+  // The same observation with "ok" false and the reason the line failed.
+  std::string_view expedition_failure(const expedition::Run& run, std::string_view reason);
+
+ private:
+  void write_expedition(const expedition::Run& run, std::optional<std::string_view> reason);
+  void write_expedition_id(const Record& record);
+  void write_prototype_legal_actions(const Game& game, std::optional<std::size_t> target);
+  void write_prototype_visible_tiles(const Game& game);
+
+  JsonWriter out_;
+  // The start of a visible tile's entry up to its column, for each tile and for both
+  // values of "blocked": hundreds of entries per reply differ only in their numbers.
+  std::array<std::array<std::string, 2>, kTileCount> tile_openings_;
+  std::array<char, kTileCount> tile_glyphs_;
+  std::array<bool, kTileCount> tile_walkable_;
+  // One byte per cell of the prototype's world: 1 where a prop stops movement.
+  std::vector<std::uint8_t> blocked_;
+  // The identity of the last secret seen: a digest per reply would cost more than the
+  // rest of the observation.
+  std::optional<record::Secret> identified_secret_;
+  std::string identity_;
+};
 
 }  // namespace burrowlight::headless

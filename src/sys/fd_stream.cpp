@@ -6,9 +6,12 @@ namespace burrowlight::sys {
 
 namespace {
 constexpr std::size_t kFlushThreshold = 64 * 1024;
-}
+// A piece this large is one write of its own anyway; it goes out without being copied.
+constexpr std::size_t kDirectWrite = 16 * 1024;
+}  // namespace
 
 Result<void> FdOutput::write(std::string_view bytes) {
+  if (pending_.empty() && bytes.size() >= kDirectWrite) return write_all(fd_, bytes);
   pending_.append(bytes);
   if (pending_.size() >= kFlushThreshold) return flush();
   return {};

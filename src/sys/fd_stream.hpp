@@ -8,7 +8,8 @@
 
 namespace burrowlight::sys {
 
-// Buffers writes and hands them to the descriptor on flush (or when the buffer is large).
+// Buffers writes and hands them to the descriptor on flush (or when the buffer is large);
+// a large piece with nothing before it is written at once.
 class FdOutput final : public Output {
  public:
   explicit FdOutput(int fd) : fd_(fd) {}

@@ -41,8 +41,18 @@ ExpeditionRun started(const Record& record) {
   return std::move(*run);
 }
 
+std::vector<std::uint8_t> as_bytes(const CellSet& cells) {
+  std::vector<std::uint8_t> bytes(kCellsPerFloor);
+  for (std::size_t cell = 0; cell < kCellsPerFloor; ++cell) bytes[cell] = cells.contains(cell);
+  return bytes;
+}
+
 Lines log_of(const ExpeditionRun& run) {
-  return {run.game().log_lines.begin(), run.game().log_lines.end()};
+  Lines lines;
+  for (std::size_t index = 0; index < run.log_lines().size(); ++index) {
+    lines.push_back(run.log_lines()[index].text());
+  }
+  return lines;
 }
 
 void play(ExpeditionRun& run, const std::vector<std::string_view>& words) {
@@ -94,15 +104,15 @@ TEST(ExpeditionRun, EveryEventWithALineLogsItAndEachFloorKeepsItsOwnMemory) {
   }
   EXPECT_EQ(run.expedition().floor, 1u);
   EXPECT_EQ(run.expedition().score, 1u);
-  const FloorMemory upper_floor = run.explored()[0];
-  EXPECT_EQ(run.game().discovered,
-            std::vector<std::uint8_t>(run.explored()[1].begin(), run.explored()[1].end()));
+  const CellSet upper_floor = run.explored(0);
+  const std::vector<std::uint8_t> lower_floor = run.game().discovered;
+  EXPECT_EQ(lower_floor, as_bytes(run.explored(1)));
 
   play(run, {"portal"});
   EXPECT_EQ(run.game().log_lines.back(), "Depth 1. The passage behind you remains open.");
-  EXPECT_EQ(run.explored()[0], upper_floor);
-  EXPECT_EQ(run.game().discovered,
-            std::vector<std::uint8_t>(upper_floor.begin(), upper_floor.end()));
+  EXPECT_EQ(run.explored(0), upper_floor);
+  EXPECT_EQ(as_bytes(run.explored(1)), lower_floor);
+  EXPECT_EQ(run.game().discovered, as_bytes(upper_floor));
   EXPECT_EQ(std::pair(run.game().x, run.game().y), std::pair(2, 10));
   EXPECT_EQ(run.game().turn, run.expedition().turns);
   EXPECT_EQ(run.game().world, world(run.expedition()));
@@ -115,7 +125,8 @@ TEST(ExpeditionRun, StartingFromItsRecordRebuildsTheStateTheMapMemoryAndTheWorld
   const auto lasting = [](const ExpeditionRun& run) {
     Game game = run.game();
     game.log_lines.clear();
-    return std::tuple(run.record(), run.expedition(), run.explored(), game);
+    return std::tuple(run.record(), run.expedition(), run.explored(0), run.explored(1),
+                      run.explored(2), game);
   };
   std::mt19937_64 random(20240611);
   std::uniform_int_distribution<int> code(1, 11);
@@ -178,9 +189,12 @@ TEST(ExpeditionRun, ARecordThatDoesNotReplayIsTheReplaysReason) {
 
 TEST(ExpeditionRun, TheLogKeepsTheLastEightLines) {
   ExpeditionRun run = started(Record::practice(0));
-  for (int line = 1; line <= 10; ++line) run.log("line " + std::to_string(line));
-  EXPECT_EQ(log_of(run), (Lines{"line 3", "line 4", "line 5", "line 6", "line 7", "line 8",
-                                "line 9", "line 10"}));
+  // The log keeps fixed sentences by reference, as literals like these.
+  constexpr std::array<std::string_view, 10> kLines = {
+      "line 1", "line 2", "line 3", "line 4", "line 5",
+      "line 6", "line 7", "line 8", "line 9", "line 10"};
+  for (std::string_view line : kLines) run.log(line);
+  EXPECT_EQ(log_of(run), Lines(kLines.begin() + 2, kLines.end()));
 }
 
 TEST(ExpeditionRun, AnArrowDigsOnlyIntoATrueVeinSeenOrNot) {

@@ -38,7 +38,10 @@ class ExpeditionKeys : public testing::Test {
     }
   }
 
-  const std::string& last_log_line() const { return session_->run().game().log_lines.back(); }
+  std::string last_log_line() const {
+    const expedition::RunLog& log = session_->run().log_lines();
+    return log[log.size() - 1].text();
+  }
 
   test_support::TemporaryDirectory temporary_{"burrowlight-keys"};
   fs::path directory_ = temporary_.path();
@@ -108,10 +111,10 @@ TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
   session_ = open_practice(0);
   press({character('f')});
   EXPECT_TRUE(session_->run().record().finished);
-  auto log = session_->run().game().log_lines;
+  const expedition::RunLog log = session_->run().log_lines();
 
   press({character('F')});
-  EXPECT_EQ(session_->run().game().log_lines, log);
+  EXPECT_EQ(session_->run().log_lines(), log);
 
   for (const Key& movement : {key(KeyCode::Up), character('s'), character('h'), character('D')}) {
     press({movement});
@@ -122,9 +125,9 @@ TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
 
 TEST_F(ExpeditionKeys, OtherKeysChangeNothing) {
   session_ = open_practice(0);
-  auto log = session_->run().game().log_lines;
+  const expedition::RunLog log = session_->run().log_lines();
   press({character('r'), character('1'), key(KeyCode::Tab), key(KeyCode::Backspace)});
-  EXPECT_EQ(session_->run().game().log_lines, log);
+  EXPECT_EQ(session_->run().log_lines(), log);
   EXPECT_TRUE(session_->run().record().actions.empty());
 }
 

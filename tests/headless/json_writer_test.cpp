@@ -1,0 +1,66 @@
+// The writer's strings and integers are the bytes the JSON library writes for the same
+// values: every escaped byte, UTF-8 passed through, and integers at their limits.
+
+#include "headless/json_writer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace burrowlight::headless {
+namespace {
+
+TEST(JsonWriter, StringsAreEscapedAsTheLibraryEscapesThem) {
+  std::vector<std::string> texts = {"",
+                                    "plain words",
+                                    "quote \" and backslash \\",
+                                    "Moss, your fellow goblin",
+                                    "\xC3\xA9 \xE2\x80\x83 \xF0\x9F\x92\x8E",  // é, em space, gem
+                                    "line\nfeed\ttab\rreturn\bback\fform",
+                                    "\x7F delete stays"};
+  // Every ASCII byte on its own, and in the middle of a run.
+  for (int byte = 0; byte < 0x80; ++byte) {
+    texts.emplace_back(1, static_cast<char>(byte));
+    texts.push_back("a" + std::string(1, static_cast<char>(byte)) + "b");
+  }
+  for (const std::string& text : texts) {
+    JsonWriter writer;
+    writer.string(text);
+    EXPECT_EQ(writer.text(), nlohmann::json(text).dump()) << nlohmann::json(text).dump();
+  }
+}
+
+TEST(JsonWriter, IntegersArePlainDecimals) {
+  JsonWriter writer;
+  const auto check = [&](auto value) {
+    writer.clear();
+    writer.integer(value);
+    EXPECT_EQ(writer.text(), nlohmann::json(value).dump());
+  };
+  for (std::uint64_t value : {0ULL, 9ULL, 10ULL, 99ULL, 512ULL, 18446744073709551615ULL}) {
+    check(value);
+  }
+  for (std::int64_t value :
+       {std::int64_t{-1}, std::int64_t{-10}, std::numeric_limits<std::int64_t>::min(),
+        std::numeric_limits<std::int64_t>::max()}) {
+    check(value);
+  }
+  check(std::int32_t{-2147483647 - 1});
+}
+
+TEST(JsonWriter, KeepsItsMemoryAcrossTexts) {
+  JsonWriter writer;
+  writer.raw(std::string(100000, 'x'));
+  writer.clear();
+  writer.raw("{\"ok\":");
+  writer.boolean(true);
+  writer.raw('}');
+  EXPECT_EQ(writer.text(), "{\"ok\":true}");
+}
+
+}  // namespace
+}  // namespace burrowlight::headless
