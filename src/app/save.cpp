@@ -94,6 +94,9 @@ Result<std::optional<std::string>> read_existing(const std::string& path) {
   }
   auto bytes = sys::read_at_most(file.get(), kSizeLimit + 1);
   if (!bytes) return std::unexpected(bytes.error());
+  // Refused whatever the caller meant to do with it, "--new" included.
+  if (bytes->size() > kSizeLimit)
+    return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
   return std::move(*bytes);
 }
 
@@ -161,6 +164,23 @@ Result<std::string> random_suffix() {
   return record::hex(bytes);
 }
 
+Inspection inspect(std::string_view bytes) {
+  auto record = Record::from_json(bytes);
+  if (!record) return {std::nullopt, std::unexpected(Error(std::move(record.error())))};
+  auto expedition = record->replay();
+  if (!expedition)
+    return {std::move(*record), std::unexpected(Error(std::move(expedition.error())))};
+  return {std::move(*record), *expedition};
+}
+
+Inspection inspect_file(const std::string& path) {
+  auto existing = read_existing(path);
+  if (!existing) return {std::nullopt, std::unexpected(existing.error())};
+  // The game would make a new expedition here; a reader has nothing to check.
+  if (!*existing) return {std::nullopt, std::unexpected(sys::os_error(ENOENT))};
+  return inspect(**existing);
+}
+
 int WriteSystem::open(const char* path, int flags, mode_t mode) const {
   return open_retrying(path, flags, mode);
 }
@@ -190,8 +210,6 @@ Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_exp
   if (!existing) return std::unexpected(existing.error());
   if (*existing) {
     const std::string& bytes = **existing;
-    if (bytes.size() > save::kSizeLimit)
-      return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
     if (new_expedition) {
       if (auto archived = save::archive(directory, bytes); !archived)
         return std::unexpected(archived.error());
@@ -200,12 +218,10 @@ Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_exp
           Error("Use --new with --seed to create a practice expedition; the existing save was not "
                 "changed."));
     } else {
-      auto record = Record::from_json(bytes);
-      if (!record) return std::unexpected(Error(std::move(record.error())));
       // The session replays again; this replay only decides whether the save is valid.
-      if (auto replayed = record->replay(); !replayed)
-        return std::unexpected(Error(std::move(replayed.error())));
-      return std::pair<Save, Record>(std::move(opened), std::move(*record));
+      save::Inspection inspection = save::inspect(bytes);
+      if (!inspection.expedition) return std::unexpected(inspection.expedition.error());
+      return std::pair<Save, Record>(std::move(opened), std::move(*inspection.record));
     }
   }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The save file store: where the save lives, opening it under a lock that lasts for the
 // whole process, and replacing it atomically after every accepted action, so that a
-// run survives any exit and a reader never sees a partly written save.
+// run survives any exit and a reader never sees a partly written save. Checking a save
+// is shared with the programs that only read saves.
 
 #include <sys/types.h>
 
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "core/error.hpp"
+#include "core/expedition_floors.hpp"
 #include "core/expedition_record.hpp"
 #include "sys/unique_fd.hpp"
 
@@ -27,6 +29,23 @@ Result<std::string> default_path();
 
 // Sixteen lowercase hexadecimal digits from eight random bytes.
 Result<std::string> random_suffix();
+
+// What the game finds in a save, step by step, before it plays it: the record once the
+// bytes parse, and the expedition once that record replays. `expedition` otherwise
+// holds the first failure with the message the game prints for it.
+struct Inspection {
+  std::optional<Record> record;
+  Result<Expedition> expedition;
+};
+
+// Checks a save's bytes as opening it does: a strict parse, then a replay of the record.
+Inspection inspect(std::string_view bytes);
+
+// Checks the save at `path` for a program that only reads it: no lock is taken and
+// nothing is created or written, so a running game may hold the save meanwhile. A
+// save that cannot be read (missing, oversized, unreadable) fails with the system's
+// words or the size message.
+Inspection inspect_file(const std::string& path);
 
 // The system calls of a save write, with the calling convention of the system: -1 and
 // errno on failure. The program uses these plain ones; tests override single calls to

@@ -7,11 +7,12 @@
 #include "app/expedition_loop.hpp"
 #include "app/prototype_loop.hpp"
 #include "app/wallet.hpp"
+#include "core/arguments.hpp"
 #include "core/overloaded.hpp"
-#include "core/utf8.hpp"
 #include "main/expedition_play.hpp"
 #include "main/prototype_play.hpp"
 #include "sys/fd_stream.hpp"
+#include "sys/program.hpp"
 
 namespace burrowlight {
 
@@ -72,57 +73,10 @@ const std::string_view version_text = "BurrowLight 0.1.0-alpha.1\n";
 
 namespace {
 
-void append_hex(std::string& out, unsigned value) {
-  char digits[8];
-  auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-  out.append(digits, static_cast<std::size_t>(end - digits));
-}
-
-// One well-formed scalar of a quoted argument. Control characters are escaped so that
-// the error stays on one line and an invisible character becomes visible.
-void append_quoted_scalar(std::string& out, char32_t scalar) {
-  switch (scalar) {
-    case U'\t':
-      out += "\\t";
-      return;
-    case U'\r':
-      out += "\\r";
-      return;
-    case U'\n':
-      out += "\\n";
-      return;
-    case U'\0':
-      out += "\\0";
-      return;
-    case U'"':
-      out += "\\\"";
-      return;
-    case U'\\':
-      out += "\\\\";
-      return;
-    default:
-      break;
-  }
-  bool control = scalar < 0x20 || (scalar >= 0x7F && scalar <= 0x9F);
-  if (control) {
-    out += "\\u{";
-    append_hex(out, static_cast<unsigned>(scalar));
-    out += "}";
-  } else {
-    utf8::append(out, scalar);
-  }
-}
-
 Result<std::string> value_after(const std::vector<std::string>& arguments, std::size_t& index,
                                 std::string_view missing_message) {
   if (index + 1 >= arguments.size()) return std::unexpected(Error(std::string(missing_message)));
   return arguments[++index];
-}
-
-Result<void> print(std::string_view text) {
-  sys::FdOutput standard_output(STDOUT_FILENO);
-  if (auto written = standard_output.write(text); !written) return written;
-  return standard_output.flush();
 }
 
 bool descriptor_is_terminal(int fd) { return ::isatty(fd) == 1; }
@@ -141,30 +95,9 @@ std::optional<std::uint64_t> parse_seed(std::string_view text) {
   return value;
 }
 
-// Arguments arrive as bytes and need not be UTF-8. An argument that is not is never
-// one of the option names, so it ends the scan as an unknown argument, and its
-// ill-formed bytes are shown one by one as \xFF (two upper-case hex digits), which
-// cannot be mistaken for the \u{...} escape of a character. Values of "--save" and
-// "--wallet" are file paths and are kept byte for byte; a seed that is not UTF-8 is
-// not a number.
-std::string quote_argument(std::string_view argument) {
-  std::string out = "\"";
-  std::size_t position = 0;
-  while (position < argument.size()) {
-    if (auto scalar = utf8::next(argument, position)) {
-      append_quoted_scalar(out, *scalar);
-      continue;
-    }
-    static constexpr std::string_view digits = "0123456789ABCDEF";
-    auto byte = static_cast<unsigned char>(argument[position++]);
-    out += "\\x";
-    out += digits[byte >> 4];
-    out += digits[byte & 0x0F];
-  }
-  out += "\"";
-  return out;
-}
-
+// An argument that is not UTF-8 is never one of the option names, so it ends the scan
+// as an unknown argument. Values of "--save" and "--wallet" are file paths and are kept
+// byte for byte; a seed that is not UTF-8 is not a number.
 Result<Command> scan(const std::vector<std::string>& arguments) {
   Options options;
   for (std::size_t index = 0; index < arguments.size(); ++index) {
@@ -249,8 +182,8 @@ Result<void> run(const std::vector<std::string>& arguments) {
   auto command = scan(arguments);
   if (!command) return std::unexpected(command.error());
   return std::visit(Overloaded{
-                        [](ShowHelp) { return print(help_text); },
-                        [](ShowVersion) { return print(version_text); },
+                        [](ShowHelp) { return sys::print(help_text); },
+                        [](ShowVersion) { return sys::print(version_text); },
                         [](const Options& options) { return dispatch(options); },
                     },
                     *command);

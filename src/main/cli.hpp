@@ -76,10 +76,6 @@ Result<Command> scan(const std::vector<std::string>& arguments);
 // An unsigned 64-bit decimal: an optional single "+", then ASCII digits only.
 std::optional<std::uint64_t> parse_seed(std::string_view text);
 
-// The argument in double quotes with control characters and invalid bytes escaped,
-// so that whatever was typed shows up readable on one line of standard error.
-std::string quote_argument(std::string_view argument);
-
 // Checks the combination of options in a fixed order. `is_terminal` is asked about
 // descriptor 0 and then descriptor 1, and only when no "--headless" was given and
 // the options have passed the wallet and prototype checks.

@@ -24,27 +24,68 @@ constexpr std::array<std::pair<Crystal, std::string_view>, 3> kVoices{{
     {Crystal::AmethystOfEchoes, "ECHOES"},
 }};
 
-// One row of the help overlay's key table; an empty expedition field means the
-// expedition shows the prototype's text.
-struct HelpKey {
-  std::string_view key;
-  std::string_view prototype_text;
-  std::string_view expedition_key;
-  std::string_view expedition_text;
+constexpr HelpKey kStillHelpKey{"Space", "Pause ambient motion; walking still works"};
+constexpr std::string_view kGuideTitle = "A SMALL GUIDE TO AN IMPOSSIBLE PLACE";
+constexpr std::string_view kReturnToGame = "Press ? or Enter to return to the game.";
+
+constexpr std::array<HelpKey, 7> kPrototypeKeys{{
+    {"WASD / arrows / HJKL", "Walk; bump a door to open it"},
+    {"E / Enter", "Inspect or interact nearby"},
+    kViewHelpKey,
+    kZoomHelpKey,
+    kStillHelpKey,
+    {"R", "Restart this handcrafted location"},
+    {"Q / Escape", "Quit"},
+}};
+
+constexpr std::array<HelpKey, 7> kExpeditionKeys{{
+    {"WASD / arrows / HJKL", "Walk; bump a vein to dig it"},
+    {"E / Enter", "Use flask or portal underfoot"},
+    kViewHelpKey,
+    kZoomHelpKey,
+    kStillHelpKey,
+    {"F", "Seal the saved expedition"},
+    {"Q / Escape", "Exit; progress is already saved"},
+}};
+
+constexpr Guide kPrototypeGuide{
+    kGuideTitle,
+    "You are Pip. Moss is guarding the clearing.",
+    palette::green,
+    "Find three singing crystals in the castle. Bring them to the old waystone near the "
+    "beginning, then press E.",
+    kPrototypeKeys,
+    "No combat or time pressure. Take your time.",
+    kReturnToGame,
 };
 
-constexpr std::array<HelpKey, 7> kHelpKeys{{
-    {"WASD / arrows / HJKL", "Walk; bump a door to open it", "", "Walk; bump a vein to dig it"},
-    {"E / Enter", "Inspect or interact nearby", "", "Use flask or portal underfoot"},
-    {"G", "Switch colored glyphs / pixel sprites", "", ""},
-    {"Z / X", "Zoom pixel sprites in / out", "", ""},
-    {"Space", "Pause ambient motion; walking still works", "", ""},
-    {"R", "Restart this handcrafted location", "F", "Seal the saved expedition"},
-    {"Q / Escape", "Quit", "", "Exit; progress is already saved"},
-}};
+constexpr Guide kExpeditionGuide{
+    kGuideTitle,
+    "You are a human delver. The Hollow Crown is waiting.",
+    palette::pale,
+    "Explore three floors. Deeper crystals score more. F finishes this attempt early at its "
+    "current score.",
+    kExpeditionKeys,
+    "512 actions. Invalid moves cost nothing. No time pressure.",
+    kReturnToGame,
+};
+
+constexpr Controls kPrototypeControls{
+    "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit",
+    "Space  Stillness    R  Restart",
+    kPrototypeGuide,
+};
+
+constexpr Controls kExpeditionControls{
+    "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit",
+    "F  Finish expedition    Autosave on every action",
+    kExpeditionGuide,
+};
 
 constexpr std::int32_t kHelpWidth = 70;
 constexpr std::int32_t kHelpHeight = 23;
+// The key table stops short of the closing remark.
+constexpr std::size_t kMostHelpKeys = 9;
 
 // Picks the prototype's or the expedition's version of a text.
 std::string_view told(Story story, std::string_view prototype, std::string_view expedition) {
@@ -201,59 +242,37 @@ void draw_field_notes(Screen& screen, const Layout& layout, const std::deque<std
   }
 }
 
-void draw_footer(Screen& screen, const Layout& layout, Story story, const View& view) {
+void draw_footer(Screen& screen, const Layout& layout, const Controls& controls, const View& view) {
   std::int32_t bottom = layout.height - 1;
-  screen.clipped(
-      2, bottom - 1, layout.width - 4,
-      told(story, "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit",
-           "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit"),
-      palette::ink);
-  screen.text(2, bottom,
-              told(story, "Space  Stillness    R  Restart",
-                   "F  Finish expedition    Autosave on every action"),
-              palette::dim);
+  screen.clipped(2, bottom - 1, layout.width - 4, controls.keys, palette::ink);
+  screen.text(2, bottom, controls.notes, palette::dim);
   std::string status =
       joined({view.pixels ? "PIXELS" : "GLYPHS", "  |  ", view.still ? "STILL" : "LIVING"});
   screen.text(layout.width - 2 - length(status), bottom, status, palette::sky);
 }
 
-void draw_help(Screen& screen, const Layout& layout, Story story) {
+void draw_help(Screen& screen, const Layout& layout, const Guide& guide) {
   std::int32_t left = (layout.width - kHelpWidth) / 2;
   std::int32_t top = (layout.height - kHelpHeight) / 2;
   std::int32_t text_column = left + 3;
-  screen.frame(left, top, kHelpWidth, kHelpHeight, "A SMALL GUIDE TO AN IMPOSSIBLE PLACE");
-  if (story == Story::Prototype) {
-    screen.text(text_column, top + 2, "You are Pip. Moss is guarding the clearing.",
-                palette::green);
-  } else {
-    screen.text(text_column, top + 2, "You are a human delver. The Hollow Crown is waiting.",
-                palette::pale);
-  }
-  screen.wrap(text_column, top + 4, 64, 2,
-              told(story,
-                   "Find three singing crystals in the castle. Bring them to the old waystone "
-                   "near the beginning, then press E.",
-                   "Explore three floors. Deeper crystals score more. F finishes this attempt "
-                   "early at its current score."),
-              palette::ink);
+  screen.frame(left, top, kHelpWidth, kHelpHeight, guide.title);
+  screen.text(text_column, top + 2, guide.greeting, guide.greeting_colour);
+  screen.wrap(text_column, top + 4, 64, 2, guide.summary, palette::ink);
   std::int32_t row = top + 8;
-  for (const HelpKey& key : kHelpKeys) {
-    std::string_view expedition_key = key.expedition_key.empty() ? key.key : key.expedition_key;
-    std::string_view expedition_text =
-        key.expedition_text.empty() ? key.prototype_text : key.expedition_text;
-    screen.text(text_column, row, told(story, key.key, expedition_key), palette::gold);
-    screen.clipped(left + 28, row, 39, told(story, key.prototype_text, expedition_text),
-                   palette::ink);
+  for (const HelpKey& key : guide.keys.first(std::min(guide.keys.size(), kMostHelpKeys))) {
+    screen.text(text_column, row, key.key, palette::gold);
+    screen.clipped(left + 28, row, 39, key.text, palette::ink);
     ++row;
   }
-  screen.text(text_column, top + 18,
-              told(story, "No combat or time pressure. Take your time.",
-                   "512 actions. Invalid moves cost nothing. No time pressure."),
-              palette::dim);
-  screen.text(text_column, top + 20, "Press ? or Enter to return to the game.", palette::sky);
+  screen.text(text_column, top + 18, guide.closing, palette::dim);
+  screen.text(text_column, top + 20, guide.dismiss, palette::sky);
 }
 
 }  // namespace
+
+const Controls& game_controls(Story story) {
+  return story == Story::Prototype ? kPrototypeControls : kExpeditionControls;
+}
 
 Layout Layout::of(std::uint16_t width, std::uint16_t height) {
   std::int32_t side_width = width >= 110 ? 30 : 26;
@@ -286,6 +305,12 @@ void View::on_expedition_event(const expedition::Event& event, std::int32_t x, s
 
 Screen View::compose(const Game& game, std::optional<ExpeditionView> expedition,
                      std::uint16_t width, std::uint16_t height) {
+  return compose(game, expedition, game_controls(expedition ? Story::Expedition : Story::Prototype),
+                 width, height);
+}
+
+Screen View::compose(const Game& game, std::optional<ExpeditionView> expedition,
+                     const Controls& controls, std::uint16_t width, std::uint16_t height) {
   Screen screen(width, height);
   if (width < kMinimumWidth || height < kMinimumHeight) {
     draw_enlarge_notice(screen, width, height);
@@ -311,14 +336,20 @@ Screen View::compose(const Game& game, std::optional<ExpeditionView> expedition,
     draw_seeker_panel(screen, layout, game);
   }
   draw_field_notes(screen, layout, game.log_lines);
-  draw_footer(screen, layout, story, *this);
-  if (help) draw_help(screen, layout, story);
+  draw_footer(screen, layout, controls, *this);
+  if (help) draw_help(screen, layout, controls.guide);
   return screen;
 }
 
 Result<void> View::draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
                               std::uint16_t width, std::uint16_t height, Output& out) {
   return flush(compose(game, expedition, width, height), previous, out);
+}
+
+Result<void> View::draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
+                              const Controls& controls, std::uint16_t width, std::uint16_t height,
+                              Output& out) {
+  return flush(compose(game, expedition, controls, width, height), previous, out);
 }
 
 }  // namespace burrowlight

@@ -1,12 +1,16 @@
 #pragma once
 // The renderer's state between frames and its entry points: the loops hand it the
 // game once per frame and it composes the whole screen (header, map, side panel,
-// field notes, footer, help) and flushes it against the frame shown before.
+// field notes, footer, help) and flushes it against the frame shown before. The footer
+// and the help belong to the front end: the games tell their own keys, and another
+// front end showing the same game (a replay) brings its own words.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/error.hpp"
@@ -42,6 +46,39 @@ struct ExpeditionView {
   const Expedition& expedition;
   bool sealed;
 };
+
+// One row of the help overlay's key table: the key in gold, what it does in ink.
+struct HelpKey {
+  std::string_view key;
+  std::string_view text;
+};
+
+// The presentation keys' rows, the same wherever the view is shown.
+inline constexpr HelpKey kViewHelpKey{"G", "Switch colored glyphs / pixel sprites"};
+inline constexpr HelpKey kZoomHelpKey{"Z / X", "Zoom pixel sprites in / out"};
+
+// The help overlay: a titled frame with a greeting, a summary wrapped on two lines,
+// the key table (nine rows at most), a closing remark and how to leave the overlay.
+struct Guide {
+  std::string_view title;
+  std::string_view greeting;
+  Rgb greeting_colour;
+  std::string_view summary;
+  std::span<const HelpKey> keys;
+  std::string_view closing;
+  std::string_view dismiss;
+};
+
+// What a front end tells about its keys: the footer's two lines (`keys` in ink above,
+// `notes` in dim below, left of the status) and its help overlay.
+struct Controls {
+  std::string_view keys;
+  std::string_view notes;
+  const Guide& guide;
+};
+
+// The controls each game shows of its own.
+const Controls& game_controls(Story story);
 
 // The panel geometry of one full-size frame.
 struct Layout {
@@ -89,12 +126,17 @@ struct View {
   void on_expedition_event(const expedition::Event& event, std::int32_t x, std::int32_t y);
 
   // Builds the frame for a terminal of width x height cells. `expedition` is
-  // empty for the prototype.
+  // empty for the prototype. Without `controls` the game's own are shown.
   Screen compose(const Game& game, std::optional<ExpeditionView> expedition, std::uint16_t width,
                  std::uint16_t height);
+  Screen compose(const Game& game, std::optional<ExpeditionView> expedition,
+                 const Controls& controls, std::uint16_t width, std::uint16_t height);
   // Composes one frame and writes what changed since the last one.
   Result<void> draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
                           std::uint16_t width, std::uint16_t height, Output& out);
+  Result<void> draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
+                          const Controls& controls, std::uint16_t width, std::uint16_t height,
+                          Output& out);
 };
 
 }  // namespace burrowlight

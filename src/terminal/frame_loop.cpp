@@ -29,7 +29,9 @@ Result<void> run_frames(FrameGame& game, TerminalSession& session, Output& out) 
     // the last frame can be assumed to be on the screen.
     if (*resumed) view.previous.reset();
 
-    view.advance(time_step(frame_start - previous_start));
+    const float seconds = time_step(frame_start - previous_start);
+    view.advance(seconds);
+    game.on_frame(seconds, view);
     previous_start = frame_start;
 
     auto size = terminal_size(STDOUT_FILENO);
@@ -39,7 +41,8 @@ Result<void> run_frames(FrameGame& game, TerminalSession& session, Output& out) 
     auto key = keyboard.next_key(frame_start + kFramePeriod);
     if (!key) return std::unexpected(key.error());
     if (!*key) continue;
-    switch (route_key(**key, view, is_small_terminal(size->columns, size->rows))) {
+    switch (
+        route_key(**key, view, is_small_terminal(size->columns, size->rows), game.claim(**key))) {
       case KeyRoute::Quit:
         return out.flush();
       case KeyRoute::Handled:

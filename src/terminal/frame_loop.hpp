@@ -1,14 +1,16 @@
 #pragma once
-// The frame loop both interactive games run: about thirty frames a second, each
+// The frame loop every full-screen program runs: about thirty frames a second, each
 // one advancing the animation, drawing the game at the terminal's current size and
 // then waiting for a key for the rest of the frame, so that ambient motion goes on
-// between key presses. The games differ only in what they draw and in their keys.
+// between key presses. The games differ only in what they draw and in their keys, and
+// a game may move on by itself as time passes.
 
 #include <chrono>
 
 #include "core/error.hpp"
 #include "core/stream.hpp"
 #include "render/view.hpp"
+#include "terminal/key_routing.hpp"
 #include "terminal/keys.hpp"
 #include "terminal/terminal_size.hpp"
 
@@ -28,6 +30,14 @@ class FrameGame {
 
   // A key none of the shared keys took; an error ends the loop with it.
   virtual Result<void> on_key(const Key& key, View& view) = 0;
+
+  // Called at the start of every frame, before it is drawn, with the seconds since the
+  // previous frame as the animation sees them.
+  virtual void on_frame(float /*seconds*/, View& /*view*/) {}
+
+  // Whether the game takes `key` itself ahead of the shared presentation keys (Space,
+  // G, Z and X); the quit keys, help and the small-terminal notice still come first.
+  virtual KeyClaim claim(const Key& /*key*/) const { return KeyClaim::Shared; }
 };
 
 // The seconds between two frame starts, as the animation should see them.

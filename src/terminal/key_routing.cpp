@@ -46,7 +46,7 @@ bool is_small_terminal(std::uint16_t columns, std::uint16_t rows) {
   return columns < kMinimumWidth || rows < kMinimumHeight;
 }
 
-KeyRoute route_key(const Key& key, View& view, bool small_terminal) {
+KeyRoute route_key(const Key& key, View& view, bool small_terminal, KeyClaim claim) {
   if (is_quit(key)) return KeyRoute::Quit;
   if (is_character(key, '?')) {
     view.help = !view.help;
@@ -57,6 +57,7 @@ KeyRoute route_key(const Key& key, View& view, bool small_terminal) {
     return KeyRoute::Handled;
   }
   if (small_terminal) return KeyRoute::Handled;
+  if (claim == KeyClaim::Game) return KeyRoute::Game;
   if (handle_presentation_key(key, view)) return KeyRoute::Handled;
   return KeyRoute::Game;
 }

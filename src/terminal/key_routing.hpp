@@ -21,9 +21,14 @@ enum class KeyRoute : std::uint8_t {
   Game,
 };
 
+// Who takes a presentation key (Space, G, Z, X): the shared handling, or the game,
+// which then gets it as one of its own keys.
+enum class KeyClaim : std::uint8_t { Shared, Game };
+
 // Handles the shared keys on `view`. `small_terminal` is whether the frame just
 // drawn was too small for the game, in which case the game sees no key at all.
-KeyRoute route_key(const Key& key, View& view, bool small_terminal);
+KeyRoute route_key(const Key& key, View& view, bool small_terminal,
+                   KeyClaim claim = KeyClaim::Shared);
 
 // Whether a terminal of this size is below the smallest playable one.
 bool is_small_terminal(std::uint16_t columns, std::uint16_t rows);

@@ -68,7 +68,9 @@ Modifiers modifiers_from_parameter(unsigned parameter) {
   return Modifiers{(bits & 1U) != 0, (bits & 2U) != 0, (bits & 4U) != 0};
 }
 
-std::optional<KeyCode> arrow(unsigned char final_byte) {
+// The keys whose sequence names them by its final byte: the arrows, and Home and End
+// as xterm sends them.
+std::optional<KeyCode> cursor_key(unsigned char final_byte) {
   switch (final_byte) {
     case 'A':
       return KeyCode::Up;
@@ -78,6 +80,25 @@ std::optional<KeyCode> arrow(unsigned char final_byte) {
       return KeyCode::Right;
     case 'D':
       return KeyCode::Left;
+    case 'H':
+      return KeyCode::Home;
+    case 'F':
+      return KeyCode::End;
+    default:
+      return std::nullopt;
+  }
+}
+
+// The keys whose sequence names them by a number before "~": Home and End as the VT220,
+// screen and tmux (1 and 4) and rxvt (7 and 8) send them.
+std::optional<KeyCode> numbered_key(unsigned number) {
+  switch (number) {
+    case 1:
+    case 7:
+      return KeyCode::Home;
+    case 4:
+    case 8:
+      return KeyCode::End;
     default:
       return std::nullopt;
   }
@@ -159,6 +180,16 @@ void KeyDecoder::finish_sequence(unsigned char final_byte, std::vector<Key>& key
   overlong_ = false;
   if (!numbers) return;
 
+  // "\e[1~" and "\e[1;5~" name the key first and carry the modifiers second.
+  if (!single_shift && final_byte == '~') {
+    if (numbers->empty() || numbers->size() > 2) return;
+    std::optional<KeyCode> code = numbered_key(numbers->front());
+    Modifiers modifiers =
+        numbers->size() == 2 ? modifiers_from_parameter(numbers->back()) : Modifiers{};
+    if (code) keys.push_back(Key::of(*code, modifiers));
+    return;
+  }
+
   // "\e[1;5A" carries the modifiers second; the older "\eO5A" carries them alone.
   // The first number of the longer form is always 1 (or left out) for these keys.
   Modifiers modifiers;
@@ -170,7 +201,7 @@ void KeyDecoder::finish_sequence(unsigned char final_byte, std::vector<Key>& key
     return;
   }
 
-  if (auto code = arrow(final_byte)) {
+  if (auto code = cursor_key(final_byte)) {
     keys.push_back(Key::of(*code, modifiers));
   } else if (single_shift && final_byte == 'M') {
     // The Enter key of the numeric keypad in application mode.

@@ -20,6 +20,8 @@ enum class KeyCode : std::uint8_t {
   Down,
   Left,
   Right,
+  Home,
+  End,
   Tab,
   Backspace,
 };

@@ -164,6 +164,52 @@ TEST_F(SaveTest, MalformedAndInvalidSavesAreRefusedAndLeftUntouched) {
   }
 }
 
+// A reader's check of a save says what opening it for play says, without the lock file
+// or anything else appearing beside it, and keeps what it learnt before the failure.
+TEST_F(SaveTest, InspectingAFileAgreesWithOpeningItAndCreatesNothing) {
+  const std::string pretty = Record::practice(0).to_pretty_json();
+  const auto edited = [&pretty](std::string_view from, std::string_view to) {
+    return std::string(pretty).replace(pretty.find(from), from.size(), to);
+  };
+  Record blocked = Record::practice(0);
+  blocked.actions = {1, 1};
+  struct Case {
+    std::string bytes;
+    bool parses;
+    bool valid;
+  };
+  const std::vector<Case> cases = {
+      {pretty, true, true},
+      {pretty + std::string(save::kSizeLimit + 1 - pretty.size(), ' '), false, false},
+      {pretty + "}", false, false},
+      {edited("\"format_version\": 1", "\"format_version\": 2"), true, false},
+      {blocked.to_pretty_json(), true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 200));
+    write_file(save_, c.bytes);
+    const save::Inspection inspection = save::inspect_file(save_path());
+    EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
+    EXPECT_EQ(inspection.record.has_value(), c.parses);
+    ASSERT_EQ(inspection.expedition.has_value(), c.valid);
+    auto opened = Save::open(save_path(), false, std::nullopt);
+    ASSERT_EQ(opened.has_value(), c.valid);
+    if (c.valid) {
+      EXPECT_EQ(*inspection.record, opened->second);
+      EXPECT_EQ(*inspection.expedition, *opened->second.replay());
+    } else {
+      EXPECT_EQ(inspection.expedition.error(), opened.error());
+    }
+    EXPECT_EQ(read_file(save_), c.bytes);
+    fs::remove(save_path() + ".lock");
+  }
+
+  fs::remove(save_);
+  EXPECT_EQ(save::inspect_file(save_path()).expedition.error().text(),
+            "No such file or directory (os error 2)");
+  EXPECT_TRUE(names_in(root_).empty());
+}
+
 TEST_F(SaveTest, SystemErrorsCarryTheSystemsWords) {
   write_file(root_ / "file", "");
   auto opened = Save::open((root_ / "file" / "expedition.json").string(), false, std::nullopt);

@@ -121,37 +121,6 @@ TEST(CommandLineScan, FillsOptionsWithTheLastValueWinningAndStopsAtHelpOrVersion
   }
 }
 
-TEST(CommandLineQuote, EscapesControlCharactersAndInvalidBytes) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"--foo", R"("--foo")"},
-      {"", R"("")"},
-      {"a\"b\\c", R"("a\"b\\c")"},
-      {"\t\r\n", R"("\t\r\n")"},
-      {std::string("a\0b", 3), R"("a\0b")"},
-      {"\x01\x1B\x1F", R"("\u{1}\u{1b}\u{1f}")"},
-      {"\x7F", R"("\u{7f}")"},
-      {"\xC2\x80\xC2\x85\xC2\x9F", R"("\u{80}\u{85}\u{9f}")"},
-      // Printable and non-ASCII text stays as it is.
-      {"it's ~ ok", R"("it's ~ ok")"},
-      {"\xC2\xA0\xC3\xA9\xE2\x80\xA8\xF0\x9F\x92\x8E",
-       "\"\xC2\xA0\xC3\xA9\xE2\x80\xA8\xF0\x9F\x92\x8E\""},
-      // Bytes that are not UTF-8 are written one by one as two upper-case hex digits.
-      {"\xFF", R"("\xFF")"},
-      {"a\xC3", R"("a\xC3")"},
-      {"\xC3(", R"("\xC3(")"},
-      {"\xE2\x82"
-       "A",
-       R"("\xE2\x82A")"},
-      {"\xC0\xAF", R"("\xC0\xAF")"},
-      {"\xED\xA0\x80", R"("\xED\xA0\x80")"},
-      {"\xF4\x90\x80\x80", R"("\xF4\x90\x80\x80")"},
-      {"\x80\xC3\xA9\n", R"("\x80é\n")"},
-  };
-  for (const auto& [argument, expected] : cases) {
-    EXPECT_EQ(quote_argument(argument), expected) << expected;
-  }
-}
-
 // Stands in for isatty: answers for descriptors 0 and 1 and remembers what was asked.
 struct FakeTerminals {
   bool standard_input;

@@ -105,6 +105,19 @@ TEST(KeyRouting, PresentationKeys) {
   EXPECT_FALSE(view.pixels);
 }
 
+TEST(KeyRouting, AClaimedPresentationKeyGoesToTheGameAfterQuitHelpAndSmallTerminal) {
+  View view;
+  EXPECT_EQ(route_key(character(' '), view, false, KeyClaim::Game), KeyRoute::Game);
+  EXPECT_EQ(route_key(character('g'), view, false, KeyClaim::Game), KeyRoute::Game);
+  EXPECT_FALSE(view.still);
+  EXPECT_FALSE(view.pixels);
+  EXPECT_EQ(route_key(character(' '), view, true, KeyClaim::Game), KeyRoute::Handled);
+  EXPECT_EQ(route_key(character('q'), view, false, KeyClaim::Game), KeyRoute::Quit);
+  view.help = true;
+  EXPECT_EQ(route_key(character(' '), view, false, KeyClaim::Game), KeyRoute::Handled);
+  EXPECT_FALSE(view.still);
+}
+
 TEST(KeyRouting, MovementAndInteractKeys) {
   using expedition::Direction;
   const std::vector<std::pair<Key, std::optional<Direction>>> cases = {

@@ -1,0 +1,22 @@
+#pragma once
+// What every program of the project does at its start and at its end, so that the game
+// and the tools beside it treat their process alike: the panic report, standard
+// descriptors that cannot be mistaken for files, a closed pipe as an ordinary write
+// error, and one line on standard error for the failure that ends the program.
+
+#include <string_view>
+
+#include "core/error.hpp"
+
+namespace burrowlight::sys {
+
+// Called first thing in `main`.
+void begin_program();
+
+// Writes a whole text, such as a help text, to standard output and flushes it.
+Result<void> print(std::string_view text);
+
+// The last words of a program that failed: "{name}: {error}" on standard error.
+void report_failure(std::string_view name, const Error& error);
+
+}  // namespace burrowlight::sys
