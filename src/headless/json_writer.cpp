@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+
+#include "core/utf8.hpp"
 
 namespace burrowlight::headless {
 
@@ -37,6 +40,30 @@ void JsonWriter::string(std::string_view text) {
     run_start = index + 1;
   }
   raw(text.substr(run_start));
+  raw('"');
+}
+
+void JsonWriter::foreign_string(std::string_view bytes) {
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  static constexpr std::string_view kHexDigits = "0123456789abcdef";
+  raw('"');
+  std::size_t position = 0;
+  while (position < bytes.size()) {
+    const std::size_t start = position;
+    const std::optional<char32_t> scalar = utf8::next(bytes, position);
+    if (!scalar) {
+      raw(kReplacement);
+      ++position;
+    } else if (*scalar < kEscapes.size() && !kEscapes[*scalar].empty()) {
+      raw(kEscapes[*scalar]);
+    } else if (*scalar >= 0x7F && *scalar <= 0x9F) {
+      raw("\\u00");
+      raw(kHexDigits[*scalar >> 4]);
+      raw(kHexDigits[*scalar & 0x0F]);
+    } else {
+      raw(bytes.substr(start, position - start));
+    }
+  }
   raw('"');
 }
 

@@ -35,6 +35,12 @@ class JsonWriter {
   // `text` is the program's own (log lines, names, refusals), so it is always UTF-8.
   void string(std::string_view text);
 
+  // Text from outside the program, such as a path typed on the command line, which
+  // need not be UTF-8: each ill-formed byte is written as U+FFFD, and every control
+  // character, DEL and the C1 controls included, is escaped, so the line stays valid
+  // UTF-8 that any JSON reader takes and that shows nothing invisible on a terminal.
+  void foreign_string(std::string_view bytes);
+
   template <class Integer>
   void integer(Integer value) {
     // Coordinates, charge and counts are mostly below a hundred.

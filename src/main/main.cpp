@@ -11,9 +11,6 @@ int main(int argc, char** argv) {
   burrowlight::sys::begin_program();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   auto result = burrowlight::run(arguments);
-  if (!result) {
-    burrowlight::sys::report_failure("BurrowLight", result.error());
-    return 1;
-  }
+  if (!result) return burrowlight::sys::report_failure("BurrowLight", result.error(), 1);
   return 0;
 }

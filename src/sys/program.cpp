@@ -44,9 +44,10 @@ Result<void> print(std::string_view text) {
   return standard_output.flush();
 }
 
-void report_failure(std::string_view name, const Error& error) {
+int report_failure(std::string_view name, const Error& error, int status) {
   // If standard error is gone too, nothing is left to tell; the status still says it.
   (void)write_all(STDERR_FILENO, std::string(name) + ": " + error.text() + "\n");
+  return status;
 }
 
 }  // namespace burrowlight::sys

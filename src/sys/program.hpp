@@ -16,7 +16,8 @@ void begin_program();
 // Writes a whole text, such as a help text, to standard output and flushes it.
 Result<void> print(std::string_view text);
 
-// The last words of a program that failed: "{name}: {error}" on standard error.
-void report_failure(std::string_view name, const Error& error);
+// The last words of a program that failed: "{name}: {error}" on standard error. Returns
+// `status`, the exit status to end with.
+int report_failure(std::string_view name, const Error& error, int status);
 
 }  // namespace burrowlight::sys

@@ -9,7 +9,10 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "core/utf8.hpp"
 
 namespace burrowlight::headless {
 namespace {
@@ -31,6 +34,32 @@ TEST(JsonWriter, StringsAreEscapedAsTheLibraryEscapesThem) {
     JsonWriter writer;
     writer.string(text);
     EXPECT_EQ(writer.text(), nlohmann::json(text).dump()) << nlohmann::json(text).dump();
+  }
+}
+
+// The text a JSON reader gets back: the bytes decoded as the screen decodes them.
+std::string repaired(std::string_view bytes) {
+  std::string text;
+  for (char32_t scalar : utf8::decode(bytes)) utf8::append(text, scalar);
+  return text;
+}
+
+TEST(JsonWriter, ForeignTextBecomesValidUtf8WithEveryControlCharacterEscaped) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"saves/run.json", R"("saves/run.json")"},
+      {"caf\xC3\xA9 \xF0\x9F\x92\x8E", "\"caf\xC3\xA9 \xF0\x9F\x92\x8E\""},
+      {"a\"b\\c\n\x1b", R"("a\"b\\c\n\u001b")"},
+      {"\x7F\xC2\x80\xC2\x9F\xC2\xA0", "\"\\u007f\\u0080\\u009f\xC2\xA0\""},
+      // One replacement character per ill-formed byte, as the screen decodes them.
+      {"\xFF", "\"\xEF\xBF\xBD\""},
+      {"a\xC3(", "\"a\xEF\xBF\xBD(\""},
+      {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+  };
+  for (const auto& [bytes, expected] : cases) {
+    JsonWriter writer;
+    writer.foreign_string(bytes);
+    EXPECT_EQ(writer.text(), expected);
+    EXPECT_EQ(nlohmann::json::parse(writer.text()).get<std::string>(), repaired(bytes));
   }
 }
 

@@ -1,8 +1,9 @@
-"""Running the real program from the end-to-end tests.
+"""Running the real programs from the end-to-end tests.
 
-ctest names the program in BURROWLIGHT_BINARY. Every run happens in a sandbox: a fresh
-directory with a home, a data directory and a working directory of its own, so that no
-test reads or writes the saves of the person running it, or of another test.
+ctest names the game in BURROWLIGHT_BINARY and the checker of saves in
+BURROWLIGHT_VERIFY. Every run happens in a sandbox: a fresh directory with a home, a data
+directory and a working directory of its own, so that no test reads or writes the saves
+of the person running it, or of another test.
 """
 
 import dataclasses
@@ -17,14 +18,15 @@ import tempfile
 SKIPPED = 77
 
 
-def _binary():
-    path = os.environ.get("BURROWLIGHT_BINARY", "")
+def _program(variable):
+    path = os.environ.get(variable, "")
     if not path:
-        sys.exit("BURROWLIGHT_BINARY must name the program under test; ctest sets it")
+        sys.exit(f"{variable} must name a program under test; ctest sets it")
     return path
 
 
-BINARY = _binary()
+BINARY = _program("BURROWLIGHT_BINARY")
+VERIFY = _program("BURROWLIGHT_VERIFY")
 
 
 def require_tool(name):
@@ -82,13 +84,14 @@ class Sandbox:
         """A path inside the working directory."""
         return os.path.join(self.work, *names)
 
-    def run(self, arguments, stdin=b"", stdout=subprocess.PIPE, timeout=60):
-        """Runs the program to its end. `stdin` is bytes to feed or a file descriptor;
-        `stdout` is captured unless a descriptor is given. Returns the
-        subprocess.CompletedProcess, with stderr always captured."""
+    def run(self, arguments, stdin=b"", stdout=subprocess.PIPE, timeout=60, program=BINARY):
+        """Runs the program (the game unless `program` names another) to its end.
+        `stdin` is bytes to feed or a file descriptor; `stdout` is captured unless a
+        descriptor is given. Returns the subprocess.CompletedProcess, with stderr always
+        captured."""
         feed = {"input": stdin} if isinstance(stdin, bytes) else {"stdin": stdin}
         return subprocess.run(
-            [BINARY, *arguments],
+            [program, *arguments],
             stdout=stdout,
             stderr=subprocess.PIPE,
             cwd=self.work,
@@ -96,6 +99,15 @@ class Sandbox:
             timeout=timeout,
             **feed,
         )
+
+    def run_without_reader(self, arguments, program=BINARY):
+        """Runs the program with standard output a pipe whose reader has gone."""
+        reader, writer = os.pipe()
+        os.close(reader)
+        try:
+            return self.run(arguments, stdout=writer, program=program)
+        finally:
+            os.close(writer)
 
     def start(self, arguments, **options):
         """Starts the program and returns its subprocess.Popen; `options` go to Popen."""
