@@ -13,13 +13,9 @@ bool is_quit(const Key& key) {
          (key.is_letter('c') && key.modifiers.ctrl);
 }
 
-bool is_character(const Key& key, char character) {
-  return key.code == KeyCode::Character && key.character == character;
-}
-
 // Space, G, Z and X; false for any other key.
 bool handle_presentation_key(const Key& key, View& view) {
-  if (is_character(key, ' ')) {
+  if (key.is_character(' ')) {
     view.still = !view.still;
   } else if (key.is_letter('g')) {
     view.pixels = !view.pixels;
@@ -48,7 +44,7 @@ bool is_small_terminal(std::uint16_t columns, std::uint16_t rows) {
 
 KeyRoute route_key(const Key& key, View& view, bool small_terminal, KeyClaim claim) {
   if (is_quit(key)) return KeyRoute::Quit;
-  if (is_character(key, '?')) {
+  if (key.is_character('?')) {
     view.help = !view.help;
     return KeyRoute::Handled;
   }

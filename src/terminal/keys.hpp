@@ -48,6 +48,8 @@ struct Key {
 
   // True for the letter `lower` typed in either case, with or without modifiers.
   bool is_letter(char lower) const;
+  // True for exactly the character `typed`, with or without modifiers.
+  bool is_character(char typed) const { return code == KeyCode::Character && character == typed; }
 
   bool operator==(const Key&) const = default;
 };

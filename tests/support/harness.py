@@ -1,9 +1,9 @@
 """Running the real programs from the end-to-end tests.
 
-ctest names the game in BURROWLIGHT_BINARY and the checker of saves in
-BURROWLIGHT_VERIFY. Every run happens in a sandbox: a fresh directory with a home, a data
-directory and a working directory of its own, so that no test reads or writes the saves
-of the person running it, or of another test.
+ctest names the game in BURROWLIGHT_BINARY and the tools beside it in BURROWLIGHT_VERIFY
+and BURROWLIGHT_REPLAY. Every run happens in a sandbox: a fresh directory with a home, a
+data directory and a working directory of its own, so that no test reads or writes the
+saves of the person running it, or of another test.
 """
 
 import dataclasses
@@ -27,6 +27,7 @@ def _program(variable):
 
 BINARY = _program("BURROWLIGHT_BINARY")
 VERIFY = _program("BURROWLIGHT_VERIFY")
+REPLAY = _program("BURROWLIGHT_REPLAY")
 
 
 def require_tool(name):

@@ -1,0 +1,50 @@
+#include "replay/watch.hpp"
+
+#include <string>
+
+#include "replay/player.hpp"
+#include "replay/replay_controls.hpp"
+#include "replay/replay_keys.hpp"
+#include "terminal/frame_loop.hpp"
+
+namespace burrowlight::replay {
+
+namespace {
+
+class ReplayGame final : public FrameGame {
+ public:
+  explicit ReplayGame(const Timeline& timeline) : timeline_(timeline), player_(timeline.last()) {}
+
+  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+    const expedition::Run& run = timeline_.at(player_.step()).run;
+    const std::string notes = footer_notes(player_, timeline_);
+    return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
+                           Controls{kFooterKeys, notes, kReplayGuide}, size.columns, size.rows,
+                           out);
+  }
+
+  Result<void> on_key(const Key& key, View& view) override {
+    handle_replay_key(key, timeline_, player_, view);
+    return {};
+  }
+
+  void on_frame(float seconds, View& view) override { play_on(seconds, timeline_, player_, view); }
+
+  // Space plays and pauses here; the replay has no stillness of its own to switch.
+  KeyClaim claim(const Key& key) const override {
+    return replay_command(key) ? KeyClaim::Game : KeyClaim::Shared;
+  }
+
+ private:
+  const Timeline& timeline_;
+  Player player_;
+};
+
+}  // namespace
+
+Result<void> watch(const Timeline& timeline) {
+  ReplayGame game(timeline);
+  return run_frame_loop(game);
+}
+
+}  // namespace burrowlight::replay

@@ -1,0 +1,103 @@
+"""A real terminal for the end-to-end tests of the full-screen programs: a private tmux
+server with one pane, keys sent with send-keys and the screen read back with
+capture-pane. Importing it without tmux on PATH ends the test program as skipped."""
+
+import itertools
+import os
+import re
+import shlex
+import subprocess
+import time
+
+from harness import BINARY, REPLAY, Sandbox, require_tool
+
+TMUX = require_tool("tmux")
+_sockets = itertools.count()
+
+
+class Pane:
+    """One tmux server with one pane, private to a test, running in a sandbox whose
+    working directory is `path`; `close` kills the server and removes the sandbox."""
+
+    def __init__(self, script, width=120, height=40):
+        self.sandbox = Sandbox(prefix="burrowlight-play-")
+        self.path = self.sandbox.work
+        self.socket = f"burrowlight-play-{os.getpid()}-{next(_sockets)}"
+        environment = {
+            "HOME": self.sandbox.home,
+            "XDG_DATA_HOME": self.sandbox.data,
+            "B": BINARY,
+            "R": REPLAY,
+            "D": self.path,
+        }
+        exports = " ".join(f"{name}={shlex.quote(value)}" for name, value in environment.items())
+        # The pane outlives the program, so that its last words can still be read.
+        command = f"export {exports}; cd \"$D\"; {script}; exec sleep 600"
+        self.tmux("new-session", "-d", "-x", str(width), "-y", str(height), "sh", "-c", command)
+
+    def tmux(self, *arguments):
+        return subprocess.run(
+            [TMUX, "-L", self.socket, "-f", "/dev/null", *arguments],
+            check=True,
+            capture_output=True,
+            text=True,
+        ).stdout
+
+    def send(self, *keys):
+        self.tmux("send-keys", "-t", "0", *keys)
+
+    def screen(self):
+        return self.tmux("capture-pane", "-p", "-t", "0")
+
+    def wait_for(self, *texts, timeout=10.0):
+        return self._wait(lambda screen: all(text in screen for text in texts),
+                          f"{texts!r} never appeared", timeout)
+
+    def wait_until_gone(self, text, timeout=10.0):
+        return self._wait(lambda screen: text not in screen, f"{text!r} never went away", timeout)
+
+    def _wait(self, done, failure, timeout):
+        """The first screen for which `done` holds, looked at every 50 ms."""
+        deadline = time.monotonic() + timeout
+        while True:
+            screen = self.screen()
+            if done(screen):
+                return screen
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{failure}; the screen was:\n{screen}")
+            time.sleep(0.05)
+
+    def wait_for_file(self, name, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while not self.read(name).strip():
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{name} was never written")
+            time.sleep(0.05)
+        return self.read(name)
+
+    def read(self, name):
+        try:
+            with open(os.path.join(self.path, name)) as file:
+                return file.read()
+        except FileNotFoundError:
+            return ""
+
+    def close(self):
+        subprocess.run([TMUX, "-L", self.socket, "kill-server"], capture_output=True)
+        self.sandbox.cleanup()
+
+
+# Runs the game (or the program named by another variable of the pane: R the replay)
+# with the terminal settings written down before and after, and the program's process
+# id in a file (the program replaces the inner shell).
+def game_script(arguments, program="B"):
+    return (
+        'stty -a > "$D/before"; '
+        f"sh -c 'echo $$ > \"$D/pid\"; exec \"${program}\" {arguments}'; "
+        'echo EXIT=$?; stty -a > "$D/after"'
+    )
+
+
+# The terminal's settings from "stty -a" without its size, which a test may change.
+def settings(stty_output):
+    return re.sub(r"rows \d+; columns \d+;", "", stty_output)
