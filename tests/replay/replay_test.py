@@ -29,13 +29,17 @@ class Replay(unittest.TestCase):
 
     def test_the_trajectory_is_what_the_headless_game_writes_for_the_same_words(self):
         rng = random.Random(20261208)
-        cases = [("practice", ["--seed", "0"], 0, False), ("practice", ["--seed", "9"], 300, True),
-                 ("normal", [], 120, False), ("normal", [], 700, True),
-                 ("practice", ["--seed", "4"], 0, True)]
-        for kind, arguments, typed, sealed in cases:
-            with self.subTest(kind=kind, typed=typed, sealed=sealed):
-                save = self.sandbox.path(f"{kind}-{typed}-{sealed}.json")
-                play(self.sandbox, save, random_words(rng, typed), *arguments, finish=sealed)
+        # Random words, some refused, and a run to the action limit and past it.
+        cases = [("practice", ["--seed", "0"], random_words(rng, 0), False),
+                 ("practice", ["--seed", "9"], random_words(rng, 300), True),
+                 ("normal", [], random_words(rng, 120), False),
+                 ("normal", [], random_words(rng, 700), True),
+                 ("practice", ["--seed", "4"], random_words(rng, 0), True),
+                 ("practice", ["--seed", "5"], ["wait"] * 515, True)]
+        for index, (kind, arguments, typed, sealed) in enumerate(cases):
+            with self.subTest(kind=kind, typed=len(typed), sealed=sealed):
+                save = self.sandbox.path(f"{kind}-{index}.json")
+                play(self.sandbox, save, typed, *arguments, finish=sealed)
                 saved = read(save)
                 actions = json.loads(saved)["actions"]
 
