@@ -82,6 +82,11 @@ constexpr Controls kExpeditionControls{
     kExpeditionGuide,
 };
 
+// The controls each game shows of its own.
+const Controls& game_controls(Story story) {
+  return story == Story::Prototype ? kPrototypeControls : kExpeditionControls;
+}
+
 constexpr std::int32_t kHelpWidth = 70;
 constexpr std::int32_t kHelpHeight = 23;
 // The key table stops short of the closing remark.
@@ -269,10 +274,6 @@ void draw_help(Screen& screen, const Layout& layout, const Guide& guide) {
 }
 
 }  // namespace
-
-const Controls& game_controls(Story story) {
-  return story == Story::Prototype ? kPrototypeControls : kExpeditionControls;
-}
 
 Layout Layout::of(std::uint16_t width, std::uint16_t height) {
   std::int32_t side_width = width >= 110 ? 30 : 26;

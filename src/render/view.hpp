@@ -77,9 +77,6 @@ struct Controls {
   const Guide& guide;
 };
 
-// The controls each game shows of its own.
-const Controls& game_controls(Story story);
-
 // The panel geometry of one full-size frame.
 struct Layout {
   std::int32_t width;
