@@ -93,6 +93,7 @@ CellSet cells_in_view(const Expedition& expedition, const SightBlockers& blocker
   const int shift = x + SightBlockers::kFirstColumnBit - kRadius;
   const std::int32_t left = std::max(0, x - kRadius);
   const std::int32_t right = std::min(kFloorWidth - 1, x + kRadius);
+  const std::uint64_t* rows = blockers.rows_around(y);
   for (std::int32_t ty = std::max(0, y - kRadius); ty <= std::min(kFloorHeight - 1, y + kRadius);
        ++ty) {
     // The lines to this row of targets, by target column.
@@ -100,11 +101,10 @@ CellSet cells_in_view(const Expedition& expedition, const SightBlockers& blocker
     for (std::int32_t tx = left; tx <= right; ++tx) {
       const LineRows& line = lines[tx];
       if (!line.in_sight) continue;
-      const PassedRow* first = kPassedRows.rows.data() + line.first;
-      const bool clear = std::none_of(first, first + line.count, [&](const PassedRow& passed) {
-        return (blockers.row(y + passed.dy) & (passed.columns << shift)) != 0;
-      });
-      if (clear) in_view.insert(static_cast<std::size_t>(ty * kFloorWidth + tx));
+      const PassedRow* passed = kPassedRows.rows.data() + line.first;
+      const PassedRow* const last = passed + line.count;
+      while (passed != last && (rows[passed->dy] & (passed->columns << shift)) == 0) ++passed;
+      if (passed == last) in_view.insert(static_cast<std::size_t>(ty * kFloorWidth + tx));
     }
   }
   return in_view;

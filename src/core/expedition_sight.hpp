@@ -18,6 +18,10 @@ class CellSet {
  public:
   bool contains(std::size_t cell) const { return (words_[cell / 64] >> (cell % 64) & 1U) != 0; }
   void insert(std::size_t cell) { words_[cell / 64] |= std::uint64_t{1} << (cell % 64); }
+  // Cells 64 * index to 64 * index + 63, cell 64 * index at bit 0.
+  std::uint64_t word(std::size_t index) const { return words_[index]; }
+  static constexpr std::size_t kWords = (kCellsPerFloor + 63) / 64;
+
   CellSet& operator|=(const CellSet& other) {
     for (std::size_t word = 0; word < words_.size(); ++word) words_[word] |= other.words_[word];
     return *this;
@@ -26,7 +30,7 @@ class CellSet {
   bool operator==(const CellSet&) const = default;
 
  private:
-  std::array<std::uint64_t, (kCellsPerFloor + 63) / 64> words_{};
+  std::array<std::uint64_t, kWords> words_{};
 };
 
 // The cells of the current floor that stop sight, one word per row, with a border as wide
@@ -40,10 +44,8 @@ class SightBlockers {
 
   explicit SightBlockers(const Expedition& expedition);
 
-  // The row y of the floor; y from -radius to the last row + radius.
-  std::uint64_t row(std::int32_t y) const {
-    return rows_[static_cast<std::size_t>(y + kSightRadius)];
-  }
+  // The rows around row y of the floor, for a row offset from -radius to +radius.
+  const std::uint64_t* rows_around(std::int32_t y) const { return rows_.data() + y + kSightRadius; }
 
   bool operator==(const SightBlockers&) const = default;
 

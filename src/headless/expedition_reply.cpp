@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "headless/expedition_view.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::headless {
@@ -14,77 +15,35 @@ using expedition::LogLine;
 using expedition::Run;
 using expedition::RunLog;
 
-// How a program sees each cell kind: in view, remembered, and whether it is listed among
-// the objects. Memory keeps only the shape of the floor, what blocks and what is open:
-// whether a crystal or a flask is still there is known only while it is in view.
-struct CellLook {
-  char visible;
-  char remembered;
-  bool notable;
-};
-
-constexpr std::array<CellLook, 8> kCellLooks = {{
-    {'#', '#', false},  // Wall
-    {'.', '.', false},  // Ground
-    {'r', '#', true},   // SoftVein
-    {'R', '#', true},   // HardVein
-    {'C', '.', true},   // Crystal
-    {'F', '.', true},   // Flask
-    {'<', '.', true},   // UpPortal
-    {'>', '.', true},   // DownPortal
-}};
-
 // The figures that never change are written into the fragments below.
 static_assert(expedition::kMaxCharge == 12 && expedition::kActionLimit == 512);
 static_assert(kFloorCount == 3 && record::kRulesVersion == 2);
-
-const CellLook& look_of(Cell cell) { return kCellLooks[static_cast<std::size_t>(cell)]; }
 
 // The cells of the current floor, row-major; a run always stands on one of the floors.
 const Cell* floor_cells(const Expedition& expedition) {
   return expedition.cells.data() + expedition.floor * kCellsPerFloor;
 }
 
-
 void write_legal_actions(JsonWriter& out, const Run& run) {
   out.raw("\"legal_actions\":[\"look\",\"save\",\"finish\",\"quit\"");
-  if (!run.record().finished) {
-    // The rules' own checks decide, so the list can never disagree with them.
-    for (std::size_t code = 1; code <= expedition::kActionWords.size(); ++code) {
-      const auto action = expedition::Action::from_code(static_cast<std::uint8_t>(code));
-      if (run.expedition().refusal(*action)) continue;
-      out.raw(",\"");
-      out.raw(expedition::kActionWords[code - 1]);
-      out.raw('"');
-    }
+  const auto legal = legal_actions(run);
+  for (std::size_t index = 0; index < legal.size(); ++index) {
+    if (!legal[index]) continue;
+    out.raw(",\"");
+    out.raw(expedition::kActionWords[index]);
+    out.raw('"');
   }
   out.raw(']');
 }
 
 // Map glyphs are letters and signs that JSON leaves as they are.
-void write_map(JsonWriter& out, const Run& run) {
-  const Expedition& expedition = run.expedition();
-  const Cell* cells = floor_cells(expedition);
-  const CellSet& in_view = run.in_view();
-  const CellSet& explored = run.explored(expedition.floor);
+void write_map_rows(JsonWriter& out, const Run& run) {
+  std::array<char, kCellsPerFloor> map;
+  write_map(run, map);
   out.raw("\"map\":[");
-  for (std::int32_t y = 0; y < kFloorHeight; ++y) {
+  for (std::size_t y = 0; y < kFloorHeight; ++y) {
     out.raw(y == 0 ? std::string_view("\"") : std::string_view(",\""));
-    std::array<char, kFloorWidth> row;
-    for (std::int32_t x = 0; x < kFloorWidth; ++x) {
-      const auto index = static_cast<std::size_t>(y * kFloorWidth + x);
-      char& shown = row[static_cast<std::size_t>(x)];
-      if (x == expedition.x && y == expedition.y) {
-        shown = '@';
-      } else if (in_view.contains(index)) {
-        shown = look_of(cells[index]).visible;
-      } else if (explored.contains(index)) {
-        shown = look_of(cells[index]).remembered;
-      } else {
-        shown = '?';
-      }
-    }
-    out.raw(std::string_view(row.data(), row.size()));
+    out.raw(std::string_view(map.data() + y * kFloorWidth, kFloorWidth));
     out.raw('"');
   }
   out.raw(']');
@@ -98,7 +57,7 @@ void write_objects(JsonWriter& out, const Run& run) {
     for (std::int32_t x = 0; x < kFloorWidth; ++x) {
       const auto index = static_cast<std::size_t>(y * kFloorWidth + x);
       const Cell cell = cells[index];
-      if (!look_of(cell).notable || !run.in_view().contains(index)) continue;
+      if (!notable(cell) || !run.in_view().contains(index)) continue;
       out.raw(first ? std::string_view("{\"dig_cost\":") : std::string_view(",{\"dig_cost\":"));
       first = false;
       // A vein's cell code is its digging cost.
@@ -108,7 +67,7 @@ void write_objects(JsonWriter& out, const Run& run) {
         out.raw("null");
       }
       out.raw(",\"kind\":\"");
-      out.raw(look_of(cell).visible);
+      out.raw(visible_glyph(cell));
       out.raw("\",\"x\":");
       out.integer(x);
       out.raw(",\"y\":");
@@ -165,7 +124,7 @@ void ReplyWriter::write_expedition(const Run& run, std::optional<std::string_vie
   out.raw(",\"floors\":3,\"game\":\"BurrowLight\",");
   write_legal_actions(out, run);
   out.raw(',');
-  write_map(out, run);
+  write_map_rows(out, run);
   out.raw(
       ",\"map_legend\":\"@ player, ? undiscovered, # wall or remembered rock, . ground, r soft "
       "vein, R hard vein, C crystal, F flask, < up portal, > down portal\",\"max_actions\":512,"
@@ -191,7 +150,7 @@ void ReplyWriter::write_expedition(const Run& run, std::optional<std::string_vie
   out.raw(",\"seed\":");
   out.integer(expedition.seed);
   out.raw(",\"standing_on\":\"");
-  out.raw(look_of(expedition.cell(expedition.x, expedition.y)).visible);
+  out.raw(visible_glyph(expedition.cell(expedition.x, expedition.y)));
   out.raw("\",\"turn\":");
   out.integer(expedition.turns);
   out.raw(",\"type\":\"observation\"}\n");

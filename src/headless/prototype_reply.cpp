@@ -4,14 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "headless/prototype_view.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::headless {
 
 namespace {
-
-// A crystal that has been taken no longer exists for any rule or listing.
-bool present(const Prop& prop) { return prop.active || !prop.kind.crystal(); }
 
 bool is_visible(const Game& game, std::int32_t x, std::int32_t y) {
   if (!game.world.inside(x, y)) return false;
@@ -20,20 +18,15 @@ bool is_visible(const Game& game, std::int32_t x, std::int32_t y) {
 }
 
 // Tile glyphs are signs that JSON leaves as they are.
-void write_map(JsonWriter& out, const Game& game, const std::array<char, kTileCount>& glyphs) {
+void write_map_rows(JsonWriter& out, const Game& game, std::vector<char>& map) {
   const World& world = game.world;
+  map.resize(world.tiles.size());
+  write_map(game, map);
   out.raw("\"map\":[");
-  std::vector<char> row(static_cast<std::size_t>(world.width));
   for (std::int32_t y = 0; y < world.height; ++y) {
     out.raw(y == 0 ? std::string_view("\"") : std::string_view(",\""));
-    for (std::int32_t x = 0; x < world.width; ++x) {
-      const std::size_t cell = world.index(x, y);
-      const bool discovered = cell < game.discovered.size() && game.discovered[cell] == 1;
-      row[static_cast<std::size_t>(x)] =
-          discovered ? glyphs[static_cast<std::size_t>(world.tiles[cell])] : '?';
-    }
-    if (y == game.y && world.inside(game.x, game.y)) row[static_cast<std::size_t>(game.x)] = '@';
-    out.raw(std::string_view(row.data(), row.size()));
+    out.raw(
+        std::string_view(map.data() + world.index(0, y), static_cast<std::size_t>(world.width)));
     out.raw('"');
   }
   out.raw(']');
@@ -79,7 +72,6 @@ void write_objects(JsonWriter& out, const Game& game) {
 
 ReplyWriter::ReplyWriter() {
   for (std::size_t code = 0; code < kTileCount; ++code) {
-    tile_glyphs_[code] = glyph(static_cast<Tile>(code));
     tile_walkable_[code] = walkable(static_cast<Tile>(code));
     for (const bool blocked : {false, true}) {
       JsonWriter text;
@@ -101,27 +93,14 @@ std::string_view ReplyWriter::prototype_unknown_command(std::uint64_t turn) {
   return out_.text();
 }
 
-// A closed door counts as a legal move because bumping into it opens it.
 void ReplyWriter::write_prototype_legal_actions(const Game& game,
                                                 std::optional<std::size_t> target) {
-  struct Direction {
-    std::string_view word;
-    std::int32_t dx;
-    std::int32_t dy;
-  };
-  constexpr Direction kDirections[] = {
-      {",\"north\"", 0, -1}, {",\"south\"", 0, 1}, {",\"west\"", -1, 0}, {",\"east\"", 1, 0}};
+  constexpr std::array<std::string_view, 4> kMoves = {",\"north\"", ",\"south\"", ",\"west\"",
+                                                      ",\"east\""};
   out_.raw("\"legal_actions\":[\"look\",\"wait\"");
-  for (const Direction& direction : kDirections) {
-    const std::int64_t x = std::int64_t{game.x} + direction.dx;
-    const std::int64_t y = std::int64_t{game.y} + direction.dy;
-    if (x < 0 || x >= game.world.width || y < 0 || y >= game.world.height) continue;
-    const std::size_t cell =
-        game.world.index(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
-    const Tile tile = game.world.tiles[cell];
-    if (tile == Tile::ClosedOakDoor || (walkable(tile) && blocked_[cell] == 0)) {
-      out_.raw(direction.word);
-    }
+  const std::array<bool, 4> legal = legal_moves(game, blocked_);
+  for (std::size_t index = 0; index < kMoves.size(); ++index) {
+    if (legal[index]) out_.raw(kMoves[index]);
   }
   if (target) out_.raw(",\"interact\"");
   out_.raw(']');
@@ -150,15 +129,10 @@ void ReplyWriter::write_prototype_visible_tiles(const Game& game) {
 }
 
 std::string_view ReplyWriter::prototype_observation(const Game& game) {
-  // One byte per cell where a present prop stops movement, so that neither the legal
-  // moves nor the tile listing scan the props cell by cell.
+  // Where props block, found once, so that neither the legal moves nor the tile listing
+  // scan the props cell by cell.
   const World& world = game.world;
-  blocked_.assign(world.tiles.size(), 0);
-  for (const Prop& prop : world.props) {
-    if (world.inside(prop.x, prop.y) && present(prop) && blocks_movement(prop.kind)) {
-      blocked_[world.index(prop.x, prop.y)] = 1;
-    }
-  }
+  find_blocking_props(world, blocked_);
   const std::optional<std::size_t> target = game.interaction_target();
 
   JsonWriter& out = out_;
@@ -166,7 +140,7 @@ std::string_view ReplyWriter::prototype_observation(const Game& game) {
   out.raw("{\"game\":\"BurrowLight\",");
   write_prototype_legal_actions(game, target);
   out.raw(',');
-  write_map(out, game, tile_glyphs_);
+  write_map_rows(out, game, map_);
   out.raw(
       ",\"map_legend\":\"@ player, ? undiscovered, # solid stone, , grass, ~ water, + closed "
       "door, / open door, = carpet, . floor; objects are listed separately\",\"messages\":");

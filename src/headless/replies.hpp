@@ -55,7 +55,8 @@ class ReplyWriter {
   // The start of a visible tile's entry up to its column, for each tile and for both
   // values of "blocked": hundreds of entries per reply differ only in their numbers.
   std::array<std::array<std::string, 2>, kTileCount> tile_openings_;
-  std::array<char, kTileCount> tile_glyphs_;
+  // The prototype's map, row after row.
+  std::vector<char> map_;
   std::array<bool, kTileCount> tile_walkable_;
   // One byte per cell of the prototype's world: 1 where a prop stops movement.
   std::vector<std::uint8_t> blocked_;

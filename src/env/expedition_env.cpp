@@ -1,0 +1,81 @@
+#include "env/expedition_env.hpp"
+
+#include <algorithm>
+#include <span>
+#include <utility>
+
+#include "core/panic.hpp"
+#include "headless/expedition_view.hpp"
+
+namespace burrowlight::env {
+
+namespace {
+
+// A record's actions never outgrow the limit; room for all of them at once spares the
+// steps of a run any allocation.
+Record with_room(Record record) {
+  record.actions.reserve(expedition::kActionLimit);
+  return record;
+}
+
+// The run of a fresh record, which has no actions that could be refused.
+expedition::Run fresh_run(Record record) {
+  auto run = expedition::Run::start(with_room(std::move(record)));
+  if (!run) panic("a fresh record starts");
+  return std::move(*run);
+}
+
+}  // namespace
+
+ExpeditionEnv::ExpeditionEnv() : state_{fresh_run(Record::practice(0)), {}} {}
+
+void ExpeditionEnv::start(Record record) { state_ = {fresh_run(std::move(record)), {}}; }
+
+void ExpeditionEnv::reset(std::uint64_t seed) { start(Record::practice(seed)); }
+
+void ExpeditionEnv::reset(const record::Secret& secret) { start(Record(secret)); }
+
+std::expected<void, std::string> ExpeditionEnv::resume(Record record) {
+  auto run = expedition::Run::start(with_room(std::move(record)));
+  if (!run) return std::unexpected(std::move(run.error()));
+  state_ = {std::move(*run), {}};
+  return {};
+}
+
+ExpeditionStep ExpeditionEnv::step(std::size_t action) {
+  expedition::Run& run = state_.run;
+  const std::uint32_t score = run.expedition().score;
+  state_.error = {};
+  if (action == kFinish) {
+    run.finish();
+  } else {
+    const auto chosen = expedition::Action::from_code(static_cast<std::uint8_t>(action + 1));
+    if (auto event = run.apply(*chosen); !event) state_.error = event.error();
+  }
+  const bool sealed = run.record().finished;
+  return {static_cast<std::int64_t>(run.expedition().score) - score, sealed,
+          !sealed && run.expedition().turns >= expedition::kActionLimit, state_.error};
+}
+
+void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
+  const expedition::Run& run = state_.run;
+  const Expedition& expedition = run.expedition();
+  headless::write_map(run, std::span<char, kCellsPerFloor>(
+                               reinterpret_cast<char*>(observation.map.data()), kCellsPerFloor));
+  observation.position = {expedition.x, expedition.y};
+  observation.floor = static_cast<std::int32_t>(expedition.floor);
+  observation.charge = expedition.charge;
+  observation.score = static_cast<std::int32_t>(expedition.score);
+  observation.turn = static_cast<std::int32_t>(expedition.turns);
+  observation.finished = run.record().finished;
+  const auto legal = headless::legal_actions(run);
+  std::copy(legal.begin(), legal.end(), observation.legal.begin());
+  observation.legal[kFinish] = !run.record().finished;
+}
+
+std::string_view ExpeditionEnv::reply() {
+  if (!state_.error.empty()) return replies_.expedition_failure(state_.run, state_.error);
+  return replies_.expedition_observation(state_.run);
+}
+
+}  // namespace burrowlight::env

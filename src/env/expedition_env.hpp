@@ -1,0 +1,91 @@
+#pragma once
+// The expedition as an environment for programs that learn or search, stepped in process:
+// no save file, no terminal, no pipe. Its state is a plain value, so a snapshot is a copy
+// and restoring one is an assignment; its record is a complete save of that state.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <expected>
+#include <string>
+#include <string_view>
+
+#include "core/expedition_record.hpp"
+#include "core/expedition_run.hpp"
+#include "headless/replies.hpp"
+
+namespace burrowlight::env {
+
+// The eleven action words in code order, then "finish", which seals the run.
+inline constexpr std::size_t kExpeditionActionCount = expedition::kActionWords.size() + 1;
+inline constexpr std::size_t kFinish = expedition::kActionWords.size();
+
+// The array observation: the headless observation's map, figures and legal actions.
+struct ExpeditionObservation {
+  // 13 rows of 19 glyphs as ASCII codes, row 0 first.
+  std::array<std::uint8_t, kCellsPerFloor> map;
+  // Column, then row.
+  std::array<std::int32_t, 2> position;
+  std::int32_t floor;
+  std::int32_t charge;
+  std::int32_t score;
+  std::int32_t turn;
+  bool finished;
+  // By action index; "finish" is legal while the run is not sealed.
+  std::array<bool, kExpeditionActionCount> legal;
+};
+
+struct ExpeditionStep {
+  // The score the step gained.
+  std::int64_t reward;
+  // The run is sealed.
+  bool terminated;
+  // The run has all its actions and is not sealed.
+  bool truncated;
+  // The sentence that refused the action; empty when it was accepted.
+  std::string_view error;
+};
+
+// Everything an environment holds: the run and what its last reply said.
+struct ExpeditionState {
+  expedition::Run run;
+  // The refusal of the last step, or empty.
+  std::string_view error;
+
+  bool operator==(const ExpeditionState&) const = default;
+};
+
+class ExpeditionEnv {
+ public:
+  // A practice expedition of seed 0 until the first reset.
+  ExpeditionEnv();
+
+  // A practice expedition of `seed`.
+  void reset(std::uint64_t seed);
+  // A normal expedition whose seed follows from `secret`.
+  void reset(const record::Secret& secret);
+  // The expedition a record leads to, continued; or the replay's reason it is invalid,
+  // with nothing changed.
+  std::expected<void, std::string> resume(Record record);
+
+  // `action` indexes the eleven action words, then "finish"; the caller checks the range.
+  ExpeditionStep step(std::size_t action);
+
+  void observe(ExpeditionObservation& observation) const;
+
+  // The line the headless expedition would have written for the last reset or step,
+  // line feed included. Valid until the next call.
+  std::string_view reply();
+
+  const ExpeditionState& state() const { return state_; }
+  void restore(const ExpeditionState& state) { state_ = state; }
+  const Record& record() const { return state_.run.record(); }
+
+ private:
+  void start(Record record);
+
+  ExpeditionState state_;
+  headless::ReplyWriter replies_;
+};
+
+}  // namespace burrowlight::env

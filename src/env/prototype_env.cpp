@@ -1,0 +1,58 @@
+#include "env/prototype_env.hpp"
+
+#include <algorithm>
+
+#include "headless/prototype_view.hpp"
+
+namespace burrowlight::env {
+
+namespace {
+
+// The actions by index: north, south, west, east, interact, wait.
+PrototypeAction action_at(std::size_t index) {
+  switch (index) {
+    case 0:
+      return {PrototypeAction::Move{0, -1}};
+    case 1:
+      return {PrototypeAction::Move{0, 1}};
+    case 2:
+      return {PrototypeAction::Move{-1, 0}};
+    case 3:
+      return {PrototypeAction::Move{1, 0}};
+    case 4:
+      return {PrototypeAction::Interact{}};
+    default:
+      return {PrototypeAction::Wait{}};
+  }
+}
+
+}  // namespace
+
+PrototypeStep PrototypeEnv::step(std::size_t action) {
+  const std::size_t found = game_.found.size();
+  const bool awakened = game_.awakened;
+  game_.apply(action_at(action));
+  const auto gained =
+      static_cast<std::int64_t>(game_.found.size() - found) + (game_.awakened && !awakened ? 1 : 0);
+  return {gained, game_.awakened};
+}
+
+void PrototypeEnv::observe(PrototypeObservation& observation) {
+  const World& world = game_.world;
+  observation.map.resize(world.tiles.size());
+  headless::write_map(game_, std::span<char>(reinterpret_cast<char*>(observation.map.data()),
+                                             observation.map.size()));
+  observation.width = world.width;
+  observation.height = world.height;
+  observation.position = {game_.x, game_.y};
+  observation.turn = static_cast<std::int32_t>(game_.turn);
+  observation.found = static_cast<std::int32_t>(game_.found.size());
+  observation.awakened = game_.awakened;
+  headless::find_blocking_props(world, blocked_);
+  const std::array<bool, 4> moves = headless::legal_moves(game_, blocked_);
+  std::copy(moves.begin(), moves.end(), observation.legal.begin());
+  observation.legal[4] = game_.interaction_target().has_value();
+  observation.legal[5] = true;
+}
+
+}  // namespace burrowlight::env
