@@ -163,6 +163,20 @@ def main():
         table.add(f"accepted expedition actions on {label} vs bare save writes",
                   lambda place=place: accepted_ratio(results, place), f"≤ {ceiling}×", ceiling)
 
+    table.add("in-process expedition steps with the array observation, C++, one core",
+              lambda: rate(results, "env_bench", "BM_ExpeditionStepAndObserve"),
+              "≥ 2,000,000 steps/s", 2e6, ceiling=False)
+    table.add("… a batch of 1,024 in C++",
+              lambda: rate(results, "env_bench", "BM_VectorOf1024"))
+    table.add("Python ExpeditionEnv.step with its observation",
+              lambda: python_rate(directory, "single_seconds_per_step"),
+              "≥ 200,000 steps/s", 2e5, ceiling=False)
+    table.add("Python VectorExpeditionEnv(1024).step",
+              lambda: python_rate(directory, "vector_seconds_per_step"),
+              "≥ 2,000,000 steps/s", 2e6, ceiling=False)
+    table.add("Python clone() and restore()", lambda: python_seconds(directory),
+              "< 1 µs", 1e-6)
+
     for width, height in ((90, 30), (160, 50), (240, 70)):
         for mode, mode_name in MODE_NAMES.items():
             name = f"BM_DrawInner/width:{width}/height:{height}/mode:{mode}"
@@ -230,6 +244,28 @@ def accepted_ratio(results, place):
     ratio = accepted / bare
     return (f"{ratio:.2f}× ({count(ACTION_LIMIT / accepted)} actions/s vs "
             f"{count(ACTION_LIMIT / bare)} bare writes/s)"), ratio
+
+
+def rate(results, program, name):
+    steps = results.counter(program, name, "steps_per_second")
+    return f"{count(steps)} steps/s", steps
+
+
+def python_figures(directory):
+    try:
+        return json.loads((directory / "python_env.json").read_text())
+    except (OSError, ValueError):
+        raise Missing("not run (the Python package was not built)") from None
+
+
+def python_rate(directory, key):
+    steps = 1 / python_figures(directory)[key]
+    return f"{count(steps)} steps/s", steps
+
+
+def python_seconds(directory):
+    seconds = python_figures(directory)["clone_and_restore_seconds"]
+    return duration(seconds), seconds
 
 
 def frame_time(results, name):
