@@ -169,27 +169,64 @@ void BM_StartWithoutActions(benchmark::State& state, const fs::path& directory) 
   accepted_actions(state, directory, 0);
 }
 
-// The system calls of the same 512 save writes with the same bytes, and nothing around
-// them: random name, temporary file, write, flush, rename, directory flush.
-void BM_BareSaveWrites(benchmark::State& state, const fs::path& directory) {
+// The bytes of the save after each of the 512 accepted actions.
+std::vector<std::string> saves_of_the_run() {
   std::vector<std::string> saves;
   Record record = Record::practice(0);
   for (int index = 0; index < kActions; ++index) {
     record.actions.push_back(expedition::Action::parse(accepted_word(index))->code());
     saves.push_back(record.to_pretty_json());
   }
-  const std::string path = (directory / "bare.json").string();
+  return saves;
+}
+
+// The replies of the 512 accepted actions, without the first observation.
+std::optional<std::string> replies_of_accepted_run(const fs::path& directory) {
+  const fs::path input = directory / "replies-input.txt";
+  bench::write_file(input, bench::repeated_lines({accepted_word(0), accepted_word(1)}, kActions));
+  auto ran = bench::run_program({BURROWLIGHT_BINARY, "--headless", "--new", "--seed", "0", "--save",
+                                 (directory / "replies.json").string()},
+                                input, true);
+  if (!ran || ran->lines != static_cast<std::size_t>(kActions) + 1) return std::nullopt;
+  return ran->bytes.substr(ran->bytes.find('\n') + 1);
+}
+
+// The system calls of one save write with these bytes, and nothing around them: random
+// name, temporary file, write, flush, rename, directory flush.
+bool bare_write(const fs::path& directory, const std::string& bytes) {
+  std::array<std::uint8_t, 8> suffix{};
+  const bool named =
+      ::getrandom(suffix.data(), suffix.size(), 0) == static_cast<ssize_t>(suffix.size());
   const std::string folder = directory.string();
+  const std::string temporary = folder + "/.bare-" + record::hex(suffix) + ".tmp";
+  return named && bench::bare_save_write(folder, temporary, folder + "/bare.json", bytes);
+}
+
+// The same 512 save writes with the same bytes, and nothing else.
+void BM_BareSaveWrites(benchmark::State& state, const fs::path& directory) {
+  const std::vector<std::string> saves = saves_of_the_run();
   for (auto _ : state) {
     for (const std::string& bytes : saves) {
-      std::array<std::uint8_t, 8> suffix{};
-      const bool named =
-          ::getrandom(suffix.data(), suffix.size(), 0) == static_cast<ssize_t>(suffix.size());
-      const std::string temporary = folder + "/.bare-" + record::hex(suffix) + ".tmp";
-      if (!named || !bench::bare_save_write(folder, temporary, path, bytes)) {
+      if (!bare_write(directory, bytes)) {
         state.SkipWithError("a bare system call failed");
         return;
       }
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kActions));
+}
+
+// Everything an accepted action must do with the system: its save write, then its reply
+// written into a pipe that a client reads.
+void BM_BareSaveWritesAndReplies(benchmark::State& state, const fs::path& directory,
+                                 const std::string& replies) {
+  const std::vector<std::string> saves = saves_of_the_run();
+  const std::vector<std::string_view> lines = bench::lines_of(replies);
+  for (auto _ : state) {
+    if (!bench::write_each(
+            lines, [&](std::size_t index) { return bare_write(directory, saves[index]); })) {
+      state.SkipWithError("a bare system call failed");
+      return;
     }
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kActions));
@@ -206,14 +243,15 @@ int main(int argc, char** argv) {
   const auto looks = prepare_answers(places.memory, "looks", "look");
   // The start cell holds no portal, so every line goes through the rules and is refused.
   const auto refusals = prepare_answers(places.memory, "refusals", "portal");
-  if (!looks || !refusals) {
+  const std::optional<std::string> accepted_replies = replies_of_accepted_run(places.memory);
+  if (!looks || !refusals || !accepted_replies) {
     std::cerr << "the program failed to prepare its saves\n";
     return 1;
   }
 
   benchmark::RegisterBenchmark("BM_ExpeditionReplyInMemory", BM_ExpeditionReplyInMemory);
   // Short rounds in turn, so that a neighbour's load falls on each figure and its floors alike.
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 4; ++round) {
     for (const auto& [name, answers] :
          {std::pair{"Looks", &*looks}, std::pair{"Refusals", &*refusals}}) {
       benchmark::RegisterBenchmark((std::string("BM_ProgramAnswers/") + name).c_str(),
@@ -235,12 +273,12 @@ int main(int argc, char** argv) {
     // The two measurements of a place flush to the same device, alternating likewise.
     for (const auto& [place, directory] :
          {std::pair{"disk", places.disk}, std::pair{"memory", places.memory}}) {
-      const int iterations = place == std::string_view("disk") ? 1 : 5;
+      const int iterations = place == std::string_view("disk") ? 1 : 10;
       benchmark::RegisterBenchmark((std::string("BM_StartWithoutActions/") + place).c_str(),
                                    BM_StartWithoutActions, directory)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
-          ->Iterations(5);
+          ->Iterations(10);
       benchmark::RegisterBenchmark((std::string("BM_AcceptedActions/") + place).c_str(),
                                    BM_AcceptedActions, directory)
           ->Unit(benchmark::kMillisecond)
@@ -248,6 +286,11 @@ int main(int argc, char** argv) {
           ->Iterations(iterations);
       benchmark::RegisterBenchmark((std::string("BM_BareSaveWrites/") + place).c_str(),
                                    BM_BareSaveWrites, directory)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime()
+          ->Iterations(iterations);
+      benchmark::RegisterBenchmark((std::string("BM_BareSaveWritesAndReplies/") + place).c_str(),
+                                   BM_BareSaveWritesAndReplies, directory, *accepted_replies)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
           ->Iterations(iterations);

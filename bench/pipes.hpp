@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -89,29 +90,43 @@ inline std::optional<Drained> cat_file(const fs::path& file) {
   return run_program({"/bin/cat", file.string()}, "/dev/null");
 }
 
-// The second floor: a child that only writes `replies` into the pipe, one write each, as
-// a program that flushes every reply must.
-inline std::optional<Drained> write_each(const std::vector<std::string_view>& replies) {
+// The second floor: a writer that only writes `replies` into the pipe, one write each, as
+// a program that flushes every reply must; before reply i it calls `before(i)`, which
+// returns false when it failed. The writer is a thread of this process, so that nothing
+// but the writes and `before` is measured.
+template <class Before>
+std::optional<Drained> write_each(const std::vector<std::string_view>& replies, Before before) {
   std::array<int, 2> pipe_ends{};
   if (::pipe2(pipe_ends.data(), O_CLOEXEC) != 0) return std::nullopt;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipe_ends[0]);
-    for (std::string_view reply : replies) {
-      while (!reply.empty()) {
-        const ssize_t written = ::write(pipe_ends[1], reply.data(), reply.size());
-        if (written <= 0) ::_exit(1);
-        reply.remove_prefix(static_cast<std::size_t>(written));
+  bool written = true;
+  std::thread writer([&] {
+    for (std::size_t index = 0; index < replies.size() && written; ++index) {
+      written = before(index);
+      std::string_view reply = replies[index];
+      while (written && !reply.empty()) {
+        const ssize_t count = ::write(pipe_ends[1], reply.data(), reply.size());
+        written = count > 0;
+        if (written) reply.remove_prefix(static_cast<std::size_t>(count));
       }
     }
-    ::_exit(0);
+    ::close(pipe_ends[1]);
+  });
+  Drained drained;
+  std::array<char, 1 << 16> buffer{};
+  while (true) {
+    const ssize_t count = ::read(pipe_ends[0], buffer.data(), buffer.size());
+    if (count <= 0) break;
+    drained.lines +=
+        static_cast<std::size_t>(std::count(buffer.begin(), buffer.begin() + count, '\n'));
   }
-  ::close(pipe_ends[1]);
-  if (child < 0) {
-    ::close(pipe_ends[0]);
-    return std::nullopt;
-  }
-  return drain(pipe_ends[0], child, false);
+  ::close(pipe_ends[0]);
+  writer.join();
+  if (!written) return std::nullopt;
+  return drained;
+}
+
+inline std::optional<Drained> write_each(const std::vector<std::string_view>& replies) {
+  return write_each(replies, [](std::size_t) { return true; });
 }
 
 // The lines of `bytes`, each with its line feed.
