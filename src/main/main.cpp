@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
   burrowlight::sys::begin_program();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   auto result = burrowlight::run(arguments);
-  if (!result) return burrowlight::sys::report_failure("BurrowLight", result.error(), 1);
-  return 0;
+  if (!result)
+    return burrowlight::sys::report_failure("BurrowLight", result.error(),
+                                            burrowlight::sys::kFailed);
+  return burrowlight::sys::kSucceeded;
 }

@@ -47,31 +47,31 @@ bool on_terminal() { return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILEN
 
 int run(const std::vector<std::string>& arguments) {
   auto command_line = scan_tool_arguments(arguments, kOptions);
-  if (!command_line) return fail(command_line.error(), kCommandLineMistake);
+  if (!command_line) return fail(command_line.error(), sys::kCommandLineMistake);
   if (command_line->help) {
     auto printed = sys::print(kUsage);
-    return printed ? kSucceeded : fail(printed.error(), kFailed);
+    return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
   }
   if (command_line->operands.size() != 1) {
-    return fail(Error("exactly one save path is required; use --help"), kCommandLineMistake);
+    return fail(Error("exactly one save path is required; use --help"), sys::kCommandLineMistake);
   }
   const bool jsonl =
       std::ranges::find(command_line->options, kJsonl) != command_line->options.end();
 
   const save::Inspection inspection = save::inspect_file(command_line->operands.front());
-  if (!inspection.expedition) return fail(inspection.expedition.error(), kFailed);
+  if (!inspection.expedition) return fail(inspection.expedition.error(), sys::kFailed);
   const Timeline timeline = Timeline::of(*inspection.record);
 
   if (jsonl) {
     sys::FdOutput out(STDOUT_FILENO);
     auto written = write_trajectory(timeline, out);
-    return written ? kSucceeded : fail(written.error(), kFailed);
+    return written ? sys::kSucceeded : fail(written.error(), sys::kFailed);
   }
   if (!on_terminal()) {
-    return fail(Error("watching a replay needs a terminal; use --jsonl for pipes"), kFailed);
+    return fail(Error("watching a replay needs a terminal; use --jsonl for pipes"), sys::kFailed);
   }
   auto watched = watch(timeline);
-  return watched ? kSucceeded : fail(watched.error(), kFailed);
+  return watched ? sys::kSucceeded : fail(watched.error(), sys::kFailed);
 }
 
 }  // namespace burrowlight::replay

@@ -7,11 +7,6 @@
 
 namespace burrowlight::replay {
 
-// The exit statuses of the program.
-inline constexpr int kSucceeded = 0;
-inline constexpr int kFailed = 1;
-inline constexpr int kCommandLineMistake = 2;
-
 // The program after its start: reads the command line and the save, then plays or
 // writes it; returns the exit status, having printed any failure on standard error.
 // A save that cannot be replayed is reported before the terminal is touched.

@@ -10,6 +10,11 @@
 
 namespace burrowlight::sys {
 
+// The exit statuses the programs share.
+inline constexpr int kSucceeded = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kCommandLineMistake = 2;
+
 // Called first thing in `main`.
 void begin_program();
 

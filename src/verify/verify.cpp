@@ -51,19 +51,19 @@ Result<bool> check_saves(std::span<const std::string> paths, Output& out) {
 
 int run(const std::vector<std::string>& arguments) {
   auto command_line = scan_tool_arguments(arguments, {});
-  if (!command_line) return fail(command_line.error(), kCommandLineMistake);
+  if (!command_line) return fail(command_line.error(), sys::kCommandLineMistake);
   if (command_line->help) {
     auto printed = sys::print(kUsage);
-    return printed ? kSucceeded : fail(printed.error(), kFailed);
+    return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
   }
   if (command_line->operands.empty()) {
-    return fail(Error("at least one save path is required; use --help"), kCommandLineMistake);
+    return fail(Error("at least one save path is required; use --help"), sys::kCommandLineMistake);
   }
 
   sys::FdOutput out(STDOUT_FILENO);
   auto checked = check_saves(command_line->operands, out);
-  if (!checked) return fail(checked.error(), kFailed);
-  return *checked ? kSucceeded : kSomeInvalid;
+  if (!checked) return fail(checked.error(), sys::kFailed);
+  return *checked ? sys::kSucceeded : kSomeInvalid;
 }
 
 }  // namespace burrowlight::verify

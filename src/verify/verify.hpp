@@ -12,11 +12,8 @@
 
 namespace burrowlight::verify {
 
-// The exit statuses of the program.
-inline constexpr int kSucceeded = 0;
+// The exit status when some save is invalid; the others are those every program has.
 inline constexpr int kSomeInvalid = 1;
-inline constexpr int kFailed = 1;
-inline constexpr int kCommandLineMistake = 2;
 
 // Writes one report line per save, in the order given, and flushes after each; true
 // when every save is valid. A save that cannot be read is reported on its line like
