@@ -65,8 +65,13 @@ BENCHMARK(BM_PrettyFullSave);
 void BM_SaveWrite(benchmark::State& state, const std::string& directory) {
   const Record record = full_record();
   const std::string path = directory + "/expedition.json";
+  const auto held = Save::lock(path);
+  if (!held) {
+    state.SkipWithError(held.error().text().c_str());
+    return;
+  }
   for (auto _ : state) {
-    if (auto written = Save::write(path, record); !written) {
+    if (auto written = held->write(record); !written) {
       state.SkipWithError(written.error().text().c_str());
       break;
     }

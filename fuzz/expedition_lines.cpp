@@ -67,8 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const SaveDirectory directory;
   const std::string path = directory.save_path();
 
-  fuzz::check(Save::write(path, Record::practice(kPracticeSeed)).has_value(),
-              "the fresh practice save cannot be written");
+  {
+    const auto held = Save::lock(path);
+    fuzz::check(held && held->write(Record::practice(kPracticeSeed)).has_value(),
+                "the fresh practice save cannot be written");
+  }
   auto session = expedition::open(path, false, std::nullopt);
   fuzz::check(session.has_value(), "the fresh practice save does not open");
 

@@ -32,18 +32,23 @@ Handled apply_action(Session& session, const Action& action) {
   return std::unexpected(std::get<ApplyError::Save>(event.error().kind).error);
 }
 
-Handled handle(Session& session, std::string_view command) {
-  if (command == "look") return no_reason();
-  if (command == "save") {
-    if (auto written = session.write_save(); !written) return std::unexpected(written.error());
-    return no_reason();
+Handled handle(Session& session, const ExpeditionCommand* command) {
+  if (command == nullptr) return reason(kExpeditionUnknownCommand);
+  switch (command->kind) {
+    case CommandKind::Act:
+      return apply_action(session, command->action);
+    case CommandKind::Save:
+      if (auto written = session.write_save(); !written) return std::unexpected(written.error());
+      return no_reason();
+    case CommandKind::Finish:
+      if (auto finished = session.finish(); !finished) return std::unexpected(finished.error());
+      return no_reason();
+    case CommandKind::Look:
+    case CommandKind::Reset:
+    case CommandKind::Quit:
+      break;
   }
-  if (command == "finish") {
-    if (auto finished = session.finish(); !finished) return std::unexpected(finished.error());
-    return no_reason();
-  }
-  if (std::optional<Action> action = Action::parse(command)) return apply_action(session, *action);
-  return reason(kExpeditionUnknownCommand);
+  return no_reason();
 }
 
 }  // namespace
@@ -58,9 +63,10 @@ Result<void> run_expedition(Session session, Input& in, Output& out) {
     Result<std::optional<std::string>> line = reader.next();
     if (!line) return std::unexpected(line.error());
     if (!*line) return {};
-    const std::string command = normalize_command(**line);
+    const ExpeditionCommand* command =
+        find_command(kExpeditionCommands, normalize_command(**line));
     // Lines after "quit" are never read, so a client may close its end whenever it likes.
-    if (command == "quit") return send_reply(out, kGoodbye);
+    if (command != nullptr && command->kind == CommandKind::Quit) return send_reply(out, kGoodbye);
     Handled handled = handle(session, command);
     if (!handled) return std::unexpected(handled.error());
     const std::optional<std::string_view> reason = *handled;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/panic.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
 #include "sys/random.hpp"
@@ -84,16 +85,13 @@ Result<UniqueFd> lock(const std::string& path) {
   return file;
 }
 
-// The save's bytes, or nothing when there is no save yet. One byte more than the limit
-// is read so that an oversized save is recognised without reading all of it.
+// The save's bytes, or nothing when there is no save yet.
 Result<std::optional<std::string>> read_existing(const std::string& path) {
-  UniqueFd file(open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
-  if (!file.valid()) {
-    if (errno == ENOENT) return std::nullopt;
-    return std::unexpected(last_os_error());
+  auto bytes = sys::read_file_start(path, kSizeLimit);
+  if (!bytes) {
+    if (bytes.error().os_code() == ENOENT) return std::nullopt;
+    return std::unexpected(bytes.error());
   }
-  auto bytes = sys::read_at_most(file.get(), kSizeLimit + 1);
-  if (!bytes) return std::unexpected(bytes.error());
   // Refused whatever the caller meant to do with it, "--new" included.
   if (bytes->size() > kSizeLimit)
     return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
@@ -167,10 +165,9 @@ Result<std::string> random_suffix() {
 Inspection inspect(std::string_view bytes) {
   auto record = Record::from_json(bytes);
   if (!record) return {std::nullopt, std::unexpected(Error(std::move(record.error())))};
-  auto expedition = record->replay();
-  if (!expedition)
-    return {std::move(*record), std::unexpected(Error(std::move(expedition.error())))};
-  return {std::move(*record), *expedition};
+  auto run = expedition::Run::start(*record);
+  if (!run) return {std::move(*record), std::unexpected(Error(std::move(run.error())))};
+  return {std::move(*record), std::move(*run)};
 }
 
 Inspection inspect_file(const std::string& path) {
@@ -197,14 +194,21 @@ int WriteSystem::rename(const char* from, const char* to) const { return ::renam
 
 }  // namespace save
 
-Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_expedition,
-                                           std::optional<std::uint64_t> seed) {
-  const std::string directory = save::directory_of(path);
-  if (auto created = save::create_directories(directory); !created)
+Result<Save> Save::lock(const std::string& path) {
+  if (auto created = save::create_directories(save::directory_of(path)); !created)
     return std::unexpected(created.error());
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
-  Save opened(path, std::move(*lock));
+  return Save(path, std::move(*lock));
+}
+
+Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, bool new_expedition,
+                                                    std::optional<std::uint64_t> seed) {
+  const std::string directory = save::directory_of(path);
+  auto locked = lock(path);
+  if (!locked) return std::unexpected(locked.error());
+  Save opened = std::move(*locked);
+  using Opened = std::pair<Save, expedition::Run>;
 
   const auto existing = save::read_existing(path);
   if (!existing) return std::unexpected(existing.error());
@@ -218,25 +222,24 @@ Result<std::pair<Save, Record>> Save::open(const std::string& path, bool new_exp
           Error("Use --new with --seed to create a practice expedition; the existing save was not "
                 "changed."));
     } else {
-      // The session replays again; this replay only decides whether the save is valid.
       save::Inspection inspection = save::inspect(bytes);
-      if (!inspection.expedition) return std::unexpected(inspection.expedition.error());
-      return std::pair<Save, Record>(std::move(opened), std::move(*inspection.record));
+      if (!inspection.run) return std::unexpected(inspection.run.error());
+      return Opened(std::move(opened), std::move(*inspection.run));
     }
   }
 
   auto record = save::new_record(seed);
   if (!record) return std::unexpected(record.error());
-  if (auto written = write(path, *record); !written) return std::unexpected(written.error());
-  return std::pair<Save, Record>(std::move(opened), std::move(*record));
+  if (auto written = opened.write(*record); !written) return std::unexpected(written.error());
+  auto run = expedition::Run::start(std::move(*record));
+  if (!run) panic("a fresh record starts");
+  return Opened(std::move(opened), std::move(*run));
 }
 
-Result<void> Save::write(const std::string& path, const Record& record) {
-  return write(path, record, save::WriteSystem());
-}
+Result<void> Save::write(const Record& record) const { return write(record, save::WriteSystem()); }
 
-Result<void> Save::write(const std::string& path, const Record& record,
-                         const save::WriteSystem& system) {
+Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
+  const std::string& path = path_;
   const std::string directory = save::directory_of(path);
   const auto suffix = save::random_suffix();
   if (!suffix) return std::unexpected(suffix.error());

@@ -15,6 +15,7 @@
 #include "core/error.hpp"
 #include "core/expedition_floors.hpp"
 #include "core/expedition_record.hpp"
+#include "core/expedition_run.hpp"
 #include "sys/unique_fd.hpp"
 
 namespace burrowlight {
@@ -31,14 +32,15 @@ Result<std::string> default_path();
 Result<std::string> random_suffix();
 
 // What the game finds in a save, step by step, before it plays it: the record once the
-// bytes parse, and the expedition once that record replays. `expedition` otherwise
-// holds the first failure with the message the game prints for it.
+// bytes parse, and the run once that record replays. `run` otherwise holds the first
+// failure with the message the game prints for it.
 struct Inspection {
   std::optional<Record> record;
-  Result<Expedition> expedition;
+  Result<expedition::Run> run;
 };
 
-// Checks a save's bytes as opening it does: a strict parse, then a replay of the record.
+// Checks a save's bytes as opening it does: a strict parse, then the one replay of the
+// record that gives its run.
 Inspection inspect(std::string_view bytes);
 
 // Checks the save at `path` for a program that only reads it: no lock is taken and
@@ -61,19 +63,26 @@ class WriteSystem {
 
 }  // namespace save
 
+// A save path held under its lock, the only way to write a save: no code can replace a
+// save that another process is playing.
 class Save {
  public:
+  // Creates the save's directory if it is missing and takes the save's lock, reading
+  // nothing; the lock fails at once when another process holds it.
+  static Result<Save> lock(const std::string& path);
+
   // Locks the save at `path`, then resumes it, or creates a new expedition when there is
   // none or when `new_expedition` asks for one (archiving the old file first). A practice
-  // `seed` is only taken for a new expedition. Every failure leaves the save as it was.
-  static Result<std::pair<Save, Record>> open(const std::string& path, bool new_expedition,
-                                              std::optional<std::uint64_t> seed);
+  // `seed` is only taken for a new expedition. The run is the record replayed once.
+  // Every failure leaves the save as it was.
+  static Result<std::pair<Save, expedition::Run>> open(const std::string& path,
+                                                       bool new_expedition,
+                                                       std::optional<std::uint64_t> seed);
 
-  // Replaces the save at `path` with `record` in one step: a temporary file is written,
-  // flushed to the device and renamed over the save, then the directory is flushed.
-  static Result<void> write(const std::string& path, const Record& record);
-  static Result<void> write(const std::string& path, const Record& record,
-                            const save::WriteSystem& system);
+  // Replaces the save with `record` in one step: a temporary file is written, flushed to
+  // the device and renamed over the save, then the directory is flushed.
+  Result<void> write(const Record& record) const;
+  Result<void> write(const Record& record, const save::WriteSystem& system) const;
 
   const std::string& path() const { return path_; }
 

@@ -4,16 +4,10 @@
 
 namespace burrowlight::expedition {
 
-Result<Session> Session::create(burrowlight::Save opened_save, Record opened_record) {
-  auto run = Run::start(std::move(opened_record));
-  if (!run) return std::unexpected(burrowlight::Error(std::move(run.error())));
-  return Session(std::move(opened_save), std::move(*run));
-}
-
 std::expected<Event, ApplyError> Session::apply(const Action& action) {
   auto next = run_.after(action);
   if (!next) return std::unexpected(ApplyError{ApplyError::Refused{next.error()}});
-  if (auto written = burrowlight::Save::write(save_.path(), next->run.record()); !written) {
+  if (auto written = save_.write(next->run.record()); !written) {
     return std::unexpected(ApplyError{ApplyError::Save{written.error()}});
   }
   run_ = std::move(next->run);
@@ -23,7 +17,7 @@ std::expected<Event, ApplyError> Session::apply(const Action& action) {
 Result<void> Session::finish() {
   std::optional<Run> sealed = run_.after_finish();
   if (!sealed) return {};
-  if (auto written = burrowlight::Save::write(save_.path(), sealed->record()); !written) {
+  if (auto written = save_.write(sealed->record()); !written) {
     return written;
   }
   run_ = std::move(*sealed);
@@ -31,7 +25,7 @@ Result<void> Session::finish() {
 }
 
 Result<void> Session::write_save() const {
-  return burrowlight::Save::write(save_.path(), run_.record());
+  return save_.write(run_.record());
 }
 
 Result<Session> open(const std::optional<std::string>& save_path, bool new_expedition,
@@ -46,7 +40,7 @@ Result<Session> open(const std::optional<std::string>& save_path, bool new_exped
   }
   auto opened = burrowlight::Save::open(path, new_expedition, seed);
   if (!opened) return std::unexpected(opened.error());
-  return Session::create(std::move(opened->first), std::move(opened->second));
+  return Session(std::move(opened->first), std::move(opened->second));
 }
 
 }  // namespace burrowlight::expedition

@@ -38,9 +38,9 @@ struct ApplyError {
 
 class Session {
  public:
-  // Builds the session from an opened save and its record. A record that does not
-  // replay is an error with the replay's reason; the save (and its lock) is then dropped.
-  static Result<Session> create(burrowlight::Save opened_save, Record opened_record);
+  // Joins an opened save to the run its record replays to.
+  Session(burrowlight::Save opened_save, Run run)
+      : run_(std::move(run)), save_(std::move(opened_save)) {}
 
   // Applies an action write-ahead: the next run is computed, its record written, and
   // only then taken over.
@@ -63,9 +63,6 @@ class Session {
   const burrowlight::Save& save() const { return save_; }
 
  private:
-  Session(burrowlight::Save opened_save, Run run)
-      : run_(std::move(run)), save_(std::move(opened_save)) {}
-
   Run run_;
   burrowlight::Save save_;
 };

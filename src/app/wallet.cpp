@@ -1,6 +1,5 @@
 #include "app/wallet.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
@@ -10,10 +9,7 @@
 
 #include "core/utf8.hpp"
 #include "sys/io.hpp"
-#include "sys/os_error.hpp"
-#include "sys/retry.hpp"
 #include "sys/socket.hpp"
-#include "sys/unique_fd.hpp"
 
 namespace burrowlight::wallet {
 
@@ -173,11 +169,7 @@ Result<void> check_page(std::string_view bytes) {
 }
 
 Result<std::string> read_page(const std::string& page_path) {
-  sys::UniqueFd file(
-      sys::retry_interrupted([&] { return ::open(page_path.c_str(), O_RDONLY | O_CLOEXEC); }));
-  if (!file.valid()) return std::unexpected(sys::last_os_error());
-  // One byte past the limit is enough to tell that a file is too large.
-  auto bytes = sys::read_at_most(file.get(), kLargestPage + 1);
+  auto bytes = sys::read_file_start(page_path, kLargestPage);
   if (!bytes) return std::unexpected(bytes.error());
   if (auto checked = check_page(*bytes); !checked) return std::unexpected(checked.error());
   return bytes;

@@ -13,42 +13,12 @@
 namespace burrowlight {
 
 namespace expedition {
-namespace {
-
-constexpr std::uint8_t kFirstMoveCode = 1;
-constexpr std::uint8_t kFirstDigCode = 5;
-constexpr std::uint8_t kInteractCode = 9;
-constexpr std::uint8_t kPortalCode = 10;
-constexpr std::uint8_t kWaitCode = 11;
-constexpr std::uint8_t kDirectionCount = 4;
-
-}  // namespace
-
 std::optional<Action> Action::parse(std::string_view word) {
   const auto found = std::ranges::find(kActionWords, word);
   if (found == kActionWords.end()) {
     return std::nullopt;
   }
   return from_code(static_cast<std::uint8_t>(found - kActionWords.begin() + 1));
-}
-
-std::optional<Action> Action::from_code(std::uint8_t code) {
-  if (code >= kFirstMoveCode && code < kFirstMoveCode + kDirectionCount) {
-    return Action{Move{static_cast<Direction>(code - kFirstMoveCode)}};
-  }
-  if (code >= kFirstDigCode && code < kFirstDigCode + kDirectionCount) {
-    return Action{Dig{static_cast<Direction>(code - kFirstDigCode)}};
-  }
-  switch (code) {
-    case kInteractCode:
-      return Action{Interact{}};
-    case kPortalCode:
-      return Action{Portal{}};
-    case kWaitCode:
-      return Action{Wait{}};
-    default:
-      return std::nullopt;
-  }
 }
 
 std::uint8_t Action::code() const {

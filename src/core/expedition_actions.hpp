@@ -56,12 +56,26 @@ struct Wait {
   bool operator==(const Wait&) const = default;
 };
 
+// The words that both games give the same deeds: the directions in the order of
+// `Direction`, interacting and waiting.
+inline constexpr std::array<std::string_view, 4> kDirectionWords = {"north", "south", "west",
+                                                                    "east"};
+inline constexpr std::string_view kInteractWord = "interact";
+inline constexpr std::string_view kWaitWord = "wait";
+
 // The words of the actions, in the order of their codes: the word at index i
 // belongs to the action stored as code i + 1.
 inline constexpr std::array<std::string_view, 11> kActionWords = {
-    "north",    "south",    "west",     "east",   "dig-north", "dig-south",
-    "dig-west", "dig-east", "interact", "portal", "wait",
+    kDirectionWords[0], kDirectionWords[1], kDirectionWords[2], kDirectionWords[3],
+    "dig-north",        "dig-south",        "dig-west",         "dig-east",
+    kInteractWord,      "portal",           kWaitWord,
 };
+
+inline constexpr std::uint8_t kFirstMoveCode = 1;
+inline constexpr std::uint8_t kFirstDigCode = 5;
+inline constexpr std::uint8_t kInteractCode = 9;
+inline constexpr std::uint8_t kPortalCode = 10;
+inline constexpr std::uint8_t kWaitCode = 11;
 
 struct Action {
   std::variant<Move, Dig, Interact, Portal, Wait> kind;
@@ -69,13 +83,33 @@ struct Action {
   // Exactly one of the eleven words, case-sensitive, with no trimming.
   static std::optional<Action> parse(std::string_view word);
   // Codes 1 to 11; every other byte is no action.
-  static std::optional<Action> from_code(std::uint8_t code);
+  static constexpr std::optional<Action> from_code(std::uint8_t code);
 
   std::uint8_t code() const;
   std::string_view word() const;
 
   bool operator==(const Action&) const = default;
 };
+
+constexpr std::optional<Action> Action::from_code(std::uint8_t code) {
+  constexpr std::uint8_t kDirectionCount = 4;
+  if (code >= kFirstMoveCode && code < kFirstMoveCode + kDirectionCount) {
+    return Action{Move{static_cast<Direction>(code - kFirstMoveCode)}};
+  }
+  if (code >= kFirstDigCode && code < kFirstDigCode + kDirectionCount) {
+    return Action{Dig{static_cast<Direction>(code - kFirstDigCode)}};
+  }
+  switch (code) {
+    case kInteractCode:
+      return Action{Interact{}};
+    case kPortalCode:
+      return Action{Portal{}};
+    case kWaitCode:
+      return Action{Wait{}};
+    default:
+      return std::nullopt;
+  }
+}
 
 struct Moved {
   bool operator==(const Moved&) const = default;

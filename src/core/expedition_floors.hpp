@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <expected>
 #include <optional>
+#include <span>
 #include <type_traits>
 
 #include "core/expedition_actions.hpp"
@@ -62,6 +63,11 @@ struct Expedition {
 
   // The cell at (x, y) of the current floor; Wall anywhere outside it.
   Cell cell(std::int32_t column, std::int32_t row) const { return floor_cell(floor, column, row); }
+  // The cells of the current floor, row-major.
+  std::span<const Cell, kCellsPerFloor> current_floor() const {
+    return std::span<const Cell, kCellsPerFloor>(cells.data() + floor * kCellsPerFloor,
+                                                 kCellsPerFloor);
+  }
   // The cell at (x, y) of any floor; Wall outside the floor or past the last floor.
   Cell floor_cell(std::size_t floor_index, std::int32_t column, std::int32_t row) const {
     if (floor_index >= kFloorCount || !inside_floor(column, row)) return Cell::Wall;

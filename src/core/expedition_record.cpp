@@ -55,30 +55,23 @@ Record::Record(const record::Secret& initial_secret)
 
 Record Record::practice(std::uint64_t seed) { return Record(std::nullopt, seed); }
 
-std::expected<Expedition, std::string> Record::replay() const {
+std::optional<std::string> Record::invalid_header() const {
   if (format_version != record::kFormatVersion || rules_version != record::kRulesVersion) {
-    return std::unexpected("Unsupported save or rules version; this save was not changed.");
+    return "Unsupported save or rules version; this save was not changed.";
   }
   if (secret && record::seed_from_secret(*secret) != seed) {
-    return std::unexpected("The expedition secret does not match its seed.");
+    return "The expedition secret does not match its seed.";
   }
   if (actions.size() > expedition::kActionLimit) {
-    return std::unexpected("The save exceeds the expedition action limit.");
+    return "The save exceeds the expedition action limit.";
   }
-  Expedition expedition(seed);
-  for (std::size_t index = 0; index < actions.size(); ++index) {
-    // Steps are counted from one, as a player would count them.
-    const std::size_t step = index + 1;
-    const std::optional<expedition::Action> action = expedition::Action::from_code(actions[index]);
-    if (!action)
-      return std::unexpected("Unknown saved action at step " + std::to_string(step) + ".");
-    const auto applied = expedition.apply(*action);
-    if (!applied) {
-      return std::unexpected("Invalid saved action at step " + std::to_string(step) + ": " +
-                             std::string(expedition::message(applied.error())));
-    }
-  }
-  return expedition;
+  return std::nullopt;
+}
+
+std::string Record::invalid_step(std::size_t step, std::optional<expedition::Refusal> refusal) {
+  if (!refusal) return "Unknown saved action at step " + std::to_string(step) + ".";
+  return "Invalid saved action at step " + std::to_string(step) + ": " +
+         std::string(expedition::message(*refusal));
 }
 
 std::optional<std::string> Record::expedition_id() const {

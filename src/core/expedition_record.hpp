@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/expedition_floors.hpp"
@@ -46,7 +47,13 @@ struct Record {
   static Record practice(std::uint64_t seed);
 
   // The expedition the actions lead to, or the one-line reason the record is invalid.
-  std::expected<Expedition, std::string> replay() const;
+  std::expected<Expedition, std::string> replay() const {
+    return replay([](const Expedition&, const expedition::Event&) {});
+  }
+  // The same, calling `after_step(expedition, event)` after every action with the
+  // expedition as that action left it, for a caller that follows the whole way.
+  template <class AfterStep>
+  std::expected<Expedition, std::string> replay(AfterStep&& after_step) const;
 
   // The public identity of a normal expedition: the full digest of its secret in hex.
   std::optional<std::string> expedition_id() const;
@@ -60,6 +67,26 @@ struct Record {
 
  private:
   Record(std::optional<record::Secret> initial_secret, std::uint64_t initial_seed);
+
+  // Why the versions, the secret or the number of actions make the record invalid.
+  std::optional<std::string> invalid_header() const;
+  // Why action `step`, counted from one as a player would count, cannot be replayed: an
+  // unknown code, or the rules' refusal.
+  static std::string invalid_step(std::size_t step, std::optional<expedition::Refusal> refusal);
 };
+
+template <class AfterStep>
+std::expected<Expedition, std::string> Record::replay(AfterStep&& after_step) const {
+  if (std::optional<std::string> reason = invalid_header()) return std::unexpected(*reason);
+  Expedition expedition(seed);
+  for (std::size_t index = 0; index < actions.size(); ++index) {
+    const std::optional<expedition::Action> action = expedition::Action::from_code(actions[index]);
+    if (!action) return std::unexpected(invalid_step(index + 1, std::nullopt));
+    const auto event = expedition.apply(*action);
+    if (!event) return std::unexpected(invalid_step(index + 1, event.error()));
+    after_step(std::as_const(expedition), *event);
+  }
+  return expedition;
+}
 
 }  // namespace burrowlight

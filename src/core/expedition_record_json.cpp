@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "core/expedition_record.hpp"
-#include "core/utf8.hpp"
+#include "core/untrusted_text.hpp"
 
 namespace burrowlight {
 
@@ -28,27 +28,7 @@ constexpr std::array<std::string_view, 6> kFieldNames = {
 // Error texts are shown on a terminal, so a save must not be able to smuggle control
 // sequences or broken UTF-8 into them.
 std::string printable(std::string_view text, bool escape_quotes) {
-  std::string out;
-  const auto escape = [&out](std::string_view opening, char32_t code) {
-    static constexpr std::string_view kDigits = "0123456789abcdef";
-    out += opening;
-    out += kDigits[code >> 4];
-    out += kDigits[code & 0x0f];
-    out += '}';
-  };
-  for (std::size_t position = 0; position < text.size();) {
-    const std::size_t start = position;
-    const std::optional<char32_t> scalar = utf8::next(text, position);
-    if (!scalar) {
-      escape("\\x{", static_cast<unsigned char>(text[position++]));
-    } else if (*scalar < 0x20 || (*scalar >= 0x7f && *scalar <= 0x9f)) {
-      escape("\\u{", *scalar);
-    } else {
-      if (escape_quotes && (*scalar == '"' || *scalar == '\\')) out += '\\';
-      out.append(text.substr(start, position - start));
-    }
-  }
-  return out;
+  return escape_untrusted(text, escape_quotes ? Untrusted::SaveName : Untrusted::SaveText);
 }
 
 // The JSON library's exception text starts with its internal identifier, such as

@@ -6,7 +6,6 @@
 
 #include "core/expedition_world.hpp"
 #include "core/overloaded.hpp"
-#include "core/panic.hpp"
 
 namespace burrowlight::expedition {
 
@@ -55,17 +54,14 @@ Run::Run(Record record, const Expedition& start)
       log_() {}
 
 std::expected<Run, std::string> Run::start(Record record) {
-  if (auto replayed = record.replay(); !replayed) return std::unexpected(replayed.error());
   const Expedition beginning(record.seed);
   Run run(std::move(record), beginning);
   run.look_around(std::nullopt);
-  for (std::uint8_t code : run.record_.actions) {
-    const std::optional<Action> action = Action::from_code(code);
-    if (!action) panic("a validated record replays");
-    const auto event = run.expedition_.apply(*action);
-    if (!event) panic("a validated record replays");
-    run.look_around(*event);
-  }
+  const auto replayed = run.record_.replay([&run](const Expedition& reached, const Event& event) {
+    run.expedition_ = reached;
+    run.look_around(event);
+  });
+  if (!replayed) return std::unexpected(replayed.error());
   run.log("Every floor has a way back. Remember where you came from.");
   if (run.record_.finished) {
     run.log("Expedition sealed. Your history is saved; start another with --new.");

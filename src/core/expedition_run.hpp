@@ -33,9 +33,9 @@ struct Advance;
 
 class Run {
  public:
-  // Validates the record by replaying it, then replays it once more with a look around
-  // after every action, so that the map memory follows every position the player has
-  // stood on; a saved record cannot tell it otherwise. The error is the replay's reason.
+  // Replays the record with a look around after every action, so that the map memory
+  // follows every position the player has stood on; a saved record cannot tell it
+  // otherwise. The error is the replay's reason the record is invalid.
   static std::expected<Run, std::string> start(Record record);
 
   // One more action: its code appended to the record, a look around, the event's line
@@ -53,6 +53,10 @@ class Run {
   Action human_move(Direction direction) const {
     return expedition::human_move(expedition_, direction);
   }
+
+  // Makes room for the record to reach the action limit, so that no later action
+  // allocates.
+  void reserve_all_actions() { record_.actions.reserve(kActionLimit); }
 
   // Appends one of the fixed sentences (such as a refusal) to the message log, which
   // keeps the last eight lines.

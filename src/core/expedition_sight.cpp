@@ -70,7 +70,7 @@ constexpr PassedRowTable kPassedRows = make_passed_rows();
 
 SightBlockers::SightBlockers(const Expedition& expedition) {
   rows_.fill(~std::uint64_t{0});
-  const Cell* cells = expedition.cells.data() + expedition.floor * kCellsPerFloor;
+  const auto cells = expedition.current_floor();
   for (std::int32_t y = 0; y < kFloorHeight; ++y) {
     std::uint64_t row = ~std::uint64_t{0};
     for (std::int32_t x = 0; x < kFloorWidth; ++x) {

@@ -11,25 +11,10 @@
 #include <variant>
 #include <vector>
 
+#include "core/prototype_actions.hpp"
 #include "core/world.hpp"
 
 namespace burrowlight {
-
-struct PrototypeAction {
-  struct Move {
-    std::int32_t dx;
-    std::int32_t dy;
-    bool operator==(const Move&) const = default;
-  };
-  struct Interact {
-    bool operator==(const Interact&) const = default;
-  };
-  struct Wait {
-    bool operator==(const Wait&) const = default;
-  };
-  std::variant<Move, Interact, Wait> kind;
-  bool operator==(const PrototypeAction&) const = default;
-};
 
 struct Outcome {
   struct Moved {

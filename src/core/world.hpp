@@ -37,6 +37,7 @@ bool walkable(Tile tile);
 bool blocks_sight(Tile tile);
 
 enum class Crystal : std::uint8_t { EmeraldOfThorns, SapphireOfSilence, AmethystOfEchoes };
+inline constexpr std::size_t kCrystalCount = 3;
 
 std::string_view name(Crystal crystal);
 

@@ -13,16 +13,16 @@ namespace {
 
 // A record's actions never outgrow the limit; room for all of them at once spares the
 // steps of a run any allocation.
-Record with_room(Record record) {
-  record.actions.reserve(expedition::kActionLimit);
-  return record;
+expedition::Run with_room(expedition::Run run) {
+  run.reserve_all_actions();
+  return run;
 }
 
 // The run of a fresh record, which has no actions that could be refused.
 expedition::Run fresh_run(Record record) {
-  auto run = expedition::Run::start(with_room(std::move(record)));
+  auto run = expedition::Run::start(std::move(record));
   if (!run) panic("a fresh record starts");
-  return std::move(*run);
+  return with_room(std::move(*run));
 }
 
 }  // namespace
@@ -35,22 +35,17 @@ void ExpeditionEnv::reset(std::uint64_t seed) { start(Record::practice(seed)); }
 
 void ExpeditionEnv::reset(const record::Secret& secret) { start(Record(secret)); }
 
-std::expected<void, std::string> ExpeditionEnv::resume(Record record) {
-  auto run = expedition::Run::start(with_room(std::move(record)));
-  if (!run) return std::unexpected(std::move(run.error()));
-  state_ = {std::move(*run), {}};
-  return {};
-}
+void ExpeditionEnv::resume(expedition::Run run) { state_ = {with_room(std::move(run)), {}}; }
 
 ExpeditionStep ExpeditionEnv::step(std::size_t action) {
   expedition::Run& run = state_.run;
   const std::uint32_t score = run.expedition().score;
   state_.error = {};
-  if (action == kFinish) {
+  const headless::ExpeditionCommand& command = headless::kExpeditionAgentCommands[action];
+  if (command.kind == headless::CommandKind::Finish) {
     run.finish();
-  } else {
-    const auto chosen = expedition::Action::from_code(static_cast<std::uint8_t>(action + 1));
-    if (auto event = run.apply(*chosen); !event) state_.error = event.error();
+  } else if (auto event = run.apply(command.action); !event) {
+    state_.error = event.error();
   }
   const bool sealed = run.record().finished;
   return {static_cast<std::int64_t>(run.expedition().score) - score, sealed,

@@ -12,13 +12,17 @@
 
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
+#include "headless/commands.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::env {
 
-// The eleven action words in code order, then "finish", which seals the run.
-inline constexpr std::size_t kExpeditionActionCount = expedition::kActionWords.size() + 1;
-inline constexpr std::size_t kFinish = expedition::kActionWords.size();
+// An action index names an entry of headless::kExpeditionAgentCommands: the eleven
+// actions in code order, then "finish", which seals the run.
+inline constexpr std::size_t kExpeditionActionCount = headless::kExpeditionAgentCommands.size();
+inline constexpr std::size_t kFinish = static_cast<std::size_t>(
+    &headless::command_of(headless::kExpeditionAgentCommands, headless::CommandKind::Finish) -
+    headless::kExpeditionAgentCommands.data());
 
 // The array observation: the headless observation's map, figures and legal actions.
 struct ExpeditionObservation {
@@ -64,11 +68,10 @@ class ExpeditionEnv {
   void reset(std::uint64_t seed);
   // A normal expedition whose seed follows from `secret`.
   void reset(const record::Secret& secret);
-  // The expedition a record leads to, continued; or the replay's reason it is invalid,
-  // with nothing changed.
-  std::expected<void, std::string> resume(Record record);
+  // Continues `run`, such as one a save replays to.
+  void resume(expedition::Run run);
 
-  // `action` indexes the eleven action words, then "finish"; the caller checks the range.
+  // `action` indexes headless::kExpeditionAgentCommands; the caller checks the range.
   ExpeditionStep step(std::size_t action);
 
   void observe(ExpeditionObservation& observation) const;

@@ -6,32 +6,10 @@
 
 namespace burrowlight::env {
 
-namespace {
-
-// The actions by index: north, south, west, east, interact, wait.
-PrototypeAction action_at(std::size_t index) {
-  switch (index) {
-    case 0:
-      return {PrototypeAction::Move{0, -1}};
-    case 1:
-      return {PrototypeAction::Move{0, 1}};
-    case 2:
-      return {PrototypeAction::Move{-1, 0}};
-    case 3:
-      return {PrototypeAction::Move{1, 0}};
-    case 4:
-      return {PrototypeAction::Interact{}};
-    default:
-      return {PrototypeAction::Wait{}};
-  }
-}
-
-}  // namespace
-
 PrototypeStep PrototypeEnv::step(std::size_t action) {
   const std::size_t found = game_.found.size();
   const bool awakened = game_.awakened;
-  game_.apply(action_at(action));
+  game_.apply(headless::kPrototypeAgentCommands[action].action);
   const auto gained =
       static_cast<std::int64_t>(game_.found.size() - found) + (game_.awakened && !awakened ? 1 : 0);
   return {gained, game_.awakened};

@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "core/game.hpp"
+#include "headless/commands.hpp"
 #include "headless/replies.hpp"
 
 namespace burrowlight::env {
 
-// The prototype's actions: the four moves, then interact and wait.
-inline constexpr std::size_t kPrototypeActionCount = 6;
+// An action index names an entry of headless::kPrototypeAgentCommands: the four moves,
+// then interact and wait.
+inline constexpr std::size_t kPrototypeActionCount = headless::kPrototypeAgentCommands.size();
 
 struct PrototypeObservation {
   // 46 rows of 86 glyphs as ASCII codes, row 0 first.
@@ -41,7 +43,7 @@ class PrototypeEnv {
 
   void reset() { game_ = Game::authored(); }
 
-  // `action` indexes north, south, west, east, interact, wait; the caller checks the range.
+  // `action` indexes headless::kPrototypeAgentCommands; the caller checks the range.
   PrototypeStep step(std::size_t action);
 
   void observe(PrototypeObservation& observation);

@@ -19,13 +19,16 @@ using expedition::RunLog;
 static_assert(expedition::kMaxCharge == 12 && expedition::kActionLimit == 512);
 static_assert(kFloorCount == 3 && record::kRulesVersion == 2);
 
-// The cells of the current floor, row-major; a run always stands on one of the floors.
-const Cell* floor_cells(const Expedition& expedition) {
-  return expedition.cells.data() + expedition.floor * kCellsPerFloor;
-}
+// What a run always allows, before the actions its rules allow.
+constexpr auto kAlwaysLegal = legal_actions_opening({
+    command_of(kExpeditionCommands, CommandKind::Look).word,
+    command_of(kExpeditionCommands, CommandKind::Save).word,
+    command_of(kExpeditionCommands, CommandKind::Finish).word,
+    command_of(kExpeditionCommands, CommandKind::Quit).word,
+});
 
 void write_legal_actions(JsonWriter& out, const Run& run) {
-  out.raw("\"legal_actions\":[\"look\",\"save\",\"finish\",\"quit\"");
+  out.raw(kAlwaysLegal.view());
   const auto legal = legal_actions(run);
   for (std::size_t index = 0; index < legal.size(); ++index) {
     if (!legal[index]) continue;
@@ -50,7 +53,7 @@ void write_map_rows(JsonWriter& out, const Run& run) {
 }
 
 void write_objects(JsonWriter& out, const Run& run) {
-  const Cell* cells = floor_cells(run.expedition());
+  const auto cells = run.expedition().current_floor();
   out.raw("\"objects\":[");
   bool first = true;
   for (std::int32_t y = 0; y < kFloorHeight; ++y) {

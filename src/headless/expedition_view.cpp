@@ -60,7 +60,7 @@ bool notable(Cell cell) { return look_of(cell).notable; }
 
 void write_map(const expedition::Run& run, std::span<char, kCellsPerFloor> map) {
   const Expedition& expedition = run.expedition();
-  const Cell* cells = expedition.cells.data() + expedition.floor * kCellsPerFloor;
+  const auto cells = expedition.current_floor();
   // The map is written after every step of an environment, so only the cells the player
   // knows are visited: first what was seen, then over it what is in view.
   std::fill(map.begin(), map.end(), '?');

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/commands.hpp"
 #include "headless/prototype_view.hpp"
 #include "headless/replies.hpp"
 
@@ -93,16 +94,32 @@ std::string_view ReplyWriter::prototype_unknown_command(std::uint64_t turn) {
   return out_.text();
 }
 
+namespace {
+
+constexpr auto kAlwaysLegal = legal_actions_opening({
+    command_of(kPrototypeCommands, CommandKind::Look).word,
+    command_for(kPrototypeCommands, PrototypeAction{PrototypeAction::Wait{}}).word,
+});
+constexpr std::string_view kInteractWord =
+    command_for(kPrototypeCommands, PrototypeAction{PrototypeAction::Interact{}}).word;
+
+}  // namespace
+
 void ReplyWriter::write_prototype_legal_actions(const Game& game,
                                                 std::optional<std::size_t> target) {
-  constexpr std::array<std::string_view, 4> kMoves = {",\"north\"", ",\"south\"", ",\"west\"",
-                                                      ",\"east\""};
-  out_.raw("\"legal_actions\":[\"look\",\"wait\"");
-  const std::array<bool, 4> legal = legal_moves(game, blocked_);
-  for (std::size_t index = 0; index < kMoves.size(); ++index) {
-    if (legal[index]) out_.raw(kMoves[index]);
+  out_.raw(kAlwaysLegal.view());
+  const std::array<bool, kPrototypeMoveCount> legal = legal_moves(game, blocked_);
+  for (std::size_t index = 0; index < legal.size(); ++index) {
+    if (!legal[index]) continue;
+    out_.raw(",\"");
+    out_.raw(kPrototypeActions[index].word);
+    out_.raw('"');
   }
-  if (target) out_.raw(",\"interact\"");
+  if (target) {
+    out_.raw(",\"");
+    out_.raw(kInteractWord);
+    out_.raw('"');
+  }
   out_.raw(']');
 }
 

@@ -1,5 +1,9 @@
 #include "headless/prototype_view.hpp"
 
+#include <variant>
+
+#include "headless/commands.hpp"
+
 namespace burrowlight::headless {
 
 void find_blocking_props(const World& world, std::vector<std::uint8_t>& blocked) {
@@ -11,14 +15,13 @@ void find_blocking_props(const World& world, std::vector<std::uint8_t>& blocked)
   }
 }
 
-std::array<bool, 4> legal_moves(const Game& game, const std::vector<std::uint8_t>& blocked) {
-  constexpr std::array<std::array<std::int32_t, 2>, 4> kSteps = {
-      {{0, -1}, {0, 1}, {-1, 0}, {1, 0}}};
+std::array<bool, kPrototypeMoveCount> legal_moves(const Game& game, const std::vector<std::uint8_t>& blocked) {
   std::array<bool, 4> legal{};
-  for (std::size_t index = 0; index < kSteps.size(); ++index) {
+  for (std::size_t index = 0; index < legal.size(); ++index) {
+    const auto step = std::get<PrototypeAction::Move>(kPrototypeActions[index].action.kind);
     // Widened, so that a player at the limits of the coordinate range cannot overflow.
-    const std::int64_t x = std::int64_t{game.x} + kSteps[index][0];
-    const std::int64_t y = std::int64_t{game.y} + kSteps[index][1];
+    const std::int64_t x = std::int64_t{game.x} + step.dx;
+    const std::int64_t y = std::int64_t{game.y} + step.dy;
     if (x < 0 || x >= game.world.width || y < 0 || y >= game.world.height) continue;
     const std::size_t cell =
         game.world.index(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));

@@ -14,15 +14,10 @@
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
 #include "core/game.hpp"
+#include "headless/commands.hpp"
 #include "headless/json_writer.hpp"
 
 namespace burrowlight::headless {
-
-inline constexpr std::string_view kExpeditionUnknownCommand =
-    "Unknown command. Use look, north, south, west, east, dig-north, dig-south, dig-west, "
-    "dig-east, interact, portal, wait, save, finish, or quit.";
-inline constexpr std::string_view kPrototypeUnknownCommand =
-    "Unknown command. Use look, north, south, west, east, interact, wait, reset, or quit.";
 
 // The reply to "quit" in both modes.
 inline constexpr std::string_view kGoodbye = "{\"ok\":true,\"type\":\"goodbye\"}\n";

@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "headless/commands.hpp"
 #include "terminal/key_routing.hpp"
 
 namespace burrowlight::expedition {
@@ -33,15 +34,24 @@ Action interaction_underfoot(const Session& session) {
   return Action{Interact{}};
 }
 
+// The command a key stands for, or none.
+const headless::ExpeditionCommand* command_of_key(const Key& key, const Session& session) {
+  using headless::kExpeditionCommands;
+  if (auto direction = direction_of(key)) {
+    return &command_for(kExpeditionCommands, session.human_move(*direction));
+  }
+  if (is_interact(key)) return &command_for(kExpeditionCommands, interaction_underfoot(session));
+  if (key.is_letter('f')) return &command_of(kExpeditionCommands, headless::CommandKind::Finish);
+  return nullptr;
+}
+
 }  // namespace
 
 Result<void> handle_expedition_key(const Key& key, Session& session, View& view) {
-  if (auto direction = direction_of(key)) {
-    return apply_and_show(session.human_move(*direction), session, view);
-  }
-  if (is_interact(key)) return apply_and_show(interaction_underfoot(session), session, view);
-  if (key.is_letter('f')) return session.finish();
-  return {};
+  const headless::ExpeditionCommand* command = command_of_key(key, session);
+  if (command == nullptr) return {};
+  if (command->kind == headless::CommandKind::Finish) return session.finish();
+  return apply_and_show(command->action, session, view);
 }
 
 }  // namespace burrowlight::expedition

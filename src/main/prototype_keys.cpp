@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "headless/commands.hpp"
 #include "render/palette.hpp"
 #include "terminal/key_routing.hpp"
 
@@ -20,17 +21,29 @@ void greet(const Outcome& outcome, const Game& game, View& view) {
   }
 }
 
+// The command a key stands for, or none.
+const headless::PrototypeCommand* command_of_key(const Key& key) {
+  using headless::kPrototypeCommands;
+  if (auto direction = direction_of(key)) {
+    return &command_for(kPrototypeCommands, PrototypeAction::move(*direction));
+  }
+  if (is_interact(key)) {
+    return &command_for(kPrototypeCommands, PrototypeAction{PrototypeAction::Interact{}});
+  }
+  if (key.is_letter('r')) return &command_of(kPrototypeCommands, headless::CommandKind::Reset);
+  return nullptr;
+}
+
 }  // namespace
 
 void handle_prototype_key(const Key& key, Game& game, View& view) {
-  if (auto direction = direction_of(key)) {
-    auto step = expedition::step(*direction);
-    greet(game.apply(PrototypeAction{PrototypeAction::Move{step.dx, step.dy}}), game, view);
-  } else if (is_interact(key)) {
-    greet(game.apply(PrototypeAction{PrototypeAction::Interact{}}), game, view);
-  } else if (key.is_letter('r')) {
+  const headless::PrototypeCommand* command = command_of_key(key);
+  if (command == nullptr) return;
+  if (command->kind == headless::CommandKind::Reset) {
     game = Game::authored();
     view.reset_camera();
+  } else {
+    greet(game.apply(command->action), game, view);
   }
 }
 

@@ -59,8 +59,8 @@ int run(const std::vector<std::string>& arguments) {
       std::ranges::find(command_line->options, kJsonl) != command_line->options.end();
 
   const save::Inspection inspection = save::inspect_file(command_line->operands.front());
-  if (!inspection.expedition) return fail(inspection.expedition.error(), sys::kFailed);
-  const Timeline timeline = Timeline::of(*inspection.record);
+  if (!inspection.run) return fail(inspection.run.error(), sys::kFailed);
+  const Timeline timeline = Timeline::of(inspection.run->record());
 
   if (jsonl) {
     sys::FdOutput out(STDOUT_FILENO);

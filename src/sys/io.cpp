@@ -1,5 +1,6 @@
 #include "sys/io.hpp"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include "sys/os_error.hpp"
 #include "sys/retry.hpp"
+#include "sys/unique_fd.hpp"
 
 namespace burrowlight::sys {
 
@@ -46,6 +48,12 @@ Result<std::string> read_at_most(int fd, std::size_t limit) {
   }
   bytes.resize(filled);
   return bytes;
+}
+
+Result<std::string> read_file_start(const std::string& path, std::size_t limit) {
+  UniqueFd file(retry_interrupted([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!file.valid()) return std::unexpected(last_os_error());
+  return read_at_most(file.get(), limit + 1);
 }
 
 Result<bool> wait_until_ready(int fd, short events, Clock::time_point deadline) {

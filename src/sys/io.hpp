@@ -31,6 +31,10 @@ Result<std::size_t> read_some(int fd, std::span<char> buffer);
 // Everything up to `limit` bytes, or less at the end of input.
 Result<std::string> read_at_most(int fd, std::size_t limit);
 
+// The start of the file at `path`: up to `limit` bytes and one more, so that the caller
+// can tell a file over the limit without reading all of it.
+Result<std::string> read_file_start(const std::string& path, std::size_t limit);
+
 // True once `fd` is ready for `events` (POLLIN, POLLOUT), false when `deadline` passed
 // first. Errors and hang-ups count as ready, since the read or write that follows reports
 // them; a descriptor that is not open is an error, as it could never become ready.

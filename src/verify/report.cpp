@@ -31,12 +31,12 @@ void boolean_or_null(JsonWriter& out, std::optional<bool> value) {
 std::string_view report_line(JsonWriter& out, std::string_view path,
                              const save::Inspection& inspection) {
   const std::optional<Record>& record = inspection.record;
-  const Result<Expedition>& expedition = inspection.expedition;
+  const Result<expedition::Run>& run = inspection.run;
   const auto from_record = [&record](auto field) {
     return record ? std::optional(field(*record)) : std::nullopt;
   };
-  const auto from_expedition = [&expedition](auto field) {
-    return expedition ? std::optional<std::uint64_t>(field(*expedition)) : std::nullopt;
+  const auto from_expedition = [&run](auto field) {
+    return run ? std::optional<std::uint64_t>(field(run->expedition())) : std::nullopt;
   };
 
   out.clear();
@@ -44,11 +44,11 @@ std::string_view report_line(JsonWriter& out, std::string_view path,
   integer_or_null(out,
                   from_expedition([](const Expedition& reached) { return reached.floor + 1; }));
   out.raw(",\"error\":");
-  if (expedition) {
+  if (run) {
     out.raw("null");
   } else {
     // The game's own messages are printable; the system's words might not be.
-    out.foreign_string(expedition.error().text());
+    out.foreign_string(run.error().text());
   }
   out.raw(",\"expedition_id\":");
   if (std::optional<std::string> identity = record ? record->expedition_id() : std::nullopt) {
@@ -69,7 +69,7 @@ std::string_view report_line(JsonWriter& out, std::string_view path,
   out.raw(",\"turns\":");
   integer_or_null(out, from_expedition([](const Expedition& reached) { return reached.turns; }));
   out.raw(",\"valid\":");
-  out.boolean(expedition.has_value());
+  out.boolean(run.has_value());
   out.raw("}\n");
   return out.text();
 }

@@ -41,7 +41,7 @@ Result<bool> check_saves(std::span<const std::string> paths, Output& out) {
   bool all_valid = true;
   for (const std::string& path : paths) {
     const save::Inspection inspection = save::inspect_file(path);
-    all_valid = all_valid && inspection.expedition.has_value();
+    all_valid = all_valid && inspection.run.has_value();
     if (auto written = send_reply(out, report_line(writer, path, inspection)); !written) {
       return std::unexpected(written.error());
     }

@@ -112,11 +112,12 @@ class ExpeditionStreams : public testing::Test {
     const std::string path = (directory_ / "expedition.json").string();
     auto opened = Save::open(path, true, record.seed);
     ASSERT_TRUE(opened) << opened.error().text();
-    auto session = expedition::Session::create(std::move(opened->first), record);
-    ASSERT_TRUE(session) << session.error().text();
+    auto run = expedition::Run::start(record);
+    ASSERT_TRUE(run) << run.error();
     StringInput in(stream_of(commands));
     StringOutput out;
-    ASSERT_TRUE(run_expedition(std::move(*session), in, out));
+    ASSERT_TRUE(
+        run_expedition(expedition::Session(std::move(opened->first), std::move(*run)), in, out));
     const std::vector<std::string> replies = lines_of(out.bytes());
 
     auto mirror = expedition::Run::start(record);

@@ -33,8 +33,10 @@ Record version(std::uint32_t number) {
 
 // Rewrites the save forever, reporting each finished write on `acknowledgements`.
 [[noreturn]] void run_writer(const std::string& path, int acknowledgements) {
+  const auto held = Save::lock(path);
+  if (!held) ::_exit(4);
   for (std::uint32_t number = 1;; ++number) {
-    if (!Save::write(path, version(number))) ::_exit(2);
+    if (!held->write(version(number))) ::_exit(2);
     if (::write(acknowledgements, &number, sizeof number) != sizeof number) ::_exit(3);
   }
 }
@@ -77,7 +79,11 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
   int killed_after_a_change = 0;
 
   for (int trial = 0; trial < kTrials; ++trial) {
-    ASSERT_TRUE(Save::write(path, version(0)));
+    {
+      // Released before the writer starts, which takes the lock for itself.
+      const auto held = Save::lock(path);
+      ASSERT_TRUE(held && held->write(version(0)));
+    }
     int channel[2];
     ASSERT_EQ(::pipe(channel), 0);
     const pid_t writer = ::fork();

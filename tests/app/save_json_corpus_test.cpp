@@ -87,7 +87,7 @@ class SaveJsonCorpusTest : public testing::Test {
         EXPECT_EQ(opened.error().text(), *error) << context;
       } else {
         ASSERT_TRUE(opened) << context << ": " << opened.error().text();
-        EXPECT_EQ(opened->second, *Record::from_json(bytes)) << context;
+        EXPECT_EQ(opened->second.record(), *Record::from_json(bytes)) << context;
       }
     }
     const auto seeded = Save::open(save_.string(), false, 7);

@@ -57,7 +57,8 @@ TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {
   const fs::path path = root_ / "data" / "burrowlight" / "expedition.json";
   auto opened = Save::open(path.string(), false, std::nullopt);
   ASSERT_TRUE(opened) << opened.error().text();
-  const auto& [save, record] = *opened;
+  const auto& save = opened->first;
+  const Record& record = opened->second.record();
   EXPECT_EQ(save.path(), path.string());
   ASSERT_TRUE(record.secret.has_value());
   EXPECT_EQ(record, Record(*record.secret));
@@ -72,12 +73,12 @@ TEST_F(SaveTest, PracticeSeedCreatesAPracticeSaveThatAPlainRunResumes) {
   {
     auto opened = Save::open(save_path(), false, 7);
     ASSERT_TRUE(opened) << opened.error().text();
-    EXPECT_EQ(opened->second, Record::practice(7));
+    EXPECT_EQ(opened->second.record(), Record::practice(7));
   }
   EXPECT_NE(read_file(save_).find("\"secret\": null,"), std::string::npos);
   auto resumed = Save::open(save_path(), false, std::nullopt);
   ASSERT_TRUE(resumed) << resumed.error().text();
-  EXPECT_EQ(resumed->second, Record::practice(7));
+  EXPECT_EQ(resumed->second.record(), Record::practice(7));
 }
 
 TEST_F(SaveTest, NewArchivesTheExactOldBytesAndStartsAFreshRecord) {
@@ -91,7 +92,7 @@ TEST_F(SaveTest, NewArchivesTheExactOldBytesAndStartsAFreshRecord) {
     write_file(save_, old_bytes);
     auto opened = Save::open(save_path(), true, seed);
     ASSERT_TRUE(opened) << opened.error().text();
-    const Record& record = opened->second;
+    const Record& record = opened->second.record();
     EXPECT_EQ(record,
               seed ? Record::practice(*seed) : Record(record.secret.value_or(record::Secret{})));
     EXPECT_EQ(read_file(save_), record.to_pretty_json());
@@ -123,7 +124,7 @@ TEST_F(SaveTest, ASaveOf65536BytesIsReadAndOneByteMoreIsRefusedWithAndWithoutNew
   {
     auto largest = Save::open(save_path(), false, std::nullopt);
     ASSERT_TRUE(largest) << largest.error().text();
-    EXPECT_EQ(largest->second, Record::practice(3));
+    EXPECT_EQ(largest->second.record(), Record::practice(3));
   }
 
   const std::string oversized = pretty + std::string(save::kSizeLimit + 1 - pretty.size(), ' ');
@@ -191,21 +192,21 @@ TEST_F(SaveTest, InspectingAFileAgreesWithOpeningItAndCreatesNothing) {
     const save::Inspection inspection = save::inspect_file(save_path());
     EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
     EXPECT_EQ(inspection.record.has_value(), c.parses);
-    ASSERT_EQ(inspection.expedition.has_value(), c.valid);
+    ASSERT_EQ(inspection.run.has_value(), c.valid);
     auto opened = Save::open(save_path(), false, std::nullopt);
     ASSERT_EQ(opened.has_value(), c.valid);
     if (c.valid) {
-      EXPECT_EQ(*inspection.record, opened->second);
-      EXPECT_EQ(*inspection.expedition, *opened->second.replay());
+      EXPECT_EQ(*inspection.record, opened->second.record());
+      EXPECT_EQ(*inspection.run, opened->second);
     } else {
-      EXPECT_EQ(inspection.expedition.error(), opened.error());
+      EXPECT_EQ(inspection.run.error(), opened.error());
     }
     EXPECT_EQ(read_file(save_), c.bytes);
     fs::remove(save_path() + ".lock");
   }
 
   fs::remove(save_);
-  EXPECT_EQ(save::inspect_file(save_path()).expedition.error().text(),
+  EXPECT_EQ(save::inspect_file(save_path()).run.error().text(),
             "No such file or directory (os error 2)");
   EXPECT_TRUE(names_in(root_).empty());
 }
@@ -267,7 +268,7 @@ TEST_F(SaveTest, ABareFileNameUsesTheCurrentDirectory) {
   fs::current_path(previous);
   ASSERT_TRUE(opened) << opened.error().text();
   EXPECT_EQ(opened->first.path(), "expedition.json");
-  EXPECT_EQ(opened->second, Record::practice(11));
+  EXPECT_EQ(opened->second.record(), Record::practice(11));
   EXPECT_EQ(read_file(save_), Record::practice(11).to_pretty_json());
   ASSERT_EQ(names_in(root_ / "archive").size(), 1u);
   EXPECT_EQ(names_in(root_),
@@ -347,16 +348,19 @@ TEST_F(SaveTest, AFailedWriteLeavesNoTemporaryFileAndTheOldSaveUnlessItWasReplac
   };
   Record next = Record::practice(3);
   next.actions = {11};
+  auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
   for (const Case& test : cases) {
     SCOPED_TRACE(test.message);
     write_practice_save();
     const std::string old_bytes = read_file(save_);
-    const auto written = Save::write(save_path(), next, ScriptedSystem(test.failing, test.code));
+    const auto written = held->write(next, ScriptedSystem(test.failing, test.code));
     ASSERT_FALSE(written);
     EXPECT_EQ(written.error().text(), test.message);
     EXPECT_EQ(written.error().os_code(), test.code);
     EXPECT_EQ(read_file(save_), test.replaced ? next.to_pretty_json() : old_bytes);
-    EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
+    EXPECT_EQ(names_in(root_),
+              (std::vector<std::string>{"expedition.json", "expedition.json.lock"}));
   }
 }
 
@@ -364,7 +368,9 @@ TEST_F(SaveTest, WritesGoThroughAFreshTemporaryFileBesideTheSave) {
   const fs::path previous = fs::current_path();
   fs::current_path(root_);
   ScriptedSystem recorder(ScriptedSystem::Call::None, 0);
-  const auto written = Save::write("expedition.json", Record::practice(1), recorder);
+  auto held = Save::lock("expedition.json");
+  ASSERT_TRUE(held) << held.error().text();
+  const auto written = held->write(Record::practice(1), recorder);
   fs::current_path(previous);
   ASSERT_TRUE(written) << written.error().text();
   ASSERT_EQ(recorder.opened.size(), 2u);

@@ -82,17 +82,23 @@ def _with_gymnasium():
     def scalar(low, high):
         return spaces.Box(low=low, high=high, shape=(), dtype=numpy.int32)
 
+    figures = _burrowlight
+    floor_height, floor_width = figures.EXPEDITION_MAP_SHAPE
+    location_height, location_width = figures.PROTOTYPE_MAP_SHAPE
+
     class GymExpeditionEnv(ExpeditionEnv, gymnasium.Env):
         __doc__ = ExpeditionEnv.__doc__
         metadata = {"render_modes": []}
         action_space = spaces.Discrete(len(EXPEDITION_ACTIONS))
         observation_space = spaces.Dict({
-            "map": spaces.Box(low=0, high=127, shape=(13, 19), dtype=numpy.uint8),
-            "position": spaces.Box(low=0, high=18, shape=(2,), dtype=numpy.int32),
-            "floor": scalar(0, 2),
-            "charge": scalar(0, 12),
+            "map": spaces.Box(low=0, high=127, shape=figures.EXPEDITION_MAP_SHAPE,
+                              dtype=numpy.uint8),
+            "position": spaces.Box(low=0, high=max(floor_height, floor_width) - 1, shape=(2,),
+                                   dtype=numpy.int32),
+            "floor": scalar(0, figures.FLOOR_COUNT - 1),
+            "charge": scalar(0, figures.MAX_CHARGE),
             "score": scalar(0, 2**31 - 1),
-            "turn": scalar(0, 512),
+            "turn": scalar(0, figures.ACTION_LIMIT),
             "finished": spaces.MultiBinary(()),
             "legal": spaces.MultiBinary(len(EXPEDITION_ACTIONS)),
         })
@@ -102,10 +108,12 @@ def _with_gymnasium():
         metadata = {"render_modes": []}
         action_space = spaces.Discrete(len(PROTOTYPE_ACTIONS))
         observation_space = spaces.Dict({
-            "map": spaces.Box(low=0, high=127, shape=(46, 86), dtype=numpy.uint8),
-            "position": spaces.Box(low=0, high=85, shape=(2,), dtype=numpy.int32),
+            "map": spaces.Box(low=0, high=127, shape=figures.PROTOTYPE_MAP_SHAPE,
+                              dtype=numpy.uint8),
+            "position": spaces.Box(low=0, high=max(location_height, location_width) - 1,
+                                   shape=(2,), dtype=numpy.int32),
             "turn": scalar(0, 2**31 - 1),
-            "found": scalar(0, 3),
+            "found": scalar(0, figures.PROTOTYPE_CRYSTALS),
             "awakened": spaces.MultiBinary(()),
             "legal": spaces.MultiBinary(len(PROTOTYPE_ACTIONS)),
         })

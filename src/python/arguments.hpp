@@ -1,0 +1,42 @@
+#pragma once
+// The checks of what Python hands in: every value is taken or refused here, so nothing
+// reaches the games that they would have to refuse.
+
+#include <pybind11/pybind11.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/expedition_record.hpp"
+
+namespace burrowlight::python {
+
+namespace py = pybind11;
+
+// An action index from Python: any integer, numpy's included, but not a truth value.
+std::size_t action_index(const py::handle& action, std::size_t count);
+
+// A seed from Python: an integer from 0 to 2^64 - 1, or None for one drawn at random.
+std::uint64_t seed_of(const py::object& seed);
+
+// The options of an expedition's reset: None, or a dict whose only key is "secret".
+std::optional<record::Secret> secret_option(const py::object& options);
+
+// Options are None or a dict, whatever an environment makes of them.
+void check_options_type(const py::object& options);
+
+// A state made by `clone` of the same kind of environment.
+template <class State>
+const State& state_of(const py::handle& state, std::string_view environment) {
+  if (!py::isinstance<State>(state)) {
+    throw py::type_error("restore() takes a state from " + std::string(environment) +
+                         ".clone(), not " +
+                         std::string(py::str(py::type::of(state).attr("__name__"))));
+  }
+  return state.cast<const State&>();
+}
+
+}  // namespace burrowlight::python

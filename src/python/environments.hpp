@@ -1,0 +1,68 @@
+#pragma once
+// The environments as Python sees them: each wraps the game's environment, takes its
+// arguments through the checks of arguments.hpp and gives its observations as numpy
+// arrays.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstddef>
+#include <string>
+
+#include "env/expedition_env.hpp"
+#include "env/prototype_env.hpp"
+#include "env/vector_env.hpp"
+
+namespace burrowlight::python {
+
+namespace py = pybind11;
+
+class PythonExpedition {
+ public:
+  py::tuple reset(const py::object& seed, const py::object& options);
+  py::tuple step(const py::handle& action);
+  py::dict observation() const;
+
+  std::string reply();
+  env::ExpeditionState clone() const { return env_.state(); }
+  void restore(const py::handle& state);
+  py::dict record() const;
+
+  void save(const std::string& path) const;
+  // Continues the save at `path`, which is only read.
+  void load(const std::string& path);
+
+ private:
+  env::ExpeditionEnv env_;
+};
+
+class PythonPrototype {
+ public:
+  py::tuple reset(const py::object& seed, const py::object& options);
+  py::tuple step(const py::handle& action);
+  py::dict observation();
+
+  std::string reply();
+  Game clone() const { return env_.state(); }
+  void restore(const py::handle& state);
+
+ private:
+  env::PrototypeEnv env_;
+  env::PrototypeObservation observed_;
+};
+
+// A batch of expedition environments and the arrays their steps are written to.
+class PythonVector {
+ public:
+  explicit PythonVector(std::size_t count);
+
+  py::tuple reset(const py::object& seed, const py::object& options);
+  py::tuple step(const py::handle& actions);
+  std::size_t size() const { return envs_.size(); }
+
+ private:
+  env::VectorExpeditionEnv envs_;
+};
+
+}  // namespace burrowlight::python
