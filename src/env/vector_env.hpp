@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "env/expedition_env.hpp"
+#include "env/worker_pool.hpp"
 
 namespace burrowlight::env {
 
@@ -32,11 +34,21 @@ struct ExpeditionBatch {
 // the step that ended it reports its last observation; the next step ignores that
 // environment's action, starts its next episode and reports that episode's first
 // observation with reward 0, neither terminated nor truncated.
+//
+// The environments are stepped on `threads` threads (the caller's among them), each
+// writing only its own rows, so the results do not depend on the number of threads.
 class VectorExpeditionEnv {
  public:
-  explicit VectorExpeditionEnv(std::size_t count);
+  explicit VectorExpeditionEnv(std::size_t count, std::size_t threads = machine_threads());
+
+  // A copy has the same environments and a pool of its own of the same size.
+  VectorExpeditionEnv(const VectorExpeditionEnv& other);
+  VectorExpeditionEnv& operator=(const VectorExpeditionEnv& other);
+  VectorExpeditionEnv(VectorExpeditionEnv&&) noexcept = default;
+  VectorExpeditionEnv& operator=(VectorExpeditionEnv&&) noexcept = default;
 
   std::size_t size() const { return envs_.size(); }
+  std::size_t threads() const { return pool_->threads(); }
 
   // Starts every environment's first episode and writes the observations.
   void reset(std::uint64_t base, const ExpeditionBatch& batch);
@@ -45,12 +57,15 @@ class VectorExpeditionEnv {
   void step(std::span<const std::int64_t> actions, const ExpeditionBatch& batch);
 
  private:
+  void step_one(std::size_t index, std::int64_t action, const ExpeditionBatch& batch);
   void observe(std::size_t index, const ExpeditionBatch& batch);
 
   std::vector<ExpeditionEnv> envs_;
   std::vector<std::uint64_t> episodes_;
-  std::vector<bool> ended_;
+  // One byte per environment, so that threads stepping neighbours never share a word.
+  std::vector<std::uint8_t> ended_;
   std::uint64_t base_ = 0;
+  std::unique_ptr<WorkerPool> pool_;
 };
 
 }  // namespace burrowlight::env

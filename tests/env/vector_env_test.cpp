@@ -1,0 +1,123 @@
+// A batch steps each of its environments exactly as a single environment of the same
+// seed would, whatever the number of threads it is shared out on.
+
+#include "env/vector_env.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace burrowlight::env {
+namespace {
+
+// Truth values in memory a batch can write to (a vector of bool has no such memory).
+struct Flags {
+  explicit Flags(std::size_t count) : values(new bool[count]()), size(count) {}
+  Flags(const Flags& other) : Flags(other.size) {
+    std::copy_n(other.values.get(), size, values.get());
+  }
+  bool operator==(const Flags& other) const {
+    return std::equal(values.get(), values.get() + size, other.values.get(),
+                      other.values.get() + other.size);
+  }
+
+  std::unique_ptr<bool[]> values;
+  std::size_t size;
+};
+
+// The arrays of one batch, owned.
+struct Rows {
+  explicit Rows(std::size_t count)
+      : map(count * kCellsPerFloor),
+        position(count * 2),
+        floor(count),
+        charge(count),
+        score(count),
+        turn(count),
+        finished(count),
+        legal(count * kExpeditionActionCount),
+        reward(count),
+        terminated(count),
+        truncated(count) {}
+
+  ExpeditionBatch batch() {
+    return {map.data(),           position.data(),      floor.data(),  charge.data(),
+            score.data(),         turn.data(),          finished.values.get(),
+            legal.values.get(),   reward.data(),        terminated.values.get(),
+            truncated.values.get()};
+  }
+
+  bool operator==(const Rows&) const = default;
+
+  std::vector<std::uint8_t> map;
+  std::vector<std::int32_t> position, floor, charge, score, turn;
+  Flags finished, legal;
+  std::vector<std::int64_t> reward;
+  Flags terminated, truncated;
+};
+
+// Plays `steps` random steps (finish rarely, so that episodes also end by the limit) and
+// returns the rows after each.
+std::vector<Rows> play(VectorExpeditionEnv& batch, std::size_t steps) {
+  const std::size_t count = batch.size();
+  std::mt19937_64 random(20261209);
+  std::vector<Rows> seen;
+  Rows rows(count);
+  batch.reset(7, rows.batch());
+  seen.push_back(rows);
+  std::vector<std::int64_t> actions(count);
+  for (std::size_t step = 0; step < steps; ++step) {
+    for (std::int64_t& action : actions) {
+      action = random() % 300 == 0 ? static_cast<std::int64_t>(kFinish)
+                                   : static_cast<std::int64_t>(random() % kFinish);
+    }
+    batch.step(actions, rows.batch());
+    seen.push_back(rows);
+  }
+  return seen;
+}
+
+TEST(VectorExpeditionEnv, TheThreadCountChangesNothing) {
+  constexpr std::size_t kCount = 300;
+  VectorExpeditionEnv alone(kCount, 1);
+  const std::vector<Rows> expected = play(alone, 700);
+  for (std::size_t threads : {2U, 4U}) {
+    VectorExpeditionEnv shared(kCount, threads);
+    EXPECT_EQ(play(shared, 700), expected) << threads << " threads";
+  }
+}
+
+TEST(VectorExpeditionEnv, EachRowIsTheSingleEnvironmentOfItsSeed) {
+  constexpr std::size_t kCount = 130;
+  VectorExpeditionEnv batch(kCount, 2);
+  const std::vector<Rows> seen = play(batch, 40);
+  for (std::size_t index = 0; index < kCount; index += 43) {
+    ExpeditionEnv single;
+    single.reset(7 + index);
+    ExpeditionObservation observation;
+    single.observe(observation);
+    const Rows& first = seen.front();
+    EXPECT_TRUE(std::equal(observation.map.begin(), observation.map.end(),
+                           first.map.begin() + index * kCellsPerFloor))
+        << index;
+    EXPECT_EQ(first.charge[index], observation.charge) << index;
+  }
+}
+
+TEST(VectorExpeditionEnv, ACopyGoesOnAsTheOriginal) {
+  VectorExpeditionEnv original(200, 2);
+  play(original, 30);
+  VectorExpeditionEnv copy = original;
+  EXPECT_EQ(copy.threads(), 2U);
+  Rows from_original(200), from_copy(200);
+  const std::vector<std::int64_t> actions(200, 3);
+  original.step(actions, from_original.batch());
+  copy.step(actions, from_copy.batch());
+  EXPECT_EQ(from_original, from_copy);
+}
+
+}  // namespace
+}  // namespace burrowlight::env
