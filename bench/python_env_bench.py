@@ -1,13 +1,27 @@
 #!/usr/bin/python3
-"""Steps of the Python package: one expedition stepped from Python with its observation,
-a VectorExpeditionEnv of 1,024, and a clone with its restore. Prints one JSON object.
+"""Steps of the Python package, each beside its floor in the same run, and the action mix
+each figure is for. Prints one JSON object.
 
-    bench/python_env_bench.py PACKAGE_DIRECTORY    (such as build/release/python)
+    bench/python_env_bench.py PACKAGE_DIRECTORY [SHARED_PYTHON_DIRECTORY]
+
+- One ExpeditionEnv stepped from Python with its observation, on two streams of actions:
+  uniform random over the eleven game actions (most are refused: a refusal skips the
+  field of view), and a recorded stream of legal actions only (every step accepted).
+- VectorExpeditionEnv(1024) on uniform random actions, beside Gymnasium's
+  CartPoleVectorEnv(1024) on random actions when Gymnasium can be imported from the
+  shared folder (PACKAGE_DIRECTORY/../../../shared/python by default).
+- clone() with restore().
+- The floor of a call: a pybind11 attribute that only returns a number.
 """
 
 import json
+import os
 import sys
 import time
+
+STEPS = 200_000
+VECTOR_BATCHES = 100
+WIDTH = 1024
 
 
 def best_of(rounds, measure):
@@ -15,43 +29,135 @@ def best_of(rounds, measure):
     return min(measure() for _ in range(rounds))
 
 
-def main():
-    sys.path.insert(0, sys.argv[1])
-    import numpy
-    import burrowlight
+def uniform_stream(numpy, count):
+    return numpy.random.default_rng(0).integers(0, 11, size=count).tolist()
 
-    single = burrowlight.ExpeditionEnv()
-    single.reset(seed=0)
-    actions = numpy.random.default_rng(0).integers(0, 11, size=200_000).tolist()
 
-    def single_steps():
+def legal_stream(burrowlight, numpy, count):
+    """Actions a player who knows the legal ones would take, recorded once: each step a
+    random legal game action ("finish" left out), so that no step is refused."""
+    random = numpy.random.default_rng(2)
+    environment = burrowlight.ExpeditionEnv()
+    observation, _ = environment.reset(seed=0)
+    stream = []
+    while len(stream) < count:
+        legal = numpy.flatnonzero(observation["legal"][:11])
+        action = int(random.choice(legal)) if legal.size else 10
+        stream.append(action)
+        observation, _, terminated, truncated, _ = environment.step(action)
+        if terminated or truncated:
+            observation, _ = environment.reset(seed=action)
+    return stream
+
+
+def accepted_share(burrowlight, stream):
+    environment = burrowlight.ExpeditionEnv()
+    environment.reset(seed=0)
+    accepted = 0
+    for action in stream:
+        _, _, terminated, truncated, info = environment.step(action)
+        accepted += "error" not in info
+        if terminated or truncated:
+            environment.reset(seed=action)
+    return accepted / len(stream)
+
+
+def seconds_per_step(burrowlight, stream):
+    environment = burrowlight.ExpeditionEnv()
+
+    def measure():
+        environment.reset(seed=0)
+        step, reset = environment.step, environment.reset
         started = time.perf_counter()
-        for action in actions:
-            result = single.step(action)
+        for action in stream:
+            result = step(action)
             if result[2] or result[3]:
-                single.reset(seed=action)
-        return (time.perf_counter() - started) / len(actions)
+                reset(seed=action)
+        return (time.perf_counter() - started) / len(stream)
 
-    def clone_and_restore():
+    return best_of(3, measure)
+
+
+def empty_call_seconds(burrowlight):
+    vector = burrowlight.VectorExpeditionEnv(1)
+
+    def measure():
         started = time.perf_counter()
-        for _ in range(200_000):
-            single.restore(single.clone())
-        return (time.perf_counter() - started) / 200_000
+        for _ in range(STEPS):
+            vector.num_envs
+        return (time.perf_counter() - started) / STEPS
 
-    vector = burrowlight.VectorExpeditionEnv(1024)
+    return best_of(3, measure)
+
+
+def clone_and_restore_seconds(burrowlight):
+    environment = burrowlight.ExpeditionEnv()
+    environment.reset(seed=0)
+    clone, restore = environment.clone, environment.restore
+
+    def measure():
+        started = time.perf_counter()
+        for _ in range(STEPS):
+            restore(clone())
+        return (time.perf_counter() - started) / STEPS
+
+    return best_of(3, measure)
+
+
+def vector_seconds_per_env_step(burrowlight, numpy):
+    vector = burrowlight.VectorExpeditionEnv(WIDTH)
     vector.reset(seed=0)
-    batches = numpy.random.default_rng(1).integers(0, 11, size=(100, 1024))
+    batches = numpy.random.default_rng(1).integers(0, 11, size=(VECTOR_BATCHES, WIDTH))
 
-    def vector_steps():
+    def measure():
         started = time.perf_counter()
         for batch in batches:
             vector.step(batch)
         return (time.perf_counter() - started) / batches.size
 
+    return best_of(3, measure)
+
+
+def cartpole_seconds_per_env_step(shared, numpy):
+    """Gymnasium's own numpy-vectorised CartPole, or None where Gymnasium is not there."""
+    if shared not in sys.path:
+        sys.path.append(shared)
+    try:
+        from gymnasium.envs.classic_control.cartpole import CartPoleVectorEnv
+    except ImportError:
+        return None
+    vector = CartPoleVectorEnv(num_envs=WIDTH)
+    vector.reset(seed=0)
+    batches = numpy.random.default_rng(1).integers(0, 2, size=(VECTOR_BATCHES, WIDTH))
+
+    def measure():
+        started = time.perf_counter()
+        for batch in batches:
+            vector.step(batch)
+        return (time.perf_counter() - started) / batches.size
+
+    return best_of(3, measure)
+
+
+def main():
+    package = os.path.abspath(sys.argv[1])
+    default_shared = os.path.join(package, "..", "..", "..", "..", "shared", "python")
+    shared = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else default_shared)
+    sys.path.insert(0, package)
+    import numpy
+    import burrowlight
+
+    uniform = uniform_stream(numpy, STEPS)
+    legal = legal_stream(burrowlight, numpy, STEPS)
     print(json.dumps({
-        "single_seconds_per_step": best_of(3, single_steps),
-        "vector_seconds_per_step": best_of(3, vector_steps),
-        "clone_and_restore_seconds": best_of(3, clone_and_restore),
+        "single_seconds_per_step": seconds_per_step(burrowlight, uniform),
+        "single_uniform_accepted_share": accepted_share(burrowlight, uniform),
+        "single_legal_seconds_per_step": seconds_per_step(burrowlight, legal),
+        "single_legal_accepted_share": accepted_share(burrowlight, legal),
+        "empty_call_seconds": empty_call_seconds(burrowlight),
+        "clone_and_restore_seconds": clone_and_restore_seconds(burrowlight),
+        "vector_seconds_per_step": vector_seconds_per_env_step(burrowlight, numpy),
+        "cartpole_vector_seconds_per_step": cartpole_seconds_per_env_step(shared, numpy),
     }))
 
 
