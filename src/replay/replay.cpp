@@ -2,12 +2,11 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "app/save.hpp"
-#include "core/arguments.hpp"
+#include "replay/cast.hpp"
+#include "replay/replay_arguments.hpp"
 #include "replay/timeline.hpp"
 #include "replay/trajectory.hpp"
 #include "replay/watch.hpp"
@@ -19,12 +18,11 @@ namespace burrowlight::replay {
 namespace {
 
 constexpr std::string_view kProgram = "burrowlight-replay";
-constexpr std::string_view kJsonl = "--jsonl";
-constexpr std::array<std::string_view, 1> kOptions = {kJsonl};
 
 constexpr std::string_view kUsage =
     "Usage: burrowlight-replay SAVE\n"
     "       burrowlight-replay --jsonl SAVE\n"
+    "       burrowlight-replay --asciicast [--size COLUMNSxROWS] [--speed N] [--pixels] SAVE\n"
     "\n"
     "Watches a saved expedition in the terminal, step by step, as the game drew it: step 0\n"
     "is the run before its first action, and a sealed save ends with the seal. Right, L\n"
@@ -36,6 +34,13 @@ constexpr std::string_view kUsage =
     "the save's actions typed into a fresh session of the same record: the first\n"
     "observation, one reply per action, and for a sealed save the reply to \"finish\".\n"
     "\n"
+    "With --asciicast, writes instead a terminal recording to share (asciicast v2, which\n"
+    "\"asciinema play\" and the asciinema web player play): the replay as it shows stepping\n"
+    "through the save from step 0 to the end, at N steps a second (1, 2, 4, 8, 16 or 32;\n"
+    "4 by default), holding the first and the last step for 2 seconds. --size sets the\n"
+    "terminal it was drawn in, from 90x30 to 1000x1000 (120x40 by default); --pixels\n"
+    "shows pixel sprites, --glyphs coloured glyphs (the default).\n"
+    "\n"
     "The save is only read. Exit status: 0 on success, 1 for a save that cannot be\n"
     "replayed or any other failure, 2 for a mistake on the command line.\n";
 
@@ -46,7 +51,7 @@ bool on_terminal() { return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILEN
 }  // namespace
 
 int run(const std::vector<std::string>& arguments) {
-  auto command_line = scan_tool_arguments(arguments, kOptions);
+  auto command_line = scan_replay_arguments(arguments);
   if (!command_line) return fail(command_line.error(), sys::kCommandLineMistake);
   if (command_line->help) {
     auto printed = sys::print(kUsage);
@@ -55,16 +60,15 @@ int run(const std::vector<std::string>& arguments) {
   if (command_line->operands.size() != 1) {
     return fail(Error("exactly one save path is required; use --help"), sys::kCommandLineMistake);
   }
-  const bool jsonl =
-      std::ranges::find(command_line->options, kJsonl) != command_line->options.end();
-
   const save::Inspection inspection = save::inspect_file(command_line->operands.front());
   if (!inspection.run) return fail(inspection.run.error(), sys::kFailed);
   const Timeline timeline = Timeline::of(inspection.run->record());
 
-  if (jsonl) {
+  if (command_line->output != ReplayOutput::Terminal) {
     sys::FdOutput out(STDOUT_FILENO);
-    auto written = write_trajectory(timeline, out);
+    auto written = command_line->output == ReplayOutput::Trajectory
+                       ? write_trajectory(timeline, out)
+                       : write_cast(timeline, command_line->recording, out);
     return written ? sys::kSucceeded : fail(written.error(), sys::kFailed);
   }
   if (!on_terminal()) {

@@ -1,6 +1,7 @@
 #pragma once
 // burrowlight-replay: a saved expedition watched in the terminal, or written out as the
-// trajectory of headless observations it stands for. The save is only read.
+// trajectory of headless observations it stands for, or as a terminal recording to share.
+// The save is only read.
 
 #include <string>
 #include <vector>

@@ -62,16 +62,21 @@ std::optional<ReplayCommand> replay_command(const Key& key) {
   return std::nullopt;
 }
 
-void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, View& view) {
-  std::optional<ReplayCommand> command = replay_command(key);
-  if (!command) return;
+void apply_replay_command(ReplayCommand command, const Timeline& timeline, Player& player,
+                          View& view) {
   const std::size_t before = player.step();
-  apply(*command, player);
+  apply(command, player);
   const std::size_t after = player.step();
   if (after == before + 1) {
     show_step_forward(timeline.at(after), view);
   } else if (after != before) {
     show_jump(timeline.at(before), timeline.at(after), view);
+  }
+}
+
+void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, View& view) {
+  if (std::optional<ReplayCommand> command = replay_command(key)) {
+    apply_replay_command(*command, timeline, player, view);
   }
 }
 

@@ -18,6 +18,10 @@ enum class ReplayCommand : std::uint8_t { Forward, Back, First, Last, PlayOrPaus
 // Right, L or "." forward; Left, H or "," back; Home and End; Space; "+" and "-".
 std::optional<ReplayCommand> replay_command(const Key& key);
 
+// Carries out a command as its key does, showing the step reached as the game showed it.
+void apply_replay_command(ReplayCommand command, const Timeline& timeline, Player& player,
+                          View& view);
+
 // Applies a key the shared keys did not take; other keys change nothing.
 void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, View& view);
 

@@ -1,9 +1,7 @@
 #include "replay/watch.hpp"
 
-#include <string>
-
 #include "replay/player.hpp"
-#include "replay/replay_controls.hpp"
+#include "replay/replay_frame.hpp"
 #include "replay/replay_keys.hpp"
 #include "terminal/frame_loop.hpp"
 
@@ -16,11 +14,7 @@ class ReplayGame final : public FrameGame {
   explicit ReplayGame(const Timeline& timeline) : timeline_(timeline), player_(timeline.last()) {}
 
   Result<void> draw(View& view, TerminalSize size, Output& out) override {
-    const expedition::Run& run = timeline_.at(player_.step()).run;
-    const std::string notes = footer_notes(player_, timeline_);
-    return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
-                           Controls{kFooterKeys, notes, kReplayGuide}, size.columns, size.rows,
-                           out);
+    return draw_replay_frame(view, timeline_, player_, size, out);
   }
 
   Result<void> on_key(const Key& key, View& view) override {

@@ -7,15 +7,7 @@ import time
 import unittest
 
 from pane import Pane, game_script, settings
-from saves import play, snapshot
-
-# Seed 0 from the start to the first portal down, at step 45: the flask at step 3, a dig
-# at step 6 and a crystal at step 10 on the way.
-WALK = (["east", "south", "interact", "east", "east", "dig-east", "east", "east", "north",
-         "north", "south", "south", "east", "east", "east", "east", "dig-east", "east", "east",
-         "east", "east", "south", "south", "dig-south", "south", "south", "south", "south"]
-        + ["west"] * 2 + ["dig-west"] + ["west"] * 6 + ["dig-west"] + ["west"] * 5
-        + ["south", "portal"])
+from saves import WALK, play, snapshot
 
 
 class Watch(unittest.TestCase):

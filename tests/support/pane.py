@@ -67,6 +67,19 @@ class Pane:
                 raise AssertionError(f"{failure}; the screen was:\n{screen}")
             time.sleep(0.05)
 
+    def wait_for_screen_of(self, other, timeout=10.0):
+        """This screen once it is exactly the screen of the pane `other`; both are looked
+        at again every 50 ms, since either may still be drawing."""
+        deadline = time.monotonic() + timeout
+        while True:
+            mine, theirs = self.screen(), other.screen()
+            if mine == theirs:
+                return mine
+            if time.monotonic() > deadline:
+                raise AssertionError(f"the screens never matched; this one was:\n{mine}\n"
+                                     f"and the other:\n{theirs}")
+            time.sleep(0.05)
+
     def wait_for_file(self, name, timeout=10.0):
         deadline = time.monotonic() + timeout
         while not self.read(name).strip():
@@ -85,6 +98,18 @@ class Pane:
     def close(self):
         subprocess.run([TMUX, "-L", self.socket, "kill-server"], capture_output=True)
         self.sandbox.cleanup()
+
+
+def fed_pane(data, width, height):
+    """A pane of that size whose terminal has been given `data` (bytes) and nothing else,
+    as a player gives a recording to its terminal; its screen keeps what they drew."""
+    pane = Pane('while [ ! -e "$D/go" ]; do sleep 0.05; done; cat "$D/fed"; echo fed > "$D/done"',
+                width, height)
+    with open(os.path.join(pane.path, "fed"), "wb") as file:
+        file.write(data)
+    open(os.path.join(pane.path, "go"), "w").close()
+    pane.wait_for_file("done")
+    return pane
 
 
 # Runs the game (or the program named by another variable of the pane: R the replay)

@@ -13,6 +13,14 @@ ACTION_WORDS = ["north", "south", "west", "east", "dig-north", "dig-south", "dig
 # A fixed secret, so that a normal expedition is the same in every run of a test.
 SECRET = list(range(1, 33))
 
+# Seed 0 from the start to the first portal down, at step 45: the flask at step 3, a dig
+# at step 6 and a crystal at step 10 on the way, then digs at steps 17, 24, 31 and 38.
+WALK = (["east", "south", "interact", "east", "east", "dig-east", "east", "east", "north",
+         "north", "south", "south", "east", "east", "east", "east", "dig-east", "east", "east",
+         "east", "east", "south", "south", "dig-south", "south", "south", "south", "south"]
+        + ["west"] * 2 + ["dig-west"] + ["west"] * 6 + ["dig-west"] + ["west"] * 5
+        + ["south", "portal"])
+
 
 def identity(secret):
     """The public identity of a normal expedition: the SHA-256 digest of its secret."""

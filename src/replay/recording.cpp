@@ -1,0 +1,55 @@
+#include "replay/recording.hpp"
+
+#include "render/view.hpp"
+#include "replay/replay_frame.hpp"
+#include "replay/replay_keys.hpp"
+
+namespace burrowlight::replay {
+
+namespace {
+
+// A player shows the first frame over whatever its terminal shows. The replay draws its
+// first frame over a fresh screen with the cursor hidden, so the recording begins so
+// too, without the alternate screen and raw mode, which a player has no use for.
+constexpr std::string_view kCleanStart = "\x1b[?25l\x1b[2J\x1b[H";
+
+void set_speed(Player& player, unsigned speed) {
+  while (player.speed() < speed) player.faster();
+  while (player.speed() > speed) player.slower();
+}
+
+}  // namespace
+
+Result<void> record_frames(const Timeline& timeline, const RecordingSettings& settings,
+                           const FrameSink& take) {
+  View view;
+  view.pixels = settings.pixels;
+  Player player(timeline.last());
+  set_speed(player, settings.speed);
+
+  const std::uint64_t period = 1'000'000 / settings.speed;
+  const float seconds = 1.0F / static_cast<float>(settings.speed);
+  const std::size_t hold = std::size_t{kHoldSeconds} * settings.speed;
+  // Step k is shown from tick hold + k - 1 on, step 0 from the start.
+  const std::size_t last_tick = timeline.last() + 2 * hold - 1;
+
+  StringOutput drawn;
+  (void)drawn.write(kCleanStart);
+  for (std::size_t tick = 0; tick <= last_tick; ++tick) {
+    if (tick > 0) {
+      view.advance(seconds);
+      if (tick >= hold && player.step() < timeline.last()) {
+        apply_replay_command(ReplayCommand::Forward, timeline, player, view);
+      }
+    }
+    if (auto frame = draw_replay_frame(view, timeline, player, settings.size, drawn); !frame) {
+      return frame;
+    }
+    if (drawn.bytes().empty() && tick != last_tick) continue;
+    if (auto taken = take({tick * period, drawn.bytes()}); !taken) return taken;
+    drawn.clear();
+  }
+  return {};
+}
+
+}  // namespace burrowlight::replay

@@ -1,0 +1,17 @@
+#include "replay/replay_frame.hpp"
+
+#include <string>
+
+#include "replay/replay_controls.hpp"
+
+namespace burrowlight::replay {
+
+Result<void> draw_replay_frame(View& view, const Timeline& timeline, const Player& player,
+                               TerminalSize size, Output& out) {
+  const expedition::Run& run = timeline.at(player.step()).run;
+  const std::string notes = footer_notes(player, timeline);
+  return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
+                         Controls{kFooterKeys, notes, kReplayGuide}, size.columns, size.rows, out);
+}
+
+}  // namespace burrowlight::replay
