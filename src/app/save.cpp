@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -50,6 +51,46 @@ Result<void> create_directories(const std::string& directory) {
   return {};
 }
 
+// The start of every temporary file of the save named `name`: a hash of the name rather
+// than the name, so that the temporary name stays short whatever the save is called,
+// and a fixed function (64-bit FNV-1a) so that a later process finds what an earlier
+// one left.
+std::string temporary_prefix(const std::string& path) {
+  std::uint64_t hash = 0xcbf29ce484222325u;
+  for (const char byte : std::filesystem::path(path).filename().string()) {
+    hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3u;
+  }
+  std::array<std::uint8_t, 8> bytes;
+  for (std::size_t index = 0; index < bytes.size(); ++index) {
+    bytes[index] = static_cast<std::uint8_t>(hash >> (56 - 8 * index));
+  }
+  return ".burrowlight-" + record::hex(bytes) + "-";
+}
+
+bool is_temporary_of(std::string_view name, std::string_view prefix) {
+  constexpr std::string_view kEnd = ".tmp";
+  constexpr std::size_t kSuffixDigits = 16;
+  if (name.size() != prefix.size() + kSuffixDigits + kEnd.size()) return false;
+  if (!name.starts_with(prefix) || !name.ends_with(kEnd)) return false;
+  return std::ranges::all_of(name.substr(prefix.size(), kSuffixDigits), [](char digit) {
+    return (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f');
+  });
+}
+
+// A writer killed between creating its temporary file and renaming it leaves the file;
+// only the holder of the save's lock can know that no write of this save is under way.
+// Failing to list or remove them costs disk space only, so it is not an error.
+void remove_stale_temporaries(const std::string& path) {
+  const std::string prefix = temporary_prefix(path);
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(directory_of(path), error), end;
+       !error && entry != end; entry.increment(error)) {
+    if (is_temporary_of(entry->path().filename().string(), prefix)) {
+      ::unlink(entry->path().c_str());
+    }
+  }
+}
+
 int open_retrying(const char* path, int flags, mode_t mode) {
   return retry_interrupted([&] { return ::open(path, flags, mode); });
 }
@@ -85,9 +126,13 @@ Result<UniqueFd> lock(const std::string& path) {
   return file;
 }
 
+Error not_a_regular_file(const std::string& path) {
+  return Error("Save " + path + " is not a regular file; it was not changed.");
+}
+
 // The save's bytes, or nothing when there is no save yet.
 Result<std::optional<std::string>> read_existing(const std::string& path) {
-  auto bytes = sys::read_file_start(path, kSizeLimit);
+  auto bytes = sys::read_file_start(path, kSizeLimit, not_a_regular_file(path));
   if (!bytes) {
     if (bytes.error().os_code() == ENOENT) return std::nullopt;
     return std::unexpected(bytes.error());
@@ -122,6 +167,14 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
   }
   // The save is replaced next; the archived copy must not be the one that a crash loses.
   return sync_directory(archive_directory, WriteSystem());
+}
+
+// Whether replacing `bytes` with `record` would lose an expedition that only they hold:
+// a normal expedition of another secret, or anything that is not a save at all.
+bool holds_another_expedition(std::string_view bytes, const Record& record) {
+  const auto existing = Record::from_json(bytes);
+  if (!existing) return true;
+  return existing->secret && existing->secret != record.secret;
 }
 
 // The new expedition's record: practice on a given seed, otherwise a fresh secret.
@@ -199,6 +252,7 @@ Result<Save> Save::lock(const std::string& path) {
     return std::unexpected(created.error());
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
+  save::remove_stale_temporaries(path);
   return Save(path, std::move(*lock));
 }
 
@@ -238,12 +292,23 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
 
 Result<void> Save::write(const Record& record) const { return write(record, save::WriteSystem()); }
 
+Result<void> Save::replace(const Record& record) const {
+  const auto existing = save::read_existing(path_);
+  if (!existing) return std::unexpected(existing.error());
+  if (*existing && save::holds_another_expedition(**existing, record)) {
+    if (auto archived = save::archive(save::directory_of(path_), **existing); !archived)
+      return archived;
+  }
+  return write(record);
+}
+
 Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
   const std::string& path = path_;
   const std::string directory = save::directory_of(path);
   const auto suffix = save::random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary = save::join(directory, ".burrowlight-" + *suffix + ".tmp");
+  const std::string temporary =
+      save::join(directory, save::temporary_prefix(path) + *suffix + ".tmp");
 
   sys::UniqueFd file(
       system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
