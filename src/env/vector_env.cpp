@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/panic.hpp"
+
 namespace burrowlight::env {
 
 VectorExpeditionEnv::VectorExpeditionEnv(std::size_t count)
@@ -19,6 +21,9 @@ void VectorExpeditionEnv::reset(std::uint64_t base, const ExpeditionBatch& batch
 
 void VectorExpeditionEnv::step(std::span<const std::int64_t> actions,
                                const ExpeditionBatch& batch) {
+  if (actions.size() != envs_.size()) {
+    panic("VectorExpeditionEnv::step: the actions are not one per environment");
+  }
   for (std::size_t index = 0; index < envs_.size(); ++index) {
     if (ended_[index]) {
       episodes_[index] += 1;
