@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 #include "env/expedition_env.hpp"
@@ -29,9 +30,9 @@ class PythonExpedition {
   void restore(const py::handle& state);
   py::dict record() const;
 
-  void save(const std::string& path) const;
+  void save(const py::object& path) const;
   // Continues the save at `path`, which is only read.
-  void load(const std::string& path);
+  void load(const py::object& path);
 
  private:
   env::ExpeditionEnv env_;
@@ -63,6 +64,9 @@ class PythonVector {
 
  private:
   env::VectorExpeditionEnv envs_;
+  // The batch is stepped without the interpreter lock; this keeps two threads from
+  // stepping it at once.
+  std::mutex stepping_;
 };
 
 }  // namespace burrowlight::python
