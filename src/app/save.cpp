@@ -51,10 +51,10 @@ Result<void> create_directories(const std::string& directory) {
   return {};
 }
 
-// The start of every temporary file of the save named `name`: a hash of the name rather
-// than the name, so that the temporary name stays short whatever the save is called,
-// and a fixed function (64-bit FNV-1a) so that a later process finds what an earlier
-// one left.
+// The start of every temporary file of the save at `path`: a hash of the save's file name
+// rather than the name, so that the temporary name stays short whatever the save is
+// called, and a fixed function (64-bit FNV-1a) so that a later process finds what an
+// earlier one left.
 std::string temporary_prefix(const std::string& path) {
   std::uint64_t hash = 0xcbf29ce484222325u;
   for (const char byte : std::filesystem::path(path).filename().string()) {

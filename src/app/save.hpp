@@ -45,8 +45,9 @@ Inspection inspect(std::string_view bytes);
 
 // Checks the save at `path` for a program that only reads it: no lock is taken and
 // nothing is created or written, so a running game may hold the save meanwhile. A
-// save that cannot be read (missing, oversized, unreadable) fails with the system's
-// words or the size message.
+// save that cannot be read (missing, oversized, unreadable, not a regular file) fails
+// with the system's words or the game's sentence. Reading follows a symbolic link, as
+// opening does; a write replaces the link itself.
 Inspection inspect_file(const std::string& path);
 
 // The system calls of a save write, with the calling convention of the system: -1 and

@@ -10,14 +10,6 @@ import pytest
 import burrowlight
 
 
-@pytest.fixture
-def expedition():
-    environment = burrowlight.ExpeditionEnv()
-    environment.reset(seed=0)
-    environment.step(3)
-    return environment
-
-
 class Index:
     """Whatever its `__index__` returns."""
 

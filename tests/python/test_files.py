@@ -24,14 +24,6 @@ import burrowlight
 HANG = 10
 
 
-@pytest.fixture
-def expedition():
-    environment = burrowlight.ExpeditionEnv()
-    environment.reset(seed=4)
-    environment.step(3)
-    return environment
-
-
 def refusal(path):
     return f"Save {path} is not a regular file; it was not changed."
 
@@ -39,8 +31,8 @@ def refusal(path):
 @pytest.mark.parametrize("path", ["v.txt\0.json", "victim\0/y.json", b"v.txt\0junk",
                                   pathlib.PurePosixPath("v.txt\0x")])
 @pytest.mark.parametrize("operation", ["save", "load"])
-def test_a_path_with_a_nul_byte_touches_nothing(sandbox, expedition, path, operation):
-    os.chdir(sandbox.work)
+def test_a_path_with_a_nul_byte_touches_nothing(monkeypatch, sandbox, expedition, path, operation):
+    monkeypatch.chdir(sandbox.work)
     write("v.txt", save_text(1))
     with pytest.raises(ValueError, match="embedded null byte"):
         if operation == "save":
@@ -52,8 +44,8 @@ def test_a_path_with_a_nul_byte_touches_nothing(sandbox, expedition, path, opera
 
 @pytest.mark.parametrize("path", ["s.json", b"s.json", pathlib.Path("s.json"),
                                   b"caf\xff.json", os.fsdecode(b"caf\xfe.json")])
-def test_every_path_type_saves_and_loads_the_same_bytes(sandbox, expedition, path):
-    os.chdir(sandbox.work)
+def test_every_path_type_saves_and_loads_the_same_bytes(monkeypatch, sandbox, expedition, path):
+    monkeypatch.chdir(sandbox.work)
     expedition.save(path)
     assert burrowlight.ExpeditionEnv.load(path).reply() == expedition.reply()
     assert os.path.exists(os.fsencode(path))
@@ -161,8 +153,8 @@ def test_saving_the_same_normal_expedition_again_archives_nothing(sandbox):
     ("save", "file/s.json", NotADirectoryError),
 ])
 def test_a_system_failure_is_the_os_error_of_its_number_with_the_file_name(
-        sandbox, expedition, operation, path, error):
-    os.chdir(sandbox.work)
+        monkeypatch, sandbox, expedition, operation, path, error):
+    monkeypatch.chdir(sandbox.work)
     write("file", b"")
     with pytest.raises(error) as raised:
         if operation == "save":
