@@ -4,13 +4,13 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "app/save_temporaries.hpp"
 #include "core/panic.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
@@ -49,46 +49,6 @@ Result<void> create_directories(const std::string& directory) {
   std::filesystem::create_directories(directory, error);
   if (error) return std::unexpected(sys::os_error(error.value()));
   return {};
-}
-
-// The start of every temporary file of the save at `path`: a hash of the save's file name
-// rather than the name, so that the temporary name stays short whatever the save is
-// called, and a fixed function (64-bit FNV-1a) so that a later process finds what an
-// earlier one left.
-std::string temporary_prefix(const std::string& path) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const char byte : std::filesystem::path(path).filename().string()) {
-    hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3u;
-  }
-  std::array<std::uint8_t, 8> bytes;
-  for (std::size_t index = 0; index < bytes.size(); ++index) {
-    bytes[index] = static_cast<std::uint8_t>(hash >> (56 - 8 * index));
-  }
-  return ".burrowlight-" + record::hex(bytes) + "-";
-}
-
-bool is_temporary_of(std::string_view name, std::string_view prefix) {
-  constexpr std::string_view kEnd = ".tmp";
-  constexpr std::size_t kSuffixDigits = 16;
-  if (name.size() != prefix.size() + kSuffixDigits + kEnd.size()) return false;
-  if (!name.starts_with(prefix) || !name.ends_with(kEnd)) return false;
-  return std::ranges::all_of(name.substr(prefix.size(), kSuffixDigits), [](char digit) {
-    return (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f');
-  });
-}
-
-// A writer killed between creating its temporary file and renaming it leaves the file;
-// only the holder of the save's lock can know that no write of this save is under way.
-// Failing to list or remove them costs disk space only, so it is not an error.
-void remove_stale_temporaries(const std::string& path) {
-  const std::string prefix = temporary_prefix(path);
-  std::error_code error;
-  for (std::filesystem::directory_iterator entry(directory_of(path), error), end;
-       !error && entry != end; entry.increment(error)) {
-    if (is_temporary_of(entry->path().filename().string(), prefix)) {
-      ::unlink(entry->path().c_str());
-    }
-  }
 }
 
 int open_retrying(const char* path, int flags, mode_t mode) {
@@ -252,7 +212,7 @@ Result<Save> Save::lock(const std::string& path) {
     return std::unexpected(created.error());
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
-  save::remove_stale_temporaries(path);
+  save::remove_stale_temporaries(save::directory_of(path), path);
   return Save(path, std::move(*lock));
 }
 
@@ -307,8 +267,7 @@ Result<void> Save::write(const Record& record, const save::WriteSystem& system) 
   const std::string directory = save::directory_of(path);
   const auto suffix = save::random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary =
-      save::join(directory, save::temporary_prefix(path) + *suffix + ".tmp");
+  const std::string temporary = save::join(directory, save::temporary_name(path, *suffix));
 
   sys::UniqueFd file(
       system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));

@@ -105,7 +105,8 @@ def test_only_a_regular_file_is_read_or_replaced(sandbox, kind, reader):
             1, f"burrowlight-replay: {refusal('x.json')}\n")
     else:
         done = sandbox.run(["--headless", "--save", "x.json"], timeout=HANG)
-        assert (done.returncode, done.stderr.decode()) == (1, f"BurrowLight: {refusal('x.json')}\n")
+        assert (done.returncode, done.stderr.decode()) == (
+            1, f"BurrowLight: {refusal('x.json')}\n")
     assert KIND_TESTS[kind](os.lstat(sandbox.path("x.json")).st_mode)
 
 
