@@ -193,7 +193,7 @@ py::tuple PythonVector::reset(const py::object& seed, const py::object& options)
   const env::ExpeditionBatch batch = arrays.batch();
   {
     const py::gil_scoped_release released;
-    const std::lock_guard<std::mutex> stepping(stepping_);
+    const std::lock_guard<std::mutex> stepping(*stepping_);
     envs_.reset(base, batch);
   }
   return py::make_tuple(arrays.observation(), py::dict());
@@ -223,7 +223,7 @@ py::tuple PythonVector::step(const py::handle& actions) {
   const env::ExpeditionBatch batch = arrays.batch();
   {
     const py::gil_scoped_release released;
-    const std::lock_guard<std::mutex> stepping(stepping_);
+    const std::lock_guard<std::mutex> stepping(*stepping_);
     envs_.step(taken, batch);
   }
   return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,

@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -65,8 +66,8 @@ class PythonVector {
  private:
   env::VectorExpeditionEnv envs_;
   // The batch is stepped without the interpreter lock; this keeps two threads from
-  // stepping it at once.
-  std::mutex stepping_;
+  // stepping it at once. Held by pointer so that the environment stays movable.
+  std::unique_ptr<std::mutex> stepping_ = std::make_unique<std::mutex>();
 };
 
 }  // namespace burrowlight::python
