@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/save_temporaries.hpp"
 #include "core/panic.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
@@ -85,9 +86,13 @@ Result<UniqueFd> lock(const std::string& path) {
   return file;
 }
 
+Error not_a_regular_file(const std::string& path) {
+  return Error("Save " + path + " is not a regular file; it was not changed.");
+}
+
 // The save's bytes, or nothing when there is no save yet.
 Result<std::optional<std::string>> read_existing(const std::string& path) {
-  auto bytes = sys::read_file_start(path, kSizeLimit);
+  auto bytes = sys::read_file_start(path, kSizeLimit, not_a_regular_file(path));
   if (!bytes) {
     if (bytes.error().os_code() == ENOENT) return std::nullopt;
     return std::unexpected(bytes.error());
@@ -122,6 +127,14 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
   }
   // The save is replaced next; the archived copy must not be the one that a crash loses.
   return sync_directory(archive_directory, WriteSystem());
+}
+
+// Whether replacing `bytes` with `record` would lose an expedition that only they hold:
+// a normal expedition of another secret, or anything that is not a save at all.
+bool holds_another_expedition(std::string_view bytes, const Record& record) {
+  const auto existing = Record::from_json(bytes);
+  if (!existing) return true;
+  return existing->secret && existing->secret != record.secret;
 }
 
 // The new expedition's record: practice on a given seed, otherwise a fresh secret.
@@ -199,6 +212,7 @@ Result<Save> Save::lock(const std::string& path) {
     return std::unexpected(created.error());
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
+  save::remove_stale_temporaries(save::directory_of(path), path);
   return Save(path, std::move(*lock));
 }
 
@@ -238,12 +252,22 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
 
 Result<void> Save::write(const Record& record) const { return write(record, save::WriteSystem()); }
 
+Result<void> Save::replace(const Record& record) const {
+  const auto existing = save::read_existing(path_);
+  if (!existing) return std::unexpected(existing.error());
+  if (*existing && save::holds_another_expedition(**existing, record)) {
+    if (auto archived = save::archive(save::directory_of(path_), **existing); !archived)
+      return archived;
+  }
+  return write(record);
+}
+
 Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
   const std::string& path = path_;
   const std::string directory = save::directory_of(path);
   const auto suffix = save::random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary = save::join(directory, ".burrowlight-" + *suffix + ".tmp");
+  const std::string temporary = save::join(directory, save::temporary_name(path, *suffix));
 
   sys::UniqueFd file(
       system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));

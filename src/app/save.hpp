@@ -45,8 +45,9 @@ Inspection inspect(std::string_view bytes);
 
 // Checks the save at `path` for a program that only reads it: no lock is taken and
 // nothing is created or written, so a running game may hold the save meanwhile. A
-// save that cannot be read (missing, oversized, unreadable) fails with the system's
-// words or the size message.
+// save that cannot be read (missing, oversized, unreadable, not a regular file) fails
+// with the system's words or the game's sentence. Reading follows a symbolic link, as
+// opening does; a write replaces the link itself.
 Inspection inspect_file(const std::string& path);
 
 // The system calls of a save write, with the calling convention of the system: -1 and
@@ -68,7 +69,8 @@ class WriteSystem {
 class Save {
  public:
   // Creates the save's directory if it is missing and takes the save's lock, reading
-  // nothing; the lock fails at once when another process holds it.
+  // nothing; the lock fails at once when another process holds it. Holding the lock, it
+  // removes the temporary files of this save that a killed writer left beside it.
   static Result<Save> lock(const std::string& path);
 
   // Locks the save at `path`, then resumes it, or creates a new expedition when there is
@@ -83,6 +85,12 @@ class Save {
   // the device and renamed over the save, then the directory is flushed.
   Result<void> write(const Record& record) const;
   Result<void> write(const Record& record, const save::WriteSystem& system) const;
+
+  // What a program other than the game does to put `record` where the save is: the
+  // checks of opening (only a regular file of at most 64 KiB is replaced), then, if the
+  // file holds a normal expedition of another secret or no save at all, a copy of it in
+  // the archive as --new keeps one, then `write`.
+  Result<void> replace(const Record& record) const;
 
   const std::string& path() const { return path_; }
 

@@ -158,18 +158,22 @@ std::string response_bytes(const Response& response) {
   return bytes;
 }
 
+// Also the answer for a path that names no regular file: no such thing is the handoff.
+Error not_the_page() {
+  return Error("--wallet requires the public BurrowLight HTML handoff (at most 512 KiB)");
+}
+
 Result<void> check_page(std::string_view bytes) {
   // A file shorter than the opening cannot start with it, so the prefix test is also
   // the lower size limit.
   if (bytes.size() > kLargestPage || !bytes.starts_with(kPagePrefix)) {
-    return std::unexpected(
-        Error("--wallet requires the public BurrowLight HTML handoff (at most 512 KiB)"));
+    return std::unexpected(not_the_page());
   }
   return {};
 }
 
 Result<std::string> read_page(const std::string& page_path) {
-  auto bytes = sys::read_file_start(page_path, kLargestPage);
+  auto bytes = sys::read_file_start(page_path, kLargestPage, not_the_page());
   if (!bytes) return std::unexpected(bytes.error());
   if (auto checked = check_page(*bytes); !checked) return std::unexpected(checked.error());
   return bytes;

@@ -40,6 +40,9 @@ void ExpeditionEnv::resume(expedition::Run run) { state_ = {with_room(std::move(
 ExpeditionStep ExpeditionEnv::step(std::size_t action) {
   expedition::Run& run = state_.run;
   const std::uint32_t score = run.expedition().score;
+  if (action >= headless::kExpeditionAgentCommands.size()) {
+    panic("ExpeditionEnv::step: the action index is out of range");
+  }
   state_.error = {};
   const headless::ExpeditionCommand& command = headless::kExpeditionAgentCommands[action];
   if (command.kind == headless::CommandKind::Finish) {

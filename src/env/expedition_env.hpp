@@ -71,7 +71,8 @@ class ExpeditionEnv {
   // Continues `run`, such as one a save replays to.
   void resume(expedition::Run run);
 
-  // `action` indexes headless::kExpeditionAgentCommands; the caller checks the range.
+  // `action` indexes headless::kExpeditionAgentCommands; one out of range is a broken
+  // precondition and panics.
   ExpeditionStep step(std::size_t action);
 
   void observe(ExpeditionObservation& observation) const;

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "core/panic.hpp"
 #include "headless/prototype_view.hpp"
 
 namespace burrowlight::env {
 
 PrototypeStep PrototypeEnv::step(std::size_t action) {
+  if (action >= headless::kPrototypeAgentCommands.size()) {
+    panic("PrototypeEnv::step: the action index is out of range");
+  }
   const std::size_t found = game_.found.size();
   const bool awakened = game_.awakened;
   game_.apply(headless::kPrototypeAgentCommands[action].action);

@@ -43,7 +43,8 @@ class PrototypeEnv {
 
   void reset() { game_ = Game::authored(); }
 
-  // `action` indexes headless::kPrototypeAgentCommands; the caller checks the range.
+  // `action` indexes headless::kPrototypeAgentCommands; one out of range is a broken
+  // precondition and panics.
   PrototypeStep step(std::size_t action);
 
   void observe(PrototypeObservation& observation);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/panic.hpp"
+
 namespace burrowlight::env {
 
 namespace {
@@ -48,6 +50,9 @@ void VectorExpeditionEnv::reset(std::uint64_t base, const ExpeditionBatch& batch
 
 void VectorExpeditionEnv::step(std::span<const std::int64_t> actions,
                                const ExpeditionBatch& batch) {
+  if (actions.size() != envs_.size()) {
+    panic("VectorExpeditionEnv::step: the actions are not one per environment");
+  }
   pool_->run(envs_.size(), kSmallestShare, [&](std::size_t begin, std::size_t end) {
     for (std::size_t index = begin; index < end; ++index) step_one(index, actions[index], batch);
   });

@@ -53,7 +53,8 @@ class VectorExpeditionEnv {
   // Starts every environment's first episode and writes the observations.
   void reset(std::uint64_t base, const ExpeditionBatch& batch);
 
-  // `actions` holds one action index per environment; the caller checks the range.
+  // `actions` holds one action index per environment; a span of another size or an index
+  // out of range is a broken precondition and panics.
   void step(std::span<const std::int64_t> actions, const ExpeditionBatch& batch);
 
  private:

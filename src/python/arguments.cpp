@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <span>
 #include <stdexcept>
+#include <string_view>
 
 #include "sys/random.hpp"
 
@@ -14,12 +17,45 @@ std::string type_name(const py::handle& value) {
   return std::string(py::str(py::type::of(value).attr("__name__")));
 }
 
-record::Secret secret_of(const py::handle& secret) {
-  if (!py::isinstance<py::bytes>(secret) && !py::isinstance<py::bytearray>(secret)) {
-    throw py::type_error("options[\"secret\"] must be bytes");
+// numpy deprecates its bool as an index but still takes it; Python's bool is an int.
+bool is_truth_value(const py::handle& value) {
+  const std::string_view type = Py_TYPE(value.ptr())->tp_name;
+  return PyBool_Check(value.ptr()) || type == "numpy.bool_" || type == "numpy.bool";
+}
+
+// The integer an index-like value stands for, or nothing when it is no index at all.
+std::optional<py::int_> index_of(const py::handle& value) {
+  if (!PyIndex_Check(value.ptr()) || is_truth_value(value)) return std::nullopt;
+  PyObject* index = PyNumber_Index(value.ptr());
+  if (index == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::int_>(index);
+}
+
+// A buffer view that is given back however the caller leaves.
+class BufferView {
+ public:
+  explicit BufferView(const py::handle& object) {
+    if (PyObject_GetBuffer(object.ptr(), &view_, PyBUF_SIMPLE) != 0) {
+      PyErr_Clear();
+      throw py::type_error("options[\"secret\"] must be bytes or another buffer of 32 bytes, not " +
+                           type_name(object));
+    }
   }
-  const std::string bytes =
-      py::cast<std::string>(py::bytes(py::reinterpret_borrow<py::object>(secret)));
+  ~BufferView() { PyBuffer_Release(&view_); }
+  BufferView(const BufferView&) = delete;
+  BufferView& operator=(const BufferView&) = delete;
+
+  std::span<const std::uint8_t> bytes() const {
+    return {static_cast<const std::uint8_t*>(view_.buf), static_cast<std::size_t>(view_.len)};
+  }
+
+ private:
+  Py_buffer view_{};
+};
+
+record::Secret secret_of(const py::handle& secret) {
+  const BufferView view(secret);
+  const std::span<const std::uint8_t> bytes = view.bytes();
   if (bytes.size() != record::kSecretSize) {
     throw py::value_error("options[\"secret\"] must be exactly 32 bytes, not " +
                           std::to_string(bytes.size()));
@@ -29,18 +65,20 @@ record::Secret secret_of(const py::handle& secret) {
   return result;
 }
 
+bool is_secret_key(const py::handle& key) {
+  return PyUnicode_Check(key.ptr()) && PyUnicode_CompareWithASCIIString(key.ptr(), "secret") == 0;
+}
+
 }  // namespace
 
 std::size_t action_index(const py::handle& action, std::size_t count) {
-  if (!PyIndex_Check(action.ptr()) || py::isinstance<py::bool_>(action)) {
-    throw py::type_error("the action must be an integer index, not " + type_name(action));
-  }
-  const auto index = py::cast<py::int_>(action.attr("__index__")());
-  if (index < py::int_(0) || index >= py::int_(count)) {
+  const std::optional<py::int_> index = index_of(action);
+  if (!index) throw py::type_error("the action must be an integer index, not " + type_name(action));
+  if (*index < py::int_(0) || *index >= py::int_(count)) {
     throw py::value_error("the action must be an index from 0 to " + std::to_string(count - 1) +
-                          ", not " + std::string(py::repr(index)));
+                          ", not " + std::string(py::repr(*index)));
   }
-  return py::cast<std::size_t>(index);
+  return py::cast<std::size_t>(*index);
 }
 
 std::uint64_t seed_of(const py::object& seed) {
@@ -53,29 +91,38 @@ std::uint64_t seed_of(const py::object& seed) {
     for (std::uint8_t byte : bytes) value = value << 8 | byte;
     return value;
   }
-  if (!PyIndex_Check(seed.ptr()) || py::isinstance<py::bool_>(seed)) {
-    throw py::type_error("the seed must be an integer or None");
-  }
-  const auto value = py::cast<py::int_>(seed.attr("__index__")());
-  if (value < py::int_(0) || value > py::int_(UINT64_MAX)) {
+  const std::optional<py::int_> value = index_of(seed);
+  if (!value) throw py::type_error("the seed must be an integer or None");
+  if (*value < py::int_(0) || *value > py::int_(UINT64_MAX)) {
     throw py::value_error("the seed must be an integer from 0 to 18446744073709551615, not " +
-                          std::string(py::repr(value)));
+                          std::string(py::repr(*value)));
   }
-  return py::cast<std::uint64_t>(value);
+  return py::cast<std::uint64_t>(*value);
 }
 
 std::optional<record::Secret> secret_option(const py::object& options) {
   check_options_type(options);
   std::optional<record::Secret> secret;
   if (options.is_none()) return secret;
-  for (auto [key, value] : py::reinterpret_borrow<py::dict>(options)) {
-    if (py::str(key).cast<std::string>() != "secret") {
-      throw py::value_error("unknown option " + std::string(py::repr(key)) +
+  // A list of its own of owned pairs: the code that a key or value may run (repr, a
+  // buffer export) can change the dict without pulling anything from under the loop.
+  const py::list items = py::reinterpret_steal<py::list>(PyDict_Items(options.ptr()));
+  if (!items) throw py::error_already_set();
+  for (const py::handle item : items) {
+    const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
+    if (!is_secret_key(pair[0])) {
+      throw py::value_error("unknown option " + std::string(py::repr(pair[0])) +
                             "; the only option is \"secret\"");
     }
-    secret = secret_of(value);
+    secret = secret_of(pair[1]);
   }
   return secret;
+}
+
+std::string path_bytes(const py::handle& path) {
+  PyObject* encoded = nullptr;
+  if (PyUnicode_FSConverter(path.ptr(), &encoded) == 0) throw py::error_already_set();
+  return std::string(py::reinterpret_steal<py::bytes>(encoded));
 }
 
 void check_options_type(const py::object& options) {

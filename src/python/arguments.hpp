@@ -17,13 +17,19 @@ namespace burrowlight::python {
 namespace py = pybind11;
 
 // An action index from Python: any integer, numpy's included, but not a truth value.
+// Taken as operator.index takes it, so an `__index__` that returns no int is refused.
 std::size_t action_index(const py::handle& action, std::size_t count);
 
 // A seed from Python: an integer from 0 to 2^64 - 1, or None for one drawn at random.
 std::uint64_t seed_of(const py::object& seed);
 
-// The options of an expedition's reset: None, or a dict whose only key is "secret".
+// The options of an expedition's reset: None, or a dict whose only key is "secret", whose
+// value is any buffer of 32 bytes (bytes, bytearray, memoryview, ...).
 std::optional<record::Secret> secret_option(const py::object& options);
+
+// A path as open() takes one: str, bytes or os.PathLike, encoded as os.fsencode does, so
+// that the system sees exactly these bytes; an embedded NUL byte raises ValueError.
+std::string path_bytes(const py::handle& path);
 
 // Options are None or a dict, whatever an environment makes of them.
 void check_options_type(const py::object& options);

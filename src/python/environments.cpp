@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "python/arguments.hpp"
 #include "python/files.hpp"
@@ -108,10 +110,12 @@ struct Arrays {
 }  // namespace
 
 py::tuple PythonExpedition::reset(const py::object& seed, const py::object& options) {
+  // Checked even beside a secret, which makes the seed: a bad argument is never ignored.
+  const std::uint64_t chosen_seed = seed_of(seed);
   if (const std::optional<record::Secret> secret = secret_option(options)) {
     env_.reset(*secret);
   } else {
-    env_.reset(seed_of(seed));
+    env_.reset(chosen_seed);
   }
   py::dict info;
   info["seed"] = env_.record().seed;
@@ -141,9 +145,9 @@ void PythonExpedition::restore(const py::handle& state) {
 
 py::dict PythonExpedition::record() const { return record_of(env_.record()); }
 
-void PythonExpedition::save(const std::string& path) const { save_expedition(env_, path); }
+void PythonExpedition::save(const py::object& path) const { save_expedition(env_, path); }
 
-void PythonExpedition::load(const std::string& path) { load_expedition(env_, path); }
+void PythonExpedition::load(const py::object& path) { load_expedition(env_, path); }
 
 py::tuple PythonPrototype::reset(const py::object& seed, const py::object& options) {
   // The prototype is always the same place: a seed or options change nothing, but are
@@ -184,8 +188,14 @@ PythonVector::PythonVector(std::size_t count) : envs_(count) {
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
   if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
+  const std::uint64_t base = seed_of(seed);
   Arrays arrays(envs_.size());
-  envs_.reset(seed_of(seed), arrays.batch());
+  const env::ExpeditionBatch batch = arrays.batch();
+  {
+    const py::gil_scoped_release released;
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    envs_.reset(base, batch);
+  }
   return py::make_tuple(arrays.observation(), py::dict());
 }
 
@@ -200,15 +210,22 @@ py::tuple PythonVector::step(const py::handle& actions) {
   if (chosen.ndim() != 1 || static_cast<std::size_t>(chosen.shape(0)) != count) {
     throw py::value_error("actions must have the shape (" + std::to_string(count) + ",)");
   }
-  const std::int64_t* first = chosen.data();
-  if (std::any_of(first, first + count, [](std::int64_t action) {
+  // A copy, since another thread may write to the caller's array while this one steps.
+  const std::vector<std::int64_t> taken(chosen.data(), chosen.data() + count);
+  if (std::any_of(taken.begin(), taken.end(), [](std::int64_t action) {
         return action < 0 || action >= static_cast<std::int64_t>(env::kExpeditionActionCount);
       })) {
     throw py::value_error("every action must be an index from 0 to " +
                           std::to_string(env::kExpeditionActionCount - 1));
   }
   Arrays arrays(count);
-  envs_.step(std::span(first, count), arrays.batch());
+  // Only the fresh arrays' memory is written meanwhile, which no other thread can see yet.
+  const env::ExpeditionBatch batch = arrays.batch();
+  {
+    const py::gil_scoped_release released;
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    envs_.step(taken, batch);
+  }
   return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,
                         py::dict());
 }

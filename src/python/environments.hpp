@@ -8,6 +8,8 @@
 #include <pybind11/stl.h>
 
 #include <cstddef>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "env/expedition_env.hpp"
@@ -29,9 +31,9 @@ class PythonExpedition {
   void restore(const py::handle& state);
   py::dict record() const;
 
-  void save(const std::string& path) const;
+  void save(const py::object& path) const;
   // Continues the save at `path`, which is only read.
-  void load(const std::string& path);
+  void load(const py::object& path);
 
  private:
   env::ExpeditionEnv env_;
@@ -63,6 +65,9 @@ class PythonVector {
 
  private:
   env::VectorExpeditionEnv envs_;
+  // The batch is stepped without the interpreter lock; this keeps two threads from
+  // stepping it at once. Held by pointer so that the environment stays movable.
+  std::unique_ptr<std::mutex> stepping_ = std::make_unique<std::mutex>();
 };
 
 }  // namespace burrowlight::python

@@ -1,26 +1,43 @@
 #include "python/errors.hpp"
 
-#include <pybind11/pybind11.h>
-
-#include <stdexcept>
+#include <cerrno>
 #include <string>
-
-namespace py = pybind11;
 
 namespace burrowlight::python {
 
-void raise_os_error(const Error& error) {
-  if (error.os_code()) {
-    const std::string& text = error.text();
-    const std::string words = text.substr(0, text.rfind(" (os error"));
-    py::object exception = py::reinterpret_steal<py::object>(
-        PyObject_CallFunction(PyExc_OSError, "is", *error.os_code(), words.c_str()));
-    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.ptr())), exception.ptr());
-    throw py::error_already_set();
-  }
-  throw std::runtime_error(error.text());
+namespace {
+
+// The game's sentences may hold a path or a parser's view of the file, bytes that need
+// not be UTF-8; they reach Python as the file system's encoding would show them.
+py::object text_of(const std::string& bytes) {
+  PyObject* text =
+      PyUnicode_DecodeFSDefaultAndSize(bytes.data(), static_cast<Py_ssize_t>(bytes.size()));
+  if (text == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(text);
 }
 
-void raise_invalid_save(std::string_view sentence) { throw py::value_error(std::string(sentence)); }
+[[noreturn]] void raise_os(int code, const std::string& words, const py::handle& filename) {
+  // OSError's constructor picks the subclass for the number, as open() would raise.
+  PyObject* exception =
+      PyObject_CallFunction(PyExc_OSError, "iOO", code, text_of(words).ptr(), filename.ptr());
+  if (exception == nullptr) throw py::error_already_set();
+  const py::object owned = py::reinterpret_steal<py::object>(exception);
+  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception)), exception);
+  throw py::error_already_set();
+}
+
+}  // namespace
+
+void raise_failure(const Error& error, const py::handle& filename) {
+  const std::string& text = error.text();
+  if (error.os_code())
+    raise_os(*error.os_code(), text.substr(0, text.rfind(" (os error")), filename);
+  PyErr_SetObject(PyExc_ValueError, text_of(text).ptr());
+  throw py::error_already_set();
+}
+
+void raise_lock_refused(const Error& error, const py::handle& filename) {
+  raise_os(EWOULDBLOCK, error.text(), filename);
+}
 
 }  // namespace burrowlight::python

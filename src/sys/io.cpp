@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,9 +51,24 @@ Result<std::string> read_at_most(int fd, std::size_t limit) {
   return bytes;
 }
 
-Result<std::string> read_file_start(const std::string& path, std::size_t limit) {
-  UniqueFd file(retry_interrupted([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
-  if (!file.valid()) return std::unexpected(last_os_error());
+Result<std::string> read_file_start(const std::string& path, std::size_t limit,
+                                    const Error& not_regular) {
+  // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come; a
+  // terminal must not become the controlling one.
+  UniqueFd file(retry_interrupted(
+      [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+  if (!file.valid()) {
+    const Error failure = last_os_error();
+    // A socket cannot be opened at all; it is refused as what it is, not as ENXIO.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+      return std::unexpected(not_regular);
+    }
+    return std::unexpected(failure);
+  }
+  struct stat opened {};
+  if (::fstat(file.get(), &opened) != 0) return std::unexpected(last_os_error());
+  if (!S_ISREG(opened.st_mode)) return std::unexpected(not_regular);
   return read_at_most(file.get(), limit + 1);
 }
 

@@ -31,9 +31,13 @@ Result<std::size_t> read_some(int fd, std::span<char> buffer);
 // Everything up to `limit` bytes, or less at the end of input.
 Result<std::string> read_at_most(int fd, std::size_t limit);
 
-// The start of the file at `path`: up to `limit` bytes and one more, so that the caller
-// can tell a file over the limit without reading all of it.
-Result<std::string> read_file_start(const std::string& path, std::size_t limit);
+// The start of the regular file at `path`: up to `limit` bytes and one more, so that the
+// caller can tell a file over the limit without reading all of it. Anything else that the
+// path names (a FIFO, a device, a socket, a directory) fails at once with `not_regular`,
+// since reading it could block forever, never end or change the thing read. A symbolic
+// link is followed.
+Result<std::string> read_file_start(const std::string& path, std::size_t limit,
+                                    const Error& not_regular);
 
 // True once `fd` is ready for `events` (POLLIN, POLLOUT), false when `deadline` passed
 // first. Errors and hang-ups count as ready, since the read or write that follows reports

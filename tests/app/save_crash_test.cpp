@@ -54,15 +54,13 @@ std::optional<std::uint32_t> next_acknowledgement(int channel) {
   return number;
 }
 
-// Removes the temporary files a killed writer left behind and says how many there were.
-int remove_temporary_files(const fs::path& directory) {
+// The temporary files of saves in `directory`: hidden, ".burrowlight-<save's hash>-<16 hex
+// digits>.tmp".
+int count_temporary_files(const fs::path& directory) {
   int count = 0;
   for (const auto& entry : fs::directory_iterator(directory)) {
     const std::string name = entry.path().filename().string();
-    if (name.starts_with(".burrowlight-") && name.ends_with(".tmp")) {
-      fs::remove(entry.path());
-      ++count;
-    }
+    if (name.starts_with(".burrowlight-") && name.ends_with(".tmp")) ++count;
   }
   return count;
 }
@@ -82,6 +80,8 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
     {
       // Released before the writer starts, which takes the lock for itself.
       const auto held = Save::lock(path);
+      // The lock removed what the previous trial's writer left.
+      ASSERT_EQ(count_temporary_files(root), 0) << "trial " << trial;
       ASSERT_TRUE(held && held->write(version(0)));
     }
     int channel[2];
@@ -117,7 +117,7 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
         << acknowledged;
     if (found > 0) ++killed_after_a_change;
 
-    const int leftovers = remove_temporary_files(root);
+    const int leftovers = count_temporary_files(root);
     ASSERT_LE(leftovers, 1) << "trial " << trial;
     leftover_total += leftovers;
   }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -216,11 +217,6 @@ TEST_F(SaveTest, SystemErrorsCarryTheSystemsWords) {
   auto opened = Save::open((root_ / "file" / "expedition.json").string(), false, std::nullopt);
   ASSERT_FALSE(opened);
   EXPECT_EQ(opened.error().text(), "Not a directory (os error 20)");
-
-  fs::create_directory(save_);
-  auto directory = Save::open(save_path(), false, std::nullopt);
-  ASSERT_FALSE(directory);
-  EXPECT_EQ(directory.error().text(), "Is a directory (os error 21)");
 }
 
 TEST_F(SaveTest, ASecondProcessCannotLockTheSaveAndLeavesItAlone) {
@@ -374,12 +370,99 @@ TEST_F(SaveTest, WritesGoThroughAFreshTemporaryFileBesideTheSave) {
   fs::current_path(previous);
   ASSERT_TRUE(written) << written.error().text();
   ASSERT_EQ(recorder.opened.size(), 2u);
-  EXPECT_TRUE(
-      std::regex_match(recorder.opened[0], std::regex("\\./\\.burrowlight-[0-9a-f]{16}\\.tmp")))
+  EXPECT_TRUE(std::regex_match(recorder.opened[0],
+                               std::regex("\\./\\.burrowlight-[0-9a-f]{16}-[0-9a-f]{16}\\.tmp")))
       << recorder.opened[0];
   EXPECT_EQ(recorder.opened[1], ".");
   EXPECT_EQ(read_file(save_), Record::practice(1).to_pretty_json());
   EXPECT_EQ(permissions(save_), 0600u);
+}
+
+// The name of a temporary file that a write of the save at `path` goes through.
+std::string temporary_name_of(const fs::path& path) {
+  ScriptedSystem recorder(ScriptedSystem::Call::None, 0);
+  auto held = Save::lock(path.string());
+  EXPECT_TRUE(held && held->write(Record::practice(1), recorder));
+  return recorder.opened.empty() ? "" : fs::path(recorder.opened[0]).filename().string();
+}
+
+TEST_F(SaveTest, TakingTheLockRemovesOnlyThisSavesTemporaryFiles) {
+  const std::string own = temporary_name_of(save_);
+  const std::string other = temporary_name_of(root_ / "other.json");
+  // The random part is the last sixteen digits before ".tmp".
+  const std::string own_prefix = own.substr(0, own.size() - 20);
+  const std::vector<std::string> stale = {own_prefix + "0123456789abcdef.tmp",
+                                          own_prefix + "fedcba9876543210.tmp"};
+  const std::vector<std::string> kept = {other,
+                                         own_prefix + "0123456789ABCDEF.tmp",
+                                         own_prefix + "0123456789abcde.tmp",
+                                         own_prefix + "0123456789abcdef.tmp.json",
+                                         ".burrowlight-0123456789abcdef.tmp",
+                                         "notes.txt"};
+  for (const std::vector<std::string>* names : {&stale, &kept}) {
+    for (const std::string& name : *names) write_file(root_ / name, "left behind");
+  }
+  const auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
+
+  std::vector<std::string> expected = kept;
+  expected.insert(expected.end(),
+                  {"expedition.json", "expedition.json.lock", "other.json", "other.json.lock"});
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names_in(root_), expected);
+}
+
+// What a program other than the game keeps of the file it replaces: only an expedition
+// that would otherwise be lost goes to the archive first.
+TEST_F(SaveTest, ReplacingArchivesOnlyAnotherExpedition) {
+  const record::Secret kept_secret{1};
+  const record::Secret other_secret{2};
+  const std::vector<std::pair<std::optional<std::string>, bool>> cases = {
+      {std::nullopt, false},
+      {Record::practice(3).to_pretty_json(), false},
+      {Record(kept_secret).to_pretty_json(), false},
+      {Record(other_secret).to_pretty_json(), true},
+      {std::string("not a save \0\xff\n", 15), true},
+  };
+  const Record next(kept_secret);
+  for (const auto& [old_bytes, archived] : cases) {
+    SCOPED_TRACE(old_bytes.value_or("no save"));
+    fs::remove_all(root_ / "archive");
+    fs::remove(save_);
+    if (old_bytes) write_file(save_, *old_bytes);
+    const auto held = Save::lock(save_path());
+    ASSERT_TRUE(held) << held.error().text();
+    ASSERT_TRUE(held->replace(next));
+    EXPECT_EQ(read_file(save_), next.to_pretty_json());
+    const std::vector<std::string> copies = names_in(root_ / "archive");
+    ASSERT_EQ(copies.size(), archived ? 1u : 0u);
+    if (archived) {
+      EXPECT_EQ(read_file(root_ / "archive" / copies[0]), *old_bytes);
+    }
+  }
+}
+
+TEST_F(SaveTest, OnlyARegularFileIsOpenedOrReplaced) {
+  ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
+  fs::create_directory(root_ / "directory");
+  std::vector<std::string> kinds = {"fifo", "directory"};
+  if (::mknod((root_ / "device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+    kinds.push_back("device");
+  }
+  for (const std::string& kind : kinds) {
+    const std::string path = (root_ / kind).string();
+    const std::string refusal = "Save " + path + " is not a regular file; it was not changed.";
+    const auto opened = Save::open(path, false, std::nullopt);
+    ASSERT_FALSE(opened) << kind;
+    EXPECT_EQ(opened.error().text(), refusal);
+    const auto held = Save::lock(path);
+    ASSERT_TRUE(held) << held.error().text();
+    const auto replaced = held->replace(Record::practice(1));
+    ASSERT_FALSE(replaced) << kind;
+    EXPECT_EQ(replaced.error().text(), refusal);
+    EXPECT_EQ(save::inspect_file(path).run.error().text(), refusal);
+    EXPECT_FALSE(fs::is_regular_file(path)) << kind;
+  }
 }
 
 TEST(SaveSuffix, IsSixteenFreshLowercaseHexDigits) {

@@ -103,14 +103,16 @@ TEST(Wallet, PageChecksTheOpeningAndTheSize) {
   }
 }
 
-TEST(Wallet, AMissingPageFileIsTheSystemError) {
+TEST(Wallet, AMissingPageFileIsTheSystemErrorAndADirectoryNoPage) {
   auto page = read_page(std::string(BURROWLIGHT_SOURCE_DIR) + "/no such page.html");
   ASSERT_FALSE(page);
   EXPECT_EQ(page.error().text(), "No such file or directory (os error 2)");
 
+  // Nothing but a regular file is read, so a directory is no page at all.
   auto directory = read_page(BURROWLIGHT_SOURCE_DIR);
   ASSERT_FALSE(directory);
-  EXPECT_EQ(directory.error().text(), "Is a directory (os error 21)");
+  EXPECT_EQ(directory.error().text(),
+            "--wallet requires the public BurrowLight HTML handoff (at most 512 KiB)");
 }
 
 // Hostile input: random mixtures of request fragments and raw bytes always get one of

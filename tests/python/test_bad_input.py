@@ -10,12 +10,17 @@ import pytest
 import burrowlight
 
 
-@pytest.fixture
-def expedition():
-    environment = burrowlight.ExpeditionEnv()
-    environment.reset(seed=0)
-    environment.step(3)
-    return environment
+class Index:
+    """Whatever its `__index__` returns."""
+
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value
+
+    def __repr__(self):
+        return f"Index({self.value!r})"
 
 
 def unchanged(environment, check):
@@ -33,6 +38,9 @@ def unchanged(environment, check):
     ("east", TypeError, "integer index, not str"),
     (True, TypeError, "integer index, not bool"),
     (None, TypeError, "integer index, not NoneType"),
+    (numpy.bool_(True), TypeError, "integer index, not bool_"),
+    (Index("5"), TypeError, "__index__ returned non-int \\(type str\\)"),
+    (Index(3.9), TypeError, "__index__ returned non-int \\(type float\\)"),
 ])
 def test_an_action_that_is_no_index(expedition, action, error, words):
     def step():
@@ -41,8 +49,9 @@ def test_an_action_that_is_no_index(expedition, action, error, words):
     unchanged(expedition, step)
 
 
-def test_a_numpy_integer_is_an_index(expedition):
-    assert expedition.step(numpy.int64(10))[0]["turn"] == 2
+@pytest.mark.parametrize("action", [numpy.int64(10), numpy.uint8(10), Index(10)])
+def test_an_integer_index_of_any_kind_is_an_index(expedition, action):
+    assert expedition.step(action)[0]["turn"] == 2
 
 
 @pytest.mark.parametrize("seed, error", [
@@ -59,12 +68,29 @@ def test_a_seed_out_of_range(expedition, seed, error):
     ({"secret": bytes(33)}, ValueError, "exactly 32 bytes, not 33"),
     ({"secret": "x" * 32}, TypeError, "must be bytes"),
     ({"seeds": 3}, ValueError, "unknown option 'seeds'"),
+    ({"secret": numpy.zeros(4, numpy.int64)[::2]}, TypeError, "buffer of 32 bytes, not ndarray"),
     ([("secret", bytes(32))], TypeError, "options must be a dict"),
 ])
 def test_options_that_make_no_expedition(expedition, options, error, words):
     def reset():
         with pytest.raises(error, match=words):
             expedition.reset(options=options)
+    unchanged(expedition, reset)
+
+
+@pytest.mark.parametrize("secret", [bytes(32), bytearray(32), memoryview(bytes(64))[:32],
+                                    numpy.zeros(32, numpy.uint8)])
+def test_any_buffer_of_32_bytes_is_a_secret(secret):
+    environment = burrowlight.ExpeditionEnv()
+    info = environment.reset(options={"secret": secret})[1]
+    assert environment.record()["secret"] == [0] * 32 and info["expedition_id"] is not None
+
+
+@pytest.mark.parametrize("seed, error", [("junk", TypeError), (-1, ValueError)])
+def test_a_bad_seed_is_refused_beside_a_secret(expedition, seed, error):
+    def reset():
+        with pytest.raises(error, match="seed"):
+            expedition.reset(seed=seed, options={"secret": bytes(32)})
     unchanged(expedition, reset)
 
 
@@ -88,7 +114,6 @@ def write(path, content):
 
 
 @pytest.mark.parametrize("content, message", [
-    (None, "No such file or directory (os error 2)"),
     (b" " * 65537, "Save exceeds 64 KiB; it was not changed."),
     (b"{\"format_version\": 1", "parse error"),
     (b"{\"format_version\": 2, \"rules_version\": 2, \"seed\": 0, \"actions\": [], "
@@ -98,14 +123,12 @@ def write(path, content):
 ])
 def test_load_of_a_save_the_game_refuses(sandbox, content, message):
     path = sandbox.path("s.json")
-    if content is not None:
-        write(path, content)
+    write(path, content)
     with pytest.raises(ValueError) as raised:
         burrowlight.ExpeditionEnv.load(path)
     assert message in str(raised.value)
-    if content is not None:
-        assert open(path, "rb").read() == content
-    assert sorted(os.listdir(sandbox.work)) == ([] if content is None else ["s.json"])
+    assert open(path, "rb").read() == content
+    assert sorted(os.listdir(sandbox.work)) == ["s.json"]
 
 
 def test_save_errors_are_os_errors_and_keep_the_old_file(sandbox, expedition):

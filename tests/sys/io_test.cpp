@@ -5,11 +5,20 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
+#include "support/files.hpp"
 #include "sys/os_error.hpp"
 #include "sys/retry.hpp"
 #include "sys/unique_fd.hpp"
@@ -87,6 +96,44 @@ TEST(RetryInterrupted, AsksAgainOnlyAfterAnInterruption) {
     return -1;
   });
   EXPECT_EQ(std::pair(failed, calls), std::pair(-1, 1));
+}
+
+// What the path names decides: a regular file (through a link too) is read up to the
+// limit and one byte more; anything else is refused at once, before a read could block
+// on a FIFO without a writer or run on forever from a device.
+TEST(ReadFileStart, ReadsOnlyARegularFile) {
+  const test_support::TemporaryDirectory temporary("burrowlight-io");
+  const std::filesystem::path& root = temporary.path();
+  const Error refused("not regular");
+  std::ofstream(root / "file") << "0123456789";
+  std::filesystem::create_symlink(root / "file", root / "link");
+  ASSERT_EQ(::mkfifo((root / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(root / "directory");
+  const bool has_device = ::mknod((root / "device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = (root / "socket").string();
+  socket_path.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  struct Case {
+    std::string name;
+    Result<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"file", "012345"},
+      {"link", "012345"},
+      {"missing", std::unexpected(os_error(ENOENT))},
+      {"fifo", std::unexpected(refused)},
+      {"directory", std::unexpected(refused)},
+      {"socket", std::unexpected(refused)},
+      {"device", std::unexpected(refused)},
+  };
+  for (const Case& test : cases) {
+    if (test.name == "device" && !has_device) continue;
+    EXPECT_EQ(read_file_start((root / test.name).string(), 5, refused), test.expected) << test.name;
+  }
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ class ExpeditionEnv(_burrowlight.ExpeditionEnv):
         file is only read. A save the game would refuse raises ValueError with the game's
         own message."""
         environment = cls()
-        environment._load(str(path))
+        environment._load(path)
         return environment
 
 
