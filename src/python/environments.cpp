@@ -9,6 +9,7 @@
 
 #include "python/arguments.hpp"
 #include "python/files.hpp"
+#include "python/states.hpp"
 
 namespace burrowlight::python {
 
@@ -23,9 +24,11 @@ py::array_t<Value> array_of(std::initializer_list<py::ssize_t> shape, const Valu
   return array;
 }
 
+// A figure as an array of shape (1,), the shape learners' input layers take, rather than
+// a 0-d array.
 template <class Value>
 py::array_t<Value> scalar_of(Value value) {
-  return array_of<Value>({}, &value);
+  return array_of<Value>({1}, &value);
 }
 
 py::dict expedition_observation(const ExpeditionObservation& observation) {
@@ -63,15 +66,16 @@ std::string without_line_feed(std::string_view line) {
 }
 
 // The arrays of one batch step, made anew for every step so that a caller may keep them.
+// A figure is a column (count, 1), a row for each environment of the single shape (1,).
 struct Arrays {
   explicit Arrays(std::size_t count)
       : map({count, std::size_t{kFloorHeight}, std::size_t{kFloorWidth}}),
         position({count, std::size_t{2}}),
-        floor(count),
-        charge(count),
-        score(count),
-        turn(count),
-        finished(count),
+        floor({count, std::size_t{1}}),
+        charge({count, std::size_t{1}}),
+        score({count, std::size_t{1}}),
+        turn({count, std::size_t{1}}),
+        finished({count, std::size_t{1}}),
         legal({count, env::kExpeditionActionCount}),
         reward(count),
         terminated(count),
@@ -104,6 +108,56 @@ struct Arrays {
   py::array_t<bool> terminated, truncated;
 };
 
+// The first seed of each environment: consecutive from one seed (drawn at random when
+// None), or one for each environment from a sequence.
+std::vector<std::uint64_t> first_seeds(const py::object& seed, std::size_t count) {
+  std::vector<std::uint64_t> firsts(count);
+  const bool sequence = !seed.is_none() && !PyIndex_Check(seed.ptr()) &&
+                        !py::isinstance<py::str>(seed) && !py::isinstance<py::bytes>(seed) &&
+                        py::isinstance<py::sequence>(seed);
+  if (!sequence) {
+    const std::uint64_t base = seed_of(seed);
+    for (std::size_t index = 0; index < count; ++index) firsts[index] = base + index;
+    return firsts;
+  }
+  const auto seeds = py::reinterpret_borrow<py::sequence>(seed);
+  if (seeds.size() != count) {
+    throw py::value_error("a list of seeds needs one seed for each of the " +
+                          std::to_string(count) + " environments");
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    firsts[index] = seed_of(py::reinterpret_borrow<py::object>(seeds[index]));
+  }
+  return firsts;
+}
+
+// The seeds the environments play, in Gymnasium's layout for a vector's infos: the values,
+// and under "_seed" which environments have one.
+void put_seeds(const SeededVector& envs, const std::vector<bool>& which, py::dict& info) {
+  const std::size_t count = envs.size();
+  py::array_t<std::uint64_t> seeds(count);
+  py::array_t<bool> present(count);
+  for (std::size_t index = 0; index < count; ++index) {
+    seeds.mutable_data()[index] = which[index] ? envs.seed(index) : 0;
+    present.mutable_data()[index] = which[index];
+  }
+  info["seed"] = seeds;
+  info["_seed"] = present;
+}
+
+// The sentences that refused the step's actions, where any did, in the same layout.
+void put_errors(std::span<const std::string_view> errors, py::dict& info) {
+  if (std::all_of(errors.begin(), errors.end(), [](std::string_view e) { return e.empty(); }))
+    return;
+  py::list texts;
+  py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
+  for (std::size_t index = 0; index < errors.size(); ++index) {
+    texts.append(py::str(std::string(errors[index])));
+    present.mutable_data()[index] = !errors[index].empty();
+  }
+  info["error"] = py::module_::import("numpy").attr("array")(texts, py::arg("dtype") = "O");
+  info["_error"] = present;
+}
 
 }  // namespace
 
@@ -184,9 +238,12 @@ PythonVector::PythonVector(std::size_t count) : envs_(count) {
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
   if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
+  const std::vector<std::uint64_t> firsts = first_seeds(seed, envs_.size());
   Arrays arrays(envs_.size());
-  envs_.reset(seed_of(seed), arrays.batch());
-  return py::make_tuple(arrays.observation(), py::dict());
+  envs_.reset(firsts, arrays.batch());
+  py::dict info;
+  put_seeds(envs_, std::vector<bool>(envs_.size(), true), info);
+  return py::make_tuple(arrays.observation(), info);
 }
 
 py::tuple PythonVector::step(const py::handle& actions) {
@@ -207,10 +264,42 @@ py::tuple PythonVector::step(const py::handle& actions) {
     throw py::value_error("every action must be an index from 0 to " +
                           std::to_string(env::kExpeditionActionCount - 1));
   }
+  std::vector<bool> restarted(count);
+  for (std::size_t index = 0; index < count; ++index) restarted[index] = envs_.ended(index);
   Arrays arrays(count);
-  envs_.step(std::span(first, count), arrays.batch());
+  std::vector<std::string_view> errors(count);
+  envs_.step(std::span(first, count), arrays.batch(), errors);
+  py::dict info;
+  if (std::find(restarted.begin(), restarted.end(), true) != restarted.end()) {
+    put_seeds(envs_, restarted, info);
+  }
+  put_errors(errors, info);
   return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,
-                        py::dict());
+                        info);
+}
+
+py::tuple PythonVector::state() const {
+  py::list members;
+  for (const VectorMember& member : envs_.members()) {
+    members.append(py::make_tuple(expedition_state_values(member.state), member.first,
+                                  member.episode, member.ended));
+  }
+  return py::make_tuple(envs_.size(), members);
+}
+
+void PythonVector::restore(const py::tuple& state) {
+  if (state.size() != 2 || state[1].cast<py::list>().size() != envs_.size()) {
+    throw py::value_error("not the state of a vector of " + std::to_string(envs_.size()) +
+                          " environments");
+  }
+  std::vector<VectorMember> restored;
+  for (const py::handle& member : state[1].cast<py::list>()) {
+    const auto values = member.cast<py::tuple>();
+    restored.push_back({expedition_state_of(values[0].cast<py::tuple>()),
+                        values[1].cast<std::uint64_t>(), values[2].cast<std::uint64_t>(),
+                        values[3].cast<bool>()});
+  }
+  envs_.restore(restored);
 }
 
 }  // namespace burrowlight::python

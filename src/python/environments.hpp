@@ -12,7 +12,7 @@
 
 #include "env/expedition_env.hpp"
 #include "env/prototype_env.hpp"
-#include "env/vector_env.hpp"
+#include "python/seeded_vector.hpp"
 
 namespace burrowlight::python {
 
@@ -61,8 +61,12 @@ class PythonVector {
   py::tuple step(const py::handle& actions);
   std::size_t size() const { return envs_.size(); }
 
+  // The whole state as picklable values, and back.
+  py::tuple state() const;
+  void restore(const py::tuple& state);
+
  private:
-  env::VectorExpeditionEnv envs_;
+  SeededVector envs_;
 };
 
 }  // namespace burrowlight::python
