@@ -232,8 +232,12 @@ void PythonPrototype::restore(const py::handle& state) {
   env_.restore(state_of<Game>(state, "PrototypeEnv"));
 }
 
-PythonVector::PythonVector(std::size_t count) : envs_(count) {
+PythonVector::PythonVector(std::size_t count, const py::object& max_episode_steps)
+    : envs_(count, max_episode_steps.is_none() ? 0 : max_episode_steps.cast<std::uint64_t>()) {
   if (count == 0) throw py::value_error("a vector of environments needs at least one");
+  if (!max_episode_steps.is_none() && envs_.step_limit() == 0) {
+    throw py::value_error("max_episode_steps must be at least 1, or None for no limit");
+  }
 }
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
@@ -282,22 +286,22 @@ py::tuple PythonVector::state() const {
   py::list members;
   for (const VectorMember& member : envs_.members()) {
     members.append(py::make_tuple(expedition_state_values(member.state), member.first,
-                                  member.episode, member.ended));
+                                  member.episode, member.steps, member.ended));
   }
-  return py::make_tuple(envs_.size(), members);
+  return py::make_tuple(envs_.size(), envs_.step_limit(), members);
 }
 
 void PythonVector::restore(const py::tuple& state) {
-  if (state.size() != 2 || state[1].cast<py::list>().size() != envs_.size()) {
+  if (state.size() != 3 || state[2].cast<py::list>().size() != envs_.size()) {
     throw py::value_error("not the state of a vector of " + std::to_string(envs_.size()) +
                           " environments");
   }
   std::vector<VectorMember> restored;
-  for (const py::handle& member : state[1].cast<py::list>()) {
+  for (const py::handle& member : state[2].cast<py::list>()) {
     const auto values = member.cast<py::tuple>();
     restored.push_back({expedition_state_of(values[0].cast<py::tuple>()),
                         values[1].cast<std::uint64_t>(), values[2].cast<std::uint64_t>(),
-                        values[3].cast<bool>()});
+                        values[3].cast<std::uint64_t>(), values[4].cast<bool>()});
   }
   envs_.restore(restored);
 }

@@ -55,11 +55,14 @@ class PythonPrototype {
 // A batch of expedition environments and the arrays their steps are written to.
 class PythonVector {
  public:
-  explicit PythonVector(std::size_t count);
+  PythonVector(std::size_t count, const py::object& max_episode_steps);
 
   py::tuple reset(const py::object& seed, const py::object& options);
   py::tuple step(const py::handle& actions);
   std::size_t size() const { return envs_.size(); }
+  py::object max_episode_steps() const {
+    return envs_.step_limit() == 0 ? py::none() : py::cast(envs_.step_limit());
+  }
 
   // The whole state as picklable values, and back.
   py::tuple state() const;

@@ -84,11 +84,13 @@ PYBIND11_MODULE(_burrowlight, module) {
       .def("restore", &PythonPrototype::restore, py::arg("state"));
 
   py::class_<PythonVector>(module, "VectorExpeditionEnv", py::dynamic_attr())
-      .def(py::init<std::size_t>(), py::arg("num_envs"))
+      .def(py::init<std::size_t, const py::object&>(), py::arg("num_envs"),
+           py::arg("max_episode_steps") = py::none())
       .def("reset", &PythonVector::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())
       .def("step", &PythonVector::step, py::arg("actions"))
       .def("_state", &PythonVector::state)
       .def("_restore", &PythonVector::restore, py::arg("state"))
-      .def_property_readonly("num_envs", &PythonVector::size);
+      .def_property_readonly("num_envs", &PythonVector::size)
+      .def_property_readonly("max_episode_steps", &PythonVector::max_episode_steps);
 }

@@ -4,14 +4,20 @@
 
 namespace burrowlight::python {
 
-SeededVector::SeededVector(std::size_t count)
-    : envs_(count), firsts_(count, 0), episodes_(count, 0), ended_(count, false) {}
+SeededVector::SeededVector(std::size_t count, std::uint64_t step_limit)
+    : envs_(count),
+      firsts_(count, 0),
+      episodes_(count, 0),
+      steps_(count, 0),
+      ended_(count, false),
+      step_limit_(step_limit) {}
 
 void SeededVector::reset(std::span<const std::uint64_t> firsts,
                          const env::ExpeditionBatch& batch) {
   for (std::size_t index = 0; index < envs_.size(); ++index) {
     firsts_[index] = firsts[index];
     episodes_[index] = 0;
+    steps_[index] = 0;
     ended_[index] = false;
     envs_[index].reset(firsts[index]);
     observe(index, batch);
@@ -24,6 +30,7 @@ void SeededVector::step(std::span<const std::int64_t> actions, const env::Expedi
     errors[index] = {};
     if (ended_[index]) {
       episodes_[index] += 1;
+      steps_[index] = 0;
       ended_[index] = false;
       envs_[index].reset(firsts_[index] + episodes_[index] * envs_.size());
       batch.reward[index] = 0;
@@ -32,11 +39,13 @@ void SeededVector::step(std::span<const std::int64_t> actions, const env::Expedi
     } else {
       const env::ExpeditionStep result =
           envs_[index].step(static_cast<std::size_t>(actions[index]));
+      steps_[index] += 1;
+      const bool cut_off = step_limit_ != 0 && steps_[index] >= step_limit_;
       batch.reward[index] = result.reward;
       batch.terminated[index] = result.terminated;
-      batch.truncated[index] = result.truncated;
+      batch.truncated[index] = !result.terminated && (result.truncated || cut_off);
       errors[index] = result.error;
-      ended_[index] = result.terminated || result.truncated;
+      ended_[index] = result.terminated || result.truncated || cut_off;
     }
     observe(index, batch);
   }
@@ -46,7 +55,8 @@ std::vector<VectorMember> SeededVector::members() const {
   std::vector<VectorMember> result;
   result.reserve(envs_.size());
   for (std::size_t index = 0; index < envs_.size(); ++index) {
-    result.push_back({envs_[index].state(), firsts_[index], episodes_[index], ended_[index]});
+    result.push_back(
+        {envs_[index].state(), firsts_[index], episodes_[index], steps_[index], ended_[index]});
   }
   return result;
 }
@@ -56,6 +66,7 @@ void SeededVector::restore(const std::vector<VectorMember>& members) {
     envs_[index].restore(members[index].state);
     firsts_[index] = members[index].first;
     episodes_[index] = members[index].episode;
+    steps_[index] = members[index].steps;
     ended_[index] = members[index].ended;
   }
 }

@@ -17,11 +17,13 @@
 namespace burrowlight::python {
 
 // One environment of the vector: its k-th episode (from 0) is the practice expedition of
-// seed first + k × count, modulo 2^64.
+// seed first + k × count, modulo 2^64; `steps` counts the steps of its episode, refused
+// ones included.
 struct VectorMember {
   env::ExpeditionState state;
   std::uint64_t first = 0;
   std::uint64_t episode = 0;
+  std::uint64_t steps = 0;
   bool ended = false;
 
   bool operator==(const VectorMember&) const = default;
@@ -29,9 +31,12 @@ struct VectorMember {
 
 class SeededVector {
  public:
-  explicit SeededVector(std::size_t count);
+  // With a `step_limit`, an episode that has taken that many steps and is not over is
+  // truncated, as a time limit around each environment would truncate it; 0 is no limit.
+  SeededVector(std::size_t count, std::uint64_t step_limit);
 
   std::size_t size() const { return envs_.size(); }
+  std::uint64_t step_limit() const { return step_limit_; }
 
   // Starts environment i on seed firsts[i]; `firsts` has one seed per environment.
   void reset(std::span<const std::uint64_t> firsts, const env::ExpeditionBatch& batch);
@@ -56,7 +61,9 @@ class SeededVector {
   std::vector<env::ExpeditionEnv> envs_;
   std::vector<std::uint64_t> firsts_;
   std::vector<std::uint64_t> episodes_;
+  std::vector<std::uint64_t> steps_;
   std::vector<bool> ended_;
+  std::uint64_t step_limit_;
 };
 
 }  // namespace burrowlight::python

@@ -18,8 +18,8 @@ class VectorExpeditionEnv(_plain.VectorExpeditionEnv, VectorEnv):
     """
     metadata = {"autoreset_mode": AutoresetMode.NEXT_STEP, "render_modes": []}
 
-    def __init__(self, num_envs, render_mode=None):
-        super().__init__(num_envs)
+    def __init__(self, num_envs, max_episode_steps=None, render_mode=None):
+        super().__init__(num_envs, max_episode_steps)
         if render_mode is not None:
             raise ValueError("a vector of expeditions does not render")
         self.render_mode = None

@@ -76,14 +76,17 @@ class VectorExpeditionEnv(_burrowlight.VectorExpeditionEnv):
     k-th episode (counting from 0) is that of seed s + i + k * num_envs, all modulo 2**64.
     An environment whose episode ended on a step (terminated or truncated) is reset by its
     next step, which ignores its action and reports the new episode's first observation
-    with reward 0, neither terminated nor truncated. ``reset(seed=[s_0, ..., s_n-1])``
+    with reward 0, neither terminated nor truncated. With ``max_episode_steps``, an episode
+    is also truncated on its step of that number, refused steps included, as a time limit
+    around each environment would. ``reset(seed=[s_0, ..., s_n-1])``
     starts environment i on seed s_i instead, its k-th episode on s_i + k * num_envs.
     Infos hold ``"seed"`` (uint64) and the mask ``"_seed"`` where an episode started, and
     ``"error"`` with ``"_error"`` where an action was refused.
     """
 
     def __reduce__(self):
-        return (type(self), (self.num_envs,), (self._state(), dict(self.__dict__)))
+        return (type(self), (self.num_envs, self.max_episode_steps),
+                (self._state(), dict(self.__dict__)))
 
     def __setstate__(self, pickled):
         state, attributes = pickled
