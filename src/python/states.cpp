@@ -63,17 +63,23 @@ std::string_view region_named(const std::string& name, std::int32_t x, std::int3
 
 }  // namespace
 
+// The record is kept unsealed and the seal applied after the replay: a run sealed in play
+// logs the seal's own line, which a replay of a sealed record does not.
 py::tuple expedition_state_values(const env::ExpeditionState& state) {
-  return py::make_tuple(state.run.record().to_pretty_json(), std::string(state.error));
+  Record unsealed = state.run.record();
+  unsealed.finished = false;
+  return py::make_tuple(unsealed.to_pretty_json(), state.run.record().finished,
+                        std::string(state.error));
 }
 
 env::ExpeditionState expedition_state_of(const py::tuple& values) {
-  if (values.size() != 2) throw py::value_error("not the values of an expedition state");
+  if (values.size() != 3) throw py::value_error("not the values of an expedition state");
   auto record = Record::from_json(values[0].cast<std::string>());
   if (!record) throw py::value_error(record.error());
   auto run = expedition::Run::start(std::move(*record));
   if (!run) throw py::value_error(run.error());
-  const std::optional<std::string_view> error = refusal_sentence(values[1].cast<std::string>());
+  if (values[1].cast<bool>()) run->finish();
+  const std::optional<std::string_view> error = refusal_sentence(values[2].cast<std::string>());
   if (!error) throw py::value_error("not a sentence that refuses an expedition's step");
   run->reserve_all_actions();
   return {std::move(*run), *error};
