@@ -9,6 +9,7 @@
 
 #include "python/arguments.hpp"
 #include "python/files.hpp"
+#include "python/pixels.hpp"
 #include "python/states.hpp"
 
 namespace burrowlight::python {
@@ -193,6 +194,11 @@ void PythonExpedition::restore(const py::handle& state) {
   env_.restore(state_of<env::ExpeditionState>(state, "ExpeditionEnv"));
 }
 
+py::array_t<std::uint8_t> PythonExpedition::pixels() const {
+  const expedition::Run& run = env_.state().run;
+  return pixels_of(run.game(), ExpeditionView{run.expedition(), run.record().finished});
+}
+
 py::dict PythonExpedition::record() const { return record_of(env_.record()); }
 
 void PythonExpedition::save(const std::string& path) const { save_expedition(env_, path); }
@@ -227,6 +233,10 @@ py::dict PythonPrototype::observation() {
 }
 
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }
+
+py::array_t<std::uint8_t> PythonPrototype::pixels() const {
+  return pixels_of(env_.state(), std::nullopt);
+}
 
 void PythonPrototype::restore(const py::handle& state) {
   env_.restore(state_of<Game>(state, "PrototypeEnv"));

@@ -28,6 +28,7 @@ class PythonExpedition {
   env::ExpeditionState clone() const { return env_.state(); }
   void restore(const py::handle& state);
   py::dict record() const;
+  py::array_t<std::uint8_t> pixels() const;
 
   void save(const std::string& path) const;
   // Continues the save at `path`, which is only read.
@@ -44,6 +45,7 @@ class PythonPrototype {
   py::dict observation();
 
   std::string reply();
+  py::array_t<std::uint8_t> pixels() const;
   Game clone() const { return env_.state(); }
   void restore(const py::handle& state);
 

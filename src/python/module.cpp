@@ -66,6 +66,7 @@ PYBIND11_MODULE(_burrowlight, module) {
            py::arg("options") = py::none())
       .def("step", &PythonExpedition::step, py::arg("action"))
       .def("_observation", &PythonExpedition::observation)
+      .def("_pixels", &PythonExpedition::pixels)
       .def("reply", &PythonExpedition::reply)
       .def("clone", &PythonExpedition::clone)
       .def("restore", &PythonExpedition::restore, py::arg("state"))
@@ -79,6 +80,7 @@ PYBIND11_MODULE(_burrowlight, module) {
            py::arg("options") = py::none())
       .def("step", &PythonPrototype::step, py::arg("action"))
       .def("_observation", &PythonPrototype::observation)
+      .def("_pixels", &PythonPrototype::pixels)
       .def("reply", &PythonPrototype::reply)
       .def("clone", &PythonPrototype::clone)
       .def("restore", &PythonPrototype::restore, py::arg("state"));

@@ -128,3 +128,18 @@ def test_without_gymnasium_nothing_needs_it():
                           env={"PYTHONPATH": os.environ["PYTHONPATH"]})
     assert done.returncode == 0, done.stderr
     assert done.stdout == "ok\n"
+
+
+def test_rgb_frames_of_an_episode_through_render_collection():
+    environment = gymnasium.wrappers.RenderCollection(
+        gymnasium.make(EXPEDITION, render_mode="rgb_array"))
+    environment.reset(seed=0)
+    for action in ["east", "east", "south", "finish"]:
+        environment.step(burrowlight.EXPEDITION_ACTIONS.index(action))
+    frames = environment.render()
+    assert len(frames) == 5
+    assert {(frame.shape, frame.dtype.name) for frame in frames} == {((320, 480, 3), "uint8")}
+    # The player moves: no two frames of the walk are the same.
+    assert all(not numpy.array_equal(before, after) for before, after in zip(frames, frames[1:]))
+    # The frame is the renderer's: its corner is the default background colour.
+    assert frames[0][0, 0].tolist() == [5, 7, 13]

@@ -14,7 +14,7 @@ from . import _burrowlight, _plain, _render
 # refused about as often as not, room to use them all.
 MAX_EPISODE_STEPS = 4 * _burrowlight.ACTION_LIMIT
 
-_RENDER_MODES = ["ansi"]
+_RENDER_MODES = ["ansi", "rgb_array"]
 EXPEDITION_ID = "BurrowLight/Expedition-v0"
 PROTOTYPE_ID = "BurrowLight/Prototype-v0"
 
