@@ -143,3 +143,15 @@ def test_rgb_frames_of_an_episode_through_render_collection():
     assert all(not numpy.array_equal(before, after) for before, after in zip(frames, frames[1:]))
     # The frame is the renderer's: its corner is the default background colour.
     assert frames[0][0, 0].tolist() == [5, 7, 13]
+
+
+def test_stable_baselines_ppo_learns_a_few_hundred_steps_with_the_multi_input_policy():
+    pytest.importorskip("torch")
+    ppo = pytest.importorskip("stable_baselines3").PPO
+    environment = burrowlight.WithoutFinish(gymnasium.make(EXPEDITION, flat_map=True))
+    model = ppo("MultiInputPolicy", environment, n_steps=64, batch_size=32, n_epochs=1,
+                seed=0, verbose=0)
+    model.learn(total_timesteps=256)
+    observation, _ = environment.reset(seed=0)
+    action, _ = model.predict(observation, deterministic=True)
+    assert environment.action_space.contains(int(action))
