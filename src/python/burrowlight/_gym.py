@@ -71,8 +71,24 @@ def _checked_render_mode(render_mode):
 
 
 class _Shaped:
-    """The map as rows (the default) or, with ``flat_map=True``, as one row, the shape
+    """What both games' Gymnasium environments share: the render mode, the spaces of the
+    subclass's ``_ACTIONS`` and ``_OBSERVATION_SPACE``, its registered ``_ID``, and the map
+    as rows (the default) or, with ``flat_map=True``, as one row, the shape
     Stable-Baselines3 asks of every entry that is no image."""
+
+    metadata = {"render_modes": _RENDER_MODES, "render_fps": 8}
+
+    def __init__(self, render_mode=None, flat_map=False):
+        super().__init__()
+        self.render_mode = _checked_render_mode(render_mode)
+        self._flat_map = bool(flat_map)
+        self.action_space = spaces.Discrete(len(self._ACTIONS))
+        self.observation_space = self._OBSERVATION_SPACE(self._flat_map)
+        # Made directly, the environment is still what its id makes (`make` sets the same).
+        self.spec = gymnasium.spec(self._ID)
+
+    def render(self):
+        return _render.frame(self)
 
     def _shaped(self, result):
         if self._flat_map:
@@ -89,16 +105,9 @@ class ExpeditionEnv(_Shaped, _plain.ExpeditionEnv, gymnasium.Env):
     the last seeded reset. ``render_mode`` is None, "ansi" or "rgb_array"; ``flat_map``
     gives the map as one row of 247 glyphs.
     """
-    metadata = {"render_modes": _RENDER_MODES, "render_fps": 8}
-
-    def __init__(self, render_mode=None, flat_map=False):
-        super().__init__()
-        self.render_mode = _checked_render_mode(render_mode)
-        self._flat_map = bool(flat_map)
-        self.action_space = spaces.Discrete(len(_burrowlight.EXPEDITION_ACTIONS))
-        self.observation_space = expedition_observation_space(self._flat_map)
-        # Made directly, the environment is still what its id makes (`make` sets the same).
-        self.spec = gymnasium.spec(EXPEDITION_ID)
+    _ACTIONS = _burrowlight.EXPEDITION_ACTIONS
+    _OBSERVATION_SPACE = staticmethod(expedition_observation_space)
+    _ID = EXPEDITION_ID
 
     def reset(self, *, seed=None, options=None):
         if seed is None and not (isinstance(options, dict) and "secret" in options):
@@ -109,32 +118,20 @@ class ExpeditionEnv(_Shaped, _plain.ExpeditionEnv, gymnasium.Env):
         gymnasium.Env.reset(self, seed=None if seed is None else operator.index(seed))
         return self._shaped(result)
 
-    def render(self):
-        return _render.frame(self)
-
 
 class PrototypeEnv(_Shaped, _plain.PrototypeEnv, gymnasium.Env):
     __doc__ = _plain.PrototypeEnv.__doc__ + """
     ``render_mode`` is None, "ansi" or "rgb_array"; ``flat_map`` gives the map as one
     row of 3956 glyphs.
     """
-    metadata = {"render_modes": _RENDER_MODES, "render_fps": 8}
-
-    def __init__(self, render_mode=None, flat_map=False):
-        super().__init__()
-        self.render_mode = _checked_render_mode(render_mode)
-        self._flat_map = bool(flat_map)
-        self.action_space = spaces.Discrete(len(_burrowlight.PROTOTYPE_ACTIONS))
-        self.observation_space = prototype_observation_space(self._flat_map)
-        self.spec = gymnasium.spec(PROTOTYPE_ID)
+    _ACTIONS = _burrowlight.PROTOTYPE_ACTIONS
+    _OBSERVATION_SPACE = staticmethod(prototype_observation_space)
+    _ID = PROTOTYPE_ID
 
     def reset(self, *, seed=None, options=None):
         result = _plain.PrototypeEnv.reset(self, seed=seed, options=options)
-        gymnasium.Env.reset(self, seed=seed)
+        gymnasium.Env.reset(self, seed=None if seed is None else operator.index(seed))
         return self._shaped(result)
-
-    def render(self):
-        return _render.frame(self)
 
 
 class WithoutFinish(gymnasium.Wrapper):
