@@ -82,7 +82,8 @@ def test_gymnasiums_vectors_over_make_run_with_statistics(vector_class):
     for _ in range(2000):
         *_, info = vector.step(vector.action_space.sample())
         episodes += int(info.get("_episode", numpy.zeros(count, bool)).sum())
-        assert info["seed"].dtype == numpy.uint64 if "seed" in info else True
+        if "seed" in info:
+            assert info["seed"].dtype == numpy.uint64
     vector.close()
     assert episodes > 0
 
