@@ -11,6 +11,8 @@
 
 #include "python/arguments.hpp"
 #include "python/files.hpp"
+#include "python/pixels.hpp"
+#include "python/states.hpp"
 
 namespace burrowlight::python {
 
@@ -25,9 +27,11 @@ py::array_t<Value> array_of(std::initializer_list<py::ssize_t> shape, const Valu
   return array;
 }
 
+// A figure as an array of shape (1,), the shape learners' input layers take, rather than
+// a 0-d array.
 template <class Value>
 py::array_t<Value> scalar_of(Value value) {
-  return array_of<Value>({}, &value);
+  return array_of<Value>({1}, &value);
 }
 
 py::dict expedition_observation(const ExpeditionObservation& observation) {
@@ -65,15 +69,16 @@ std::string without_line_feed(std::string_view line) {
 }
 
 // The arrays of one batch step, made anew for every step so that a caller may keep them.
+// A figure is a column (count, 1), a row for each environment of the single shape (1,).
 struct Arrays {
   explicit Arrays(std::size_t count)
       : map({count, std::size_t{kFloorHeight}, std::size_t{kFloorWidth}}),
         position({count, std::size_t{2}}),
-        floor(count),
-        charge(count),
-        score(count),
-        turn(count),
-        finished(count),
+        floor({count, std::size_t{1}}),
+        charge({count, std::size_t{1}}),
+        score({count, std::size_t{1}}),
+        turn({count, std::size_t{1}}),
+        finished({count, std::size_t{1}}),
         legal({count, env::kExpeditionActionCount}),
         reward(count),
         terminated(count),
@@ -106,6 +111,57 @@ struct Arrays {
   py::array_t<bool> terminated, truncated;
 };
 
+// The first seed of each environment: consecutive from one seed (drawn at random when
+// None), or one for each environment from a sequence.
+std::vector<std::uint64_t> first_seeds(const py::object& seed, std::size_t count) {
+  std::vector<std::uint64_t> firsts(count);
+  const bool sequence = !seed.is_none() && !PyIndex_Check(seed.ptr()) &&
+                        !py::isinstance<py::str>(seed) && !py::isinstance<py::bytes>(seed) &&
+                        py::isinstance<py::sequence>(seed);
+  if (!sequence) {
+    const std::uint64_t base = seed_of(seed);
+    for (std::size_t index = 0; index < count; ++index) firsts[index] = base + index;
+    return firsts;
+  }
+  const auto seeds = py::reinterpret_borrow<py::sequence>(seed);
+  if (seeds.size() != count) {
+    throw py::value_error("a list of seeds needs one seed for each of the " +
+                          std::to_string(count) + " environments");
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    firsts[index] = seed_of(py::reinterpret_borrow<py::object>(seeds[index]));
+  }
+  return firsts;
+}
+
+// The seeds the environments play, in Gymnasium's layout for a vector's infos: the values,
+// and under "_seed" which environments have one.
+void put_seeds(std::span<const std::uint64_t> played, const std::vector<bool>& which,
+               py::dict& info) {
+  const std::size_t count = played.size();
+  py::array_t<std::uint64_t> seeds(count);
+  py::array_t<bool> present(count);
+  for (std::size_t index = 0; index < count; ++index) {
+    seeds.mutable_data()[index] = which[index] ? played[index] : 0;
+    present.mutable_data()[index] = which[index];
+  }
+  info["seed"] = seeds;
+  info["_seed"] = present;
+}
+
+// The sentences that refused the step's actions, where any did, in the same layout.
+void put_errors(std::span<const std::string_view> errors, py::dict& info) {
+  if (std::all_of(errors.begin(), errors.end(), [](std::string_view e) { return e.empty(); }))
+    return;
+  py::list texts;
+  py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
+  for (std::size_t index = 0; index < errors.size(); ++index) {
+    texts.append(py::str(std::string(errors[index])));
+    present.mutable_data()[index] = !errors[index].empty();
+  }
+  info["error"] = py::module_::import("numpy").attr("array")(texts, py::arg("dtype") = "O");
+  info["_error"] = present;
+}
 
 }  // namespace
 
@@ -143,6 +199,11 @@ void PythonExpedition::restore(const py::handle& state) {
   env_.restore(state_of<env::ExpeditionState>(state, "ExpeditionEnv"));
 }
 
+py::array_t<std::uint8_t> PythonExpedition::pixels() const {
+  const expedition::Run& run = env_.state().run;
+  return pixels_of(run.game(), ExpeditionView{run.expedition(), run.record().finished});
+}
+
 py::dict PythonExpedition::record() const { return record_of(env_.record()); }
 
 void PythonExpedition::save(const py::object& path) const { save_expedition(env_, path); }
@@ -178,25 +239,35 @@ py::dict PythonPrototype::observation() {
 
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }
 
+py::array_t<std::uint8_t> PythonPrototype::pixels() const {
+  return pixels_of(env_.state(), std::nullopt);
+}
+
 void PythonPrototype::restore(const py::handle& state) {
   env_.restore(state_of<Game>(state, "PrototypeEnv"));
 }
 
-PythonVector::PythonVector(std::size_t count) : envs_(count) {
+PythonVector::PythonVector(std::size_t count, const py::object& max_episode_steps)
+    : envs_(count, max_episode_steps.is_none() ? 0 : max_episode_steps.cast<std::uint64_t>()) {
   if (count == 0) throw py::value_error("a vector of environments needs at least one");
+  if (!max_episode_steps.is_none() && envs_.step_limit() == 0) {
+    throw py::value_error("max_episode_steps must be at least 1, or None for no limit");
+  }
 }
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
   if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
-  const std::uint64_t base = seed_of(seed);
+  const std::vector<std::uint64_t> firsts = first_seeds(seed, envs_.size());
   Arrays arrays(envs_.size());
   const env::ExpeditionBatch batch = arrays.batch();
   {
     const py::gil_scoped_release released;
     const std::lock_guard<std::mutex> stepping(*stepping_);
-    envs_.reset(base, batch);
+    envs_.reset(firsts, batch);
   }
-  return py::make_tuple(arrays.observation(), py::dict());
+  py::dict info;
+  put_seeds(firsts, std::vector<bool>(envs_.size(), true), info);
+  return py::make_tuple(arrays.observation(), info);
 }
 
 py::tuple PythonVector::step(const py::handle& actions) {
@@ -218,16 +289,56 @@ py::tuple PythonVector::step(const py::handle& actions) {
     throw py::value_error("every action must be an index from 0 to " +
                           std::to_string(env::kExpeditionActionCount - 1));
   }
+  std::vector<bool> restarted(count);
+  std::vector<std::uint64_t> seeds(count);
+  std::vector<std::string_view> errors(count);
   Arrays arrays(count);
   // Only the fresh arrays' memory is written meanwhile, which no other thread can see yet.
   const env::ExpeditionBatch batch = arrays.batch();
   {
     const py::gil_scoped_release released;
     const std::lock_guard<std::mutex> stepping(*stepping_);
-    envs_.step(taken, batch);
+    for (std::size_t index = 0; index < count; ++index) restarted[index] = envs_.ended(index);
+    envs_.step(taken, batch, errors);
+    for (std::size_t index = 0; index < count; ++index) seeds[index] = envs_.seed(index);
   }
+  py::dict info;
+  if (std::find(restarted.begin(), restarted.end(), true) != restarted.end()) {
+    put_seeds(seeds, restarted, info);
+  }
+  put_errors(errors, info);
   return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,
-                        py::dict());
+                        info);
+}
+
+py::tuple PythonVector::state() const {
+  std::vector<env::VectorMember> held;
+  {
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    held = envs_.members();
+  }
+  py::list members;
+  for (const env::VectorMember& member : held) {
+    members.append(py::make_tuple(expedition_state_values(member.state), member.first,
+                                  member.episode, member.steps, member.ended));
+  }
+  return py::make_tuple(envs_.size(), envs_.step_limit(), members);
+}
+
+void PythonVector::restore(const py::tuple& state) {
+  if (state.size() != 3 || state[2].cast<py::list>().size() != envs_.size()) {
+    throw py::value_error("not the state of a vector of " + std::to_string(envs_.size()) +
+                          " environments");
+  }
+  std::vector<env::VectorMember> restored;
+  for (const py::handle& member : state[2].cast<py::list>()) {
+    const auto values = member.cast<py::tuple>();
+    restored.push_back({expedition_state_of(values[0].cast<py::tuple>()),
+                        values[1].cast<std::uint64_t>(), values[2].cast<std::uint64_t>(),
+                        values[3].cast<std::uint64_t>(), values[4].cast<bool>()});
+  }
+  const std::lock_guard<std::mutex> stepping(*stepping_);
+  envs_.restore(restored);
 }
 
 }  // namespace burrowlight::python

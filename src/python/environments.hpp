@@ -30,6 +30,7 @@ class PythonExpedition {
   env::ExpeditionState clone() const { return env_.state(); }
   void restore(const py::handle& state);
   py::dict record() const;
+  py::array_t<std::uint8_t> pixels() const;
 
   void save(const py::object& path) const;
   // Continues the save at `path`, which is only read.
@@ -46,6 +47,7 @@ class PythonPrototype {
   py::dict observation();
 
   std::string reply();
+  py::array_t<std::uint8_t> pixels() const;
   Game clone() const { return env_.state(); }
   void restore(const py::handle& state);
 
@@ -57,11 +59,18 @@ class PythonPrototype {
 // A batch of expedition environments and the arrays their steps are written to.
 class PythonVector {
  public:
-  explicit PythonVector(std::size_t count);
+  PythonVector(std::size_t count, const py::object& max_episode_steps);
 
   py::tuple reset(const py::object& seed, const py::object& options);
   py::tuple step(const py::handle& actions);
   std::size_t size() const { return envs_.size(); }
+  py::object max_episode_steps() const {
+    return envs_.step_limit() == 0 ? py::none() : py::cast(envs_.step_limit());
+  }
+
+  // The whole state as picklable values, and back.
+  py::tuple state() const;
+  void restore(const py::tuple& state);
 
  private:
   env::VectorExpeditionEnv envs_;

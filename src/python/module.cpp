@@ -1,6 +1,7 @@
 // The Python face of the in-process environments: the module `_burrowlight` that the
 // package `burrowlight` wraps, with its classes and the figures its spaces are made of.
 
+#include <pybind11/operators.h>
 #include <pybind11/pybind11.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/game.hpp"
 #include "headless/commands.hpp"
 #include "python/environments.hpp"
+#include "python/states.hpp"
 #include "sys/panic_report.hpp"
 
 namespace py = pybind11;
@@ -51,14 +53,20 @@ PYBIND11_MODULE(_burrowlight, module) {
   export_figures(module);
 
   py::class_<env::ExpeditionState>(module, "ExpeditionState",
-                                   "A copy of an expedition environment's whole state.");
-  py::class_<Game>(module, "PrototypeState", "A copy of a prototype environment's whole state.");
+                                   "A copy of an expedition environment's whole state.")
+      .def(py::self == py::self)
+      .def(py::pickle(&expedition_state_values, &expedition_state_of));
+  py::class_<Game>(module, "PrototypeState", "A copy of a prototype environment's whole state.")
+      .def(py::self == py::self)
+      .def(py::pickle(&prototype_state_values, &prototype_state_of));
 
   py::class_<PythonExpedition>(module, "ExpeditionEnv", py::dynamic_attr())
       .def(py::init<>())
       .def("reset", &PythonExpedition::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())
       .def("step", &PythonExpedition::step, py::arg("action"))
+      .def("_observation", &PythonExpedition::observation)
+      .def("_pixels", &PythonExpedition::pixels)
       .def("reply", &PythonExpedition::reply)
       .def("clone", &PythonExpedition::clone)
       .def("restore", &PythonExpedition::restore, py::arg("state"))
@@ -71,14 +79,20 @@ PYBIND11_MODULE(_burrowlight, module) {
       .def("reset", &PythonPrototype::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())
       .def("step", &PythonPrototype::step, py::arg("action"))
+      .def("_observation", &PythonPrototype::observation)
+      .def("_pixels", &PythonPrototype::pixels)
       .def("reply", &PythonPrototype::reply)
       .def("clone", &PythonPrototype::clone)
       .def("restore", &PythonPrototype::restore, py::arg("state"));
 
   py::class_<PythonVector>(module, "VectorExpeditionEnv", py::dynamic_attr())
-      .def(py::init<std::size_t>(), py::arg("num_envs"))
+      .def(py::init<std::size_t, const py::object&>(), py::arg("num_envs"),
+           py::arg("max_episode_steps") = py::none())
       .def("reset", &PythonVector::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())
       .def("step", &PythonVector::step, py::arg("actions"))
-      .def_property_readonly("num_envs", &PythonVector::size);
+      .def("_state", &PythonVector::state)
+      .def("_restore", &PythonVector::restore, py::arg("state"))
+      .def_property_readonly("num_envs", &PythonVector::size)
+      .def_property_readonly("max_episode_steps", &PythonVector::max_episode_steps);
 }

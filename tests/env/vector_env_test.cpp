@@ -82,17 +82,19 @@ std::vector<Rows> play(VectorExpeditionEnv& batch, std::size_t steps) {
 
 TEST(VectorExpeditionEnv, TheThreadCountChangesNothing) {
   constexpr std::size_t kCount = 300;
-  VectorExpeditionEnv alone(kCount, 1);
+  // Short episodes, so that many end by the limit and restart meanwhile.
+  constexpr std::uint64_t kStepLimit = 150;
+  VectorExpeditionEnv alone(kCount, kStepLimit, 1);
   const std::vector<Rows> expected = play(alone, 700);
   for (std::size_t threads : {2U, 4U}) {
-    VectorExpeditionEnv shared(kCount, threads);
+    VectorExpeditionEnv shared(kCount, kStepLimit, threads);
     EXPECT_EQ(play(shared, 700), expected) << threads << " threads";
   }
 }
 
 TEST(VectorExpeditionEnv, EachRowIsTheSingleEnvironmentOfItsSeed) {
   constexpr std::size_t kCount = 130;
-  VectorExpeditionEnv batch(kCount, 2);
+  VectorExpeditionEnv batch(kCount, 0, 2);
   const std::vector<Rows> seen = play(batch, 40);
   for (std::size_t index = 0; index < kCount; index += 43) {
     ExpeditionEnv single;
@@ -108,7 +110,7 @@ TEST(VectorExpeditionEnv, EachRowIsTheSingleEnvironmentOfItsSeed) {
 }
 
 TEST(VectorExpeditionEnv, ACopyGoesOnAsTheOriginal) {
-  VectorExpeditionEnv original(200, 2);
+  VectorExpeditionEnv original(200, 90, 2);
   play(original, 30);
   VectorExpeditionEnv copy = original;
   EXPECT_EQ(copy.threads(), 2U);

@@ -1,72 +1,157 @@
-"""Where Gymnasium can be imported, the environments are Gymnasium environments too and
-are registered; a stand-in with Gymnasium's names shows it on machines without it."""
+"""The environments as Gymnasium environments: the checkers of Gymnasium and
+Stable-Baselines3, seeding through np_random, the step limit of the registered ids, and the
+package without Gymnasium."""
 
-import importlib
+import os
 import subprocess
 import sys
-import textwrap
+import warnings
 
+import numpy
 import pytest
 
-STAND_IN = textwrap.dedent('''
-    registered = {}
+gymnasium = pytest.importorskip("gymnasium")
+from gymnasium.utils.env_checker import check_env  # noqa: E402
 
-    class Env:
-        pass
+import burrowlight  # noqa: E402
 
-    def register(id, entry_point):
-        registered[id] = entry_point
+EXPEDITION = "BurrowLight/Expedition-v0"
+PROTOTYPE = "BurrowLight/Prototype-v0"
 
-    class spaces:
-        class Discrete:
-            def __init__(self, n):
-                self.n = n
-
-        class Box:
-            def __init__(self, low, high, shape, dtype):
-                self.shape = shape
-
-        class MultiBinary:
-            def __init__(self, n):
-                self.n = n
-
-        class Dict(dict):
-            pass
-    ''')
+MAKERS = {
+    "ExpeditionEnv": burrowlight.ExpeditionEnv,
+    "PrototypeEnv": burrowlight.PrototypeEnv,
+    "make expedition": lambda **kwargs: gymnasium.make(EXPEDITION, **kwargs),
+    "make prototype": lambda **kwargs: gymnasium.make(PROTOTYPE, **kwargs),
+}
 
 
-def test_with_gymnasium_the_environments_are_registered(tmp_path):
-    (tmp_path / "gymnasium").mkdir()
-    (tmp_path / "gymnasium" / "__init__.py").write_text(STAND_IN)
-    (tmp_path / "gymnasium" / "spaces.py").write_text(
-        "from gymnasium import spaces as _s\nDiscrete = _s.Discrete\nBox = _s.Box\n"
-        "MultiBinary = _s.MultiBinary\nDict = _s.Dict\n")
-    program = textwrap.dedent('''
-        import gymnasium, burrowlight
-        assert issubclass(burrowlight.ExpeditionEnv, gymnasium.Env)
-        assert issubclass(burrowlight.PrototypeEnv, gymnasium.Env)
-        assert gymnasium.registered == {
-            "BurrowLight/Expedition-v0": "burrowlight:ExpeditionEnv",
-            "BurrowLight/Prototype-v0": "burrowlight:PrototypeEnv"}
+def no_warning():
+    """Every warning fails the test but the one check_env gives any wrapped environment,
+    which is about the wrappers `make` adds."""
+    caught = warnings.catch_warnings()
+    caught.__enter__()
+    warnings.simplefilter("error")
+    warnings.filterwarnings("ignore", message=".*is different from the unwrapped version")
+    return caught
+
+
+@pytest.mark.parametrize("skip_render_check", [False, True])
+@pytest.mark.parametrize("maker", MAKERS.values(), ids=MAKERS.keys())
+def test_gymnasiums_checker_passes_without_a_warning(maker, skip_render_check):
+    caught = no_warning()
+    try:
+        check_env(maker(), skip_render_check=skip_render_check)
+    finally:
+        caught.__exit__(None, None, None)
+
+
+@pytest.mark.parametrize("maker", MAKERS.values(), ids=MAKERS.keys())
+def test_stable_baselines_checker_passes_without_a_warning_on_a_flat_map(maker):
+    sb3_checker = pytest.importorskip("stable_baselines3.common.env_checker")
+    caught = no_warning()
+    try:
+        sb3_checker.check_env(maker(flat_map=True))
+    finally:
+        caught.__exit__(None, None, None)
+
+
+def test_an_unseeded_reset_follows_from_the_last_seeded_one():
+    def seeds():
         environment = burrowlight.ExpeditionEnv()
-        observation, _ = environment.reset(seed=0)
-        assert environment.action_space.n == 12
-        assert environment.observation_space["map"].shape == observation["map"].shape
-        environment.step(3)
-        print("ok")
-        ''')
-    path = [str(tmp_path)] + sys.path
+        environment.reset(seed=5)
+        return [environment.reset()[1]["seed"] for _ in range(3)]
+    first = seeds()
+    assert first == seeds()
+    assert len(set(first)) == 3
+
+
+@pytest.mark.parametrize("seed", [0, 2**63, 2**64 - 1])
+def test_the_seed_in_the_info_is_a_uint64(seed):
+    _, info = burrowlight.ExpeditionEnv().reset(seed=seed)
+    assert info["seed"] == seed and info["seed"].dtype == numpy.uint64
+
+
+def test_sticky_actions_are_reproducible_from_the_seed():
+    def replies(seed):
+        environment = gymnasium.wrappers.StickyAction(burrowlight.ExpeditionEnv(), 0.5)
+        environment.reset(seed=seed)
+        environment.action_space.seed(seed)
+        lines = []
+        for _ in range(300):
+            environment.step(environment.action_space.sample())
+            lines.append(environment.unwrapped.reply())
+        return lines
+    assert replies(11) == replies(11)
+    assert replies(11) != replies(12)
+
+
+@pytest.mark.parametrize("name", [EXPEDITION, PROTOTYPE])
+def test_a_run_of_refusals_is_cut_off_by_the_step_limit(name):
+    environment = gymnasium.make(name)
+    observation, _ = environment.reset(seed=0)
+    refused = int(numpy.flatnonzero(~observation["legal"])[0])
+    for step in range(1, burrowlight._gym.MAX_EPISODE_STEPS + 1):
+        _, _, terminated, truncated, _ = environment.step(refused)
+        assert not terminated and truncated == (step == burrowlight._gym.MAX_EPISODE_STEPS)
+
+
+def test_without_finish_a_learner_cannot_seal_the_run():
+    environment = burrowlight.WithoutFinish(burrowlight.ExpeditionEnv())
+    observation, _ = environment.reset(seed=0)
+    assert environment.action_space.n == 11 and observation["legal"].shape == (11,)
+    assert numpy.array_equal(environment.action_masks(), observation["legal"])
+    assert observation in environment.observation_space
+    assert "finish" not in [burrowlight.EXPEDITION_ACTIONS[index]
+                            for index in range(environment.action_space.n)]
+
+
+def test_ansi_shows_the_map_and_the_figures():
+    environment = burrowlight.ExpeditionEnv(render_mode="ansi")
+    observation, _ = environment.reset(seed=0)
+    lines = environment.render().splitlines()
+    assert lines[:13] == [bytes(row).decode() for row in observation["map"]]
+    assert lines[13:] == ["position: 2 2", "floor: 0", "charge: 8", "score: 0", "turn: 0",
+                          "finished: False"]
+
+
+def test_without_gymnasium_nothing_needs_it():
+    program = (
+        "import sys; sys.modules['gymnasium'] = None\n"
+        "import burrowlight\n"
+        "environment = burrowlight.ExpeditionEnv()\n"
+        "observation, info = environment.reset(seed=3)\n"
+        "assert type(environment).__module__ == 'burrowlight._plain'\n"
+        "assert observation['turn'].shape == (1,) and info['seed'] == 3\n"
+        "print('ok')\n")
     done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
-                          env={"PYTHONPATH": ":".join(path)})
+                          env={"PYTHONPATH": os.environ["PYTHONPATH"]})
     assert done.returncode == 0, done.stderr
     assert done.stdout == "ok\n"
 
 
-def test_without_gymnasium_nothing_needs_it():
-    try:
-        importlib.import_module("gymnasium")
-        pytest.skip("Gymnasium is installed here")
-    except ImportError:
-        pass
-    burrowlight = importlib.import_module("burrowlight")
-    assert burrowlight.ExpeditionEnv.__mro__[1].__module__ == "burrowlight._burrowlight"
+def test_rgb_frames_of_an_episode_through_render_collection():
+    environment = gymnasium.wrappers.RenderCollection(
+        gymnasium.make(EXPEDITION, render_mode="rgb_array"))
+    environment.reset(seed=0)
+    for action in ["east", "east", "south", "finish"]:
+        environment.step(burrowlight.EXPEDITION_ACTIONS.index(action))
+    frames = environment.render()
+    assert len(frames) == 5
+    assert {(frame.shape, frame.dtype.name) for frame in frames} == {((320, 480, 3), "uint8")}
+    # The player moves: no two frames of the walk are the same.
+    assert all(not numpy.array_equal(before, after) for before, after in zip(frames, frames[1:]))
+    # The frame is the renderer's: its corner is the default background colour.
+    assert frames[0][0, 0].tolist() == [5, 7, 13]
+
+
+def test_stable_baselines_ppo_learns_a_few_hundred_steps_with_the_multi_input_policy():
+    pytest.importorskip("torch")
+    ppo = pytest.importorskip("stable_baselines3").PPO
+    environment = burrowlight.WithoutFinish(gymnasium.make(EXPEDITION, flat_map=True))
+    model = ppo("MultiInputPolicy", environment, n_steps=64, batch_size=32, n_epochs=1,
+                seed=0, verbose=0)
+    model.learn(total_timesteps=256)
+    observation, _ = environment.reset(seed=0)
+    action, _ = model.predict(observation, deterministic=True)
+    assert environment.action_space.contains(int(action))
