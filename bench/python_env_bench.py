@@ -104,10 +104,8 @@ def clone_and_restore_seconds(burrowlight):
     return best_of(3, measure)
 
 
-def vector_seconds_per_env_step(burrowlight, numpy):
-    vector = burrowlight.VectorExpeditionEnv(WIDTH)
+def seconds_per_env_step(vector, batches):
     vector.reset(seed=0)
-    batches = numpy.random.default_rng(1).integers(0, 11, size=(VECTOR_BATCHES, WIDTH))
 
     def measure():
         started = time.perf_counter()
@@ -116,6 +114,11 @@ def vector_seconds_per_env_step(burrowlight, numpy):
         return (time.perf_counter() - started) / batches.size
 
     return best_of(3, measure)
+
+
+def vector_seconds_per_env_step(burrowlight, numpy):
+    batches = numpy.random.default_rng(1).integers(0, 11, size=(VECTOR_BATCHES, WIDTH))
+    return seconds_per_env_step(burrowlight.VectorExpeditionEnv(WIDTH), batches)
 
 
 def cartpole_seconds_per_env_step(shared, numpy):
@@ -126,17 +129,8 @@ def cartpole_seconds_per_env_step(shared, numpy):
         from gymnasium.envs.classic_control.cartpole import CartPoleVectorEnv
     except ImportError:
         return None
-    vector = CartPoleVectorEnv(num_envs=WIDTH)
-    vector.reset(seed=0)
     batches = numpy.random.default_rng(1).integers(0, 2, size=(VECTOR_BATCHES, WIDTH))
-
-    def measure():
-        started = time.perf_counter()
-        for batch in batches:
-            vector.step(batch)
-        return (time.perf_counter() - started) / batches.size
-
-    return best_of(3, measure)
+    return seconds_per_env_step(CartPoleVectorEnv(num_envs=WIDTH), batches)
 
 
 def main():
