@@ -66,10 +66,27 @@ constexpr PassedRowTable make_passed_rows() {
 
 constexpr PassedRowTable kPassedRows = make_passed_rows();
 
+constexpr bool between_zero_and(int value, int end) {
+  return end < 0 ? value >= end && value <= 0 : value >= 0 && value <= end;
+}
+
+// What lets the blockers hold the floor's rows only.
+constexpr bool lines_stay_between_their_ends() {
+  for (const sight::Line& line : sight::kLines.lines) {
+    for (const sight::Offset step : sight::passed_cells(line)) {
+      if (!between_zero_and(step.dx, line.target.dx) ||
+          !between_zero_and(step.dy, line.target.dy)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(lines_stay_between_their_ends());
+
 }  // namespace
 
 SightBlockers::SightBlockers(const Expedition& expedition) {
-  rows_.fill(~std::uint64_t{0});
   const Cell* cells = expedition.cells.data() + expedition.floor * kCellsPerFloor;
   for (std::int32_t y = 0; y < kFloorHeight; ++y) {
     std::uint64_t row = ~std::uint64_t{0};
@@ -79,7 +96,7 @@ SightBlockers::SightBlockers(const Expedition& expedition) {
         row &= ~(std::uint64_t{1} << (x + kFirstColumnBit));
       }
     }
-    rows_[static_cast<std::size_t>(y + kSightRadius)] = row;
+    rows_[static_cast<std::size_t>(y)] = row;
   }
 }
 

@@ -33,10 +33,11 @@ class CellSet {
   std::array<std::uint64_t, kWords> words_{};
 };
 
-// The cells of the current floor that stop sight, one word per row, with a border as wide
-// as the sight radius where everything does: no line of sight from the floor reaches past
-// it. They change only when a vein is dug or the player takes a portal, so a run keeps
-// them between looks.
+// The cells of the current floor that stop sight, one word per row, with the columns
+// beyond the floor set as stopping it too. They change only when a vein is dug or the
+// player takes a portal, so a run keeps them between looks. A line of sight never leaves
+// the box between the player and its target, so a line to a cell of the floor meets only
+// rows of the floor and needs no rows beyond them.
 class SightBlockers {
  public:
   // The floor's column 0 is this bit of a row's word.
@@ -44,13 +45,13 @@ class SightBlockers {
 
   explicit SightBlockers(const Expedition& expedition);
 
-  // The rows around row y of the floor, for a row offset from -radius to +radius.
-  const std::uint64_t* rows_around(std::int32_t y) const { return rows_.data() + y + kSightRadius; }
+  // Row y of the floor; the rows of a line's cells are offsets from the player's row.
+  const std::uint64_t* rows_around(std::int32_t y) const { return rows_.data() + y; }
 
   bool operator==(const SightBlockers&) const = default;
 
  private:
-  std::array<std::uint64_t, kFloorHeight + 2 * kSightRadius> rows_;
+  std::array<std::uint64_t, kFloorHeight> rows_;
 };
 
 // The cells of the current floor in view from the player's place.
