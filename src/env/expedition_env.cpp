@@ -50,7 +50,7 @@ ExpeditionStep ExpeditionEnv::step(std::size_t action) {
     run.finish();
   } else {
     const auto chosen = expedition::Action::from_code(static_cast<std::uint8_t>(action + 1));
-    if (auto event = run.apply(*chosen); !event) state_.error = event.error();
+    if (auto event = run.apply(*chosen, views_); !event) state_.error = event.error();
   }
   const bool sealed = run.record().finished;
   return {static_cast<std::int64_t>(run.expedition().score) - score, sealed,
