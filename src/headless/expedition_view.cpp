@@ -26,22 +26,6 @@ constexpr std::array<CellLook, 8> kCellLooks = {{
 
 const CellLook& look_of(Cell cell) { return kCellLooks[static_cast<std::size_t>(cell)]; }
 
-// The eleven actions in code order, made once rather than for every listing.
-constexpr std::array<expedition::Action, expedition::kActionWords.size()> kActions = [] {
-  using namespace expedition;
-  return std::array<Action, kActionWords.size()>{Action{Move{Direction::North}},
-                                                 Action{Move{Direction::South}},
-                                                 Action{Move{Direction::West}},
-                                                 Action{Move{Direction::East}},
-                                                 Action{Dig{Direction::North}},
-                                                 Action{Dig{Direction::South}},
-                                                 Action{Dig{Direction::West}},
-                                                 Action{Dig{Direction::East}},
-                                                 Action{Interact{}},
-                                                 Action{Portal{}},
-                                                 Action{Wait{}}};
-}();
-
 // Calls `write(cell)` for every cell of `cells`, in order.
 template <class Write>
 void for_each_cell(const expedition::CellSet& cells, Write write) {
@@ -71,12 +55,8 @@ void write_map(const expedition::Run& run, std::span<char, kCellsPerFloor> map) 
 }
 
 std::array<bool, expedition::kActionWords.size()> legal_actions(const expedition::Run& run) {
-  std::array<bool, expedition::kActionWords.size()> legal{};
-  if (run.record().finished) return legal;
-  for (std::size_t index = 0; index < legal.size(); ++index) {
-    legal[index] = !run.expedition().refusal(kActions[index]);
-  }
-  return legal;
+  if (run.record().finished) return {};
+  return run.expedition().legal_actions();
 }
 
 }  // namespace burrowlight::headless
