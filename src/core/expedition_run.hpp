@@ -63,7 +63,8 @@ class Run {
   void log(std::string_view sentence) { log_.add({LogLine::Kind::Fixed, 0, sentence}); }
 
   // `expedition` is what the record's actions lead to; `in_view` is what the player sees
-  // of its current floor, and `explored(f)` what has ever been in view on floor f.
+  // of its current floor, and `explored(f)` what has ever been in view on floor f, which
+  // on the current floor includes what is in view now.
   const Record& record() const { return record_; }
   const Expedition& expedition() const { return expedition_; }
   const CellSet& in_view() const { return in_view_; }
