@@ -244,9 +244,9 @@ std::optional<expedition::Refusal> Expedition::refusal(const expedition::Action&
       action.kind);
 }
 
-std::array<bool, expedition::kActionWords.size()> Expedition::legal_actions() const {
+expedition::ActionSet Expedition::legal_actions() const {
   using expedition::Direction;
-  std::array<bool, expedition::kActionWords.size()> legal{};
+  expedition::ActionSet legal;
   if (turns >= expedition::kActionLimit) return legal;
   for (std::uint8_t direction = 0; direction < expedition::kDirectionCount; ++direction) {
     const std::optional<Cell> target = neighbour_cell(*this, static_cast<Direction>(direction));

@@ -4,6 +4,7 @@
 // and the reasons an action is refused.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -62,6 +63,9 @@ inline constexpr std::array<std::string_view, 11> kActionWords = {
     "north",    "south",    "west",     "east",   "dig-north", "dig-south",
     "dig-west", "dig-east", "interact", "portal", "wait",
 };
+
+// A set of the eleven actions, the action of code c at index c - 1.
+using ActionSet = std::bitset<kActionWords.size()>;
 
 struct Action {
   std::variant<Move, Dig, Interact, Portal, Wait> kind;

@@ -73,7 +73,7 @@ struct Expedition {
   std::optional<expedition::Refusal> refusal(const expedition::Action& action) const;
   // Whether the rules would accept each of the eleven actions now, by code - 1: what
   // refusal() says of each, with one look at each neighbour and at the cell underfoot.
-  std::array<bool, expedition::kActionWords.size()> legal_actions() const;
+  expedition::ActionSet legal_actions() const;
 
   // Applies one action; on a refusal the expedition is left exactly as it was.
   std::expected<expedition::Event, expedition::Refusal> apply(const expedition::Action& action);

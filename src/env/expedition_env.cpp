@@ -1,6 +1,5 @@
 #include "env/expedition_env.hpp"
 
-#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -68,8 +67,8 @@ void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
   observation.score = static_cast<std::int32_t>(expedition.score);
   observation.turn = static_cast<std::int32_t>(expedition.turns);
   observation.finished = run.record().finished;
-  const auto legal = headless::legal_actions(run);
-  std::copy(legal.begin(), legal.end(), observation.legal.begin());
+  const expedition::ActionSet legal = headless::legal_actions(run);
+  for (std::size_t index = 0; index < legal.size(); ++index) observation.legal[index] = legal[index];
   observation.legal[kFinish] = !run.record().finished;
 }
 

@@ -51,7 +51,7 @@ void write_map(const expedition::Run& run, std::span<char, kCellsPerFloor> map) 
   map[static_cast<std::size_t>(expedition.y * kFloorWidth + expedition.x)] = '@';
 }
 
-std::array<bool, expedition::kActionWords.size()> legal_actions(const expedition::Run& run) {
+expedition::ActionSet legal_actions(const expedition::Run& run) {
   if (run.record().finished) return {};
   return run.expedition().legal_actions();
 }
