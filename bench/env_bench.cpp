@@ -142,8 +142,8 @@ int main(int argc, char** argv) {
   const ActionMix legal_only = legal_actions_only(128);
 
   for (int round = 0; round < 5; ++round) {
-    benchmark::RegisterBenchmark("BM_ExpeditionStepAndObserve/uniform",
-                                 BM_ExpeditionStepAndObserve, uniform);
+    benchmark::RegisterBenchmark("BM_ExpeditionStepAndObserve/uniform", BM_ExpeditionStepAndObserve,
+                                 uniform);
     benchmark::RegisterBenchmark("BM_ExpeditionStepAndObserve/legal_only",
                                  BM_ExpeditionStepAndObserve, legal_only);
     benchmark::RegisterBenchmark("BM_ObservationCopy", BM_ObservationCopy);

@@ -68,7 +68,9 @@ void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
   observation.turn = static_cast<std::int32_t>(expedition.turns);
   observation.finished = run.record().finished;
   const expedition::ActionSet legal = headless::legal_actions(run);
-  for (std::size_t index = 0; index < legal.size(); ++index) observation.legal[index] = legal[index];
+  for (std::size_t index = 0; index < legal.size(); ++index) {
+    observation.legal[index] = legal[index];
+  }
   observation.legal[kFinish] = !run.record().finished;
 }
 
