@@ -5,6 +5,7 @@
 #include "core/expedition_actions.hpp"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "core/expedition_floors.hpp"
 #include "core/overloaded.hpp"
@@ -248,10 +249,12 @@ expedition::ActionSet Expedition::legal_actions() const {
   using expedition::Direction;
   expedition::ActionSet legal;
   if (turns >= expedition::kActionLimit) return legal;
-  for (std::uint8_t direction = 0; direction < expedition::kDirectionCount; ++direction) {
-    const std::optional<Cell> target = neighbour_cell(*this, static_cast<Direction>(direction));
-    legal[expedition::kFirstMoveCode - 1U + direction] = !move_refusal(target);
-    legal[expedition::kFirstDigCode - 1U + direction] = !dig_refusal(target, charge);
+  for (const Direction direction :
+       {Direction::North, Direction::South, Direction::West, Direction::East}) {
+    const std::optional<Cell> target = neighbour_cell(*this, direction);
+    const auto offset = static_cast<std::size_t>(direction);
+    legal[expedition::kFirstMoveCode - 1U + offset] = !move_refusal(target);
+    legal[expedition::kFirstDigCode - 1U + offset] = !dig_refusal(target, charge);
   }
   const Cell under = cell(x, y);
   legal[expedition::kInteractCode - 1U] = !interact_refusal(under, charge);
