@@ -1,6 +1,7 @@
 #include "headless/expedition_view.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace burrowlight::headless {
