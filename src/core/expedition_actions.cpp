@@ -5,6 +5,7 @@
 #include "core/expedition_actions.hpp"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "core/expedition_floors.hpp"
 #include "core/overloaded.hpp"
@@ -119,35 +120,36 @@ Cell& cell_at(Expedition& state, Place place) {
                      static_cast<std::size_t>(place.y * kFloorWidth + place.x)];
 }
 
+// The neighbouring cell in a direction, or nothing past the edge of the floor.
+std::optional<Cell> neighbour_cell(const Expedition& state, expedition::Direction direction) {
+  const std::optional<Place> place = neighbour(state, direction);
+  if (!place) return std::nullopt;
+  return state.cell(place->x, place->y);
+}
+
 // The checks of each kind of action, in the order the rules take them. They read the
-// expedition only, so that a refused action leaves it exactly as it was, and so that the
-// legal actions of a state can be listed without trying them on copies.
-std::optional<Refusal> dig_refusal(const Expedition& state, expedition::Direction direction) {
-  const std::optional<Place> place = neighbour(state, direction);
-  if (!place) return Refusal::Blocked;
-  const Cell target = state.cell(place->x, place->y);
-  if (!is_vein(target)) return Refusal::NotRock;
+// cells they need only, so that a refused action leaves the expedition exactly as it was,
+// and so that listing the legal actions of a state reads each of those cells once.
+std::optional<Refusal> dig_refusal(std::optional<Cell> target, std::uint8_t charge) {
+  if (!target) return Refusal::Blocked;
+  if (!is_vein(*target)) return Refusal::NotRock;
   // A vein's cell code is its digging cost.
-  if (state.charge < static_cast<std::uint8_t>(target)) return Refusal::InsufficientCharge;
+  if (charge < static_cast<std::uint8_t>(*target)) return Refusal::InsufficientCharge;
   return std::nullopt;
 }
 
-std::optional<Refusal> move_refusal(const Expedition& state, expedition::Direction direction) {
-  const std::optional<Place> place = neighbour(state, direction);
-  if (!place) return Refusal::Blocked;
-  const Cell target = state.cell(place->x, place->y);
-  if (target == Cell::Wall || is_vein(target)) return Refusal::Blocked;
+std::optional<Refusal> move_refusal(std::optional<Cell> target) {
+  if (!target || *target == Cell::Wall || is_vein(*target)) return Refusal::Blocked;
   return std::nullopt;
 }
 
-std::optional<Refusal> interact_refusal(const Expedition& state) {
-  if (state.cell(state.x, state.y) != Cell::Flask) return Refusal::NoFlask;
-  if (state.charge >= expedition::kMaxCharge) return Refusal::ChargeFull;
+std::optional<Refusal> interact_refusal(Cell under, std::uint8_t charge) {
+  if (under != Cell::Flask) return Refusal::NoFlask;
+  if (charge >= expedition::kMaxCharge) return Refusal::ChargeFull;
   return std::nullopt;
 }
 
-std::optional<Refusal> portal_refusal(const Expedition& state) {
-  const Cell under = state.cell(state.x, state.y);
+std::optional<Refusal> portal_refusal(Cell under) {
   if (under != Cell::UpPortal && under != Cell::DownPortal) return Refusal::NoPortal;
   return std::nullopt;
 }
@@ -200,13 +202,35 @@ std::optional<expedition::Refusal> Expedition::refusal(const expedition::Action&
   if (turns >= expedition::kActionLimit) return Refusal::TurnLimit;
   return std::visit(
       Overloaded{
-          [this](expedition::Move kind) { return move_refusal(*this, kind.direction); },
-          [this](expedition::Dig kind) { return dig_refusal(*this, kind.direction); },
-          [this](expedition::Interact) { return interact_refusal(*this); },
-          [this](expedition::Portal) { return portal_refusal(*this); },
+          [this](expedition::Move kind) {
+            return move_refusal(neighbour_cell(*this, kind.direction));
+          },
+          [this](expedition::Dig kind) {
+            return dig_refusal(neighbour_cell(*this, kind.direction), charge);
+          },
+          [this](expedition::Interact) { return interact_refusal(cell(x, y), charge); },
+          [this](expedition::Portal) { return portal_refusal(cell(x, y)); },
           [](expedition::Wait) { return std::optional<Refusal>(); },
       },
       action.kind);
+}
+
+expedition::ActionSet Expedition::legal_actions() const {
+  using expedition::Direction;
+  expedition::ActionSet legal;
+  if (turns >= expedition::kActionLimit) return legal;
+  for (const Direction direction :
+       {Direction::North, Direction::South, Direction::West, Direction::East}) {
+    const std::optional<Cell> target = neighbour_cell(*this, direction);
+    const auto offset = static_cast<std::size_t>(direction);
+    legal[expedition::kFirstMoveCode - 1U + offset] = !move_refusal(target);
+    legal[expedition::kFirstDigCode - 1U + offset] = !dig_refusal(target, charge);
+  }
+  const Cell under = cell(x, y);
+  legal[expedition::kInteractCode - 1U] = !interact_refusal(under, charge);
+  legal[expedition::kPortalCode - 1U] = !portal_refusal(under);
+  legal[expedition::kWaitCode - 1U] = true;
+  return legal;
 }
 
 std::expected<expedition::Event, expedition::Refusal> Expedition::apply(

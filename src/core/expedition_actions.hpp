@@ -4,6 +4,7 @@
 // and the reasons an action is refused.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -76,6 +77,9 @@ inline constexpr std::uint8_t kFirstDigCode = 5;
 inline constexpr std::uint8_t kInteractCode = 9;
 inline constexpr std::uint8_t kPortalCode = 10;
 inline constexpr std::uint8_t kWaitCode = 11;
+
+// A set of the eleven actions, the action of code c at index c - 1.
+using ActionSet = std::bitset<kActionWords.size()>;
 
 struct Action {
   std::variant<Move, Dig, Interact, Portal, Wait> kind;

@@ -77,6 +77,9 @@ struct Expedition {
 
   // Why the rules would refuse `action` now, or nothing when they would accept it.
   std::optional<expedition::Refusal> refusal(const expedition::Action& action) const;
+  // Whether the rules would accept each of the eleven actions now, by code - 1: what
+  // refusal() says of each, with one look at each neighbour and at the cell underfoot.
+  expedition::ActionSet legal_actions() const;
 
   // Applies one action; on a refusal the expedition is left exactly as it was.
   std::expected<expedition::Event, expedition::Refusal> apply(const expedition::Action& action);

@@ -75,11 +75,22 @@ std::expected<Run, std::string> Run::start(Record record) {
 }
 
 std::expected<Event, std::string_view> Run::apply(const Action& action) {
+  const auto event = accept(action);
+  if (event) look_around(*event);
+  return event;
+}
+
+std::expected<Event, std::string_view> Run::apply(const Action& action, ViewCache& views) {
+  const auto event = accept(action);
+  if (event) look_around(*event, views);
+  return event;
+}
+
+std::expected<Event, std::string_view> Run::accept(const Action& action) {
   if (record_.finished) return std::unexpected(kSealedText);
   const auto event = expedition_.apply(action);
   if (!event) return std::unexpected(message(event.error()));
   record_.actions.push_back(action.code());
-  look_around(*event);
   if (std::optional<LogLine> line = event_line(*event)) log_.add(*line);
   if (expedition_.turns == kActionLimit) {
     log("Action limit reached. Press F to seal your result; Q saves and exits.");
@@ -109,12 +120,25 @@ std::optional<Run> Run::after_finish() const {
 }
 
 void Run::look_around(const std::optional<Event>& event) {
+  refresh_blockers(event);
+  see(cells_in_view(expedition_, blockers_));
+}
+
+void Run::look_around(const Event& event, ViewCache& views) {
+  refresh_blockers(event);
+  see(views.cells_in_view(expedition_, blockers_));
+}
+
+void Run::refresh_blockers(const std::optional<Event>& event) {
   // Only a dig opens a cell that stopped sight, and only a portal changes the floor.
   if (!event || std::holds_alternative<Dug>(*event) ||
       std::holds_alternative<PortalTaken>(*event)) {
     blockers_ = SightBlockers(expedition_);
   }
-  in_view_ = cells_in_view(expedition_, blockers_);
+}
+
+void Run::see(const CellSet& in_view) {
+  in_view_ = in_view;
   // Each floor keeps its own memory across portal trips.
   explored_[expedition_.floor] |= in_view_;
 }

@@ -17,6 +17,7 @@
 #include "core/expedition_log.hpp"
 #include "core/expedition_record.hpp"
 #include "core/expedition_sight.hpp"
+#include "core/expedition_view_cache.hpp"
 #include "core/game.hpp"
 
 namespace burrowlight::expedition {
@@ -42,6 +43,9 @@ class Run {
   // logged. A refusal is the sentence that refuses it (the sealed text or the rules'), and
   // the run stays exactly as it was.
   std::expected<Event, std::string_view> apply(const Action& action);
+  // The same, with what is in view taken from `views` where they hold it: a caller that
+  // steps a run many times keeps them beside it. The run is the same either way.
+  std::expected<Event, std::string_view> apply(const Action& action, ViewCache& views);
   // The same on a copy: the run after the action, or the refusal.
   std::expected<Advance, std::string_view> after(const Action& action) const;
 
@@ -63,7 +67,8 @@ class Run {
   void log(std::string_view sentence) { log_.add({LogLine::Kind::Fixed, 0, sentence}); }
 
   // `expedition` is what the record's actions lead to; `in_view` is what the player sees
-  // of its current floor, and `explored(f)` what has ever been in view on floor f.
+  // of its current floor, and `explored(f)` what has ever been in view on floor f, which
+  // on the current floor includes what is in view now.
   const Record& record() const { return record_; }
   const Expedition& expedition() const { return expedition_; }
   const CellSet& in_view() const { return in_view_; }
@@ -80,9 +85,17 @@ class Run {
  private:
   Run(Record record, const Expedition& start);
 
+  // The rules' answer to `action`: when they accept it, its code is recorded and its line
+  // logged, and the look around that follows is the caller's.
+  std::expected<Event, std::string_view> accept(const Action& action);
+
   // Works out what is in view now, after `event` or at the start, and adds it to the
   // current floor's memory.
   void look_around(const std::optional<Event>& event);
+  void look_around(const Event& event, ViewCache& views);
+  // What both looks share: the blockers brought up to date before, the memory after.
+  void refresh_blockers(const std::optional<Event>& event);
+  void see(const CellSet& in_view);
 
   Record record_;
   Expedition expedition_;

@@ -1,6 +1,5 @@
 #include "env/expedition_env.hpp"
 
-#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -47,7 +46,7 @@ ExpeditionStep ExpeditionEnv::step(std::size_t action) {
   const headless::ExpeditionCommand& command = headless::kExpeditionAgentCommands[action];
   if (command.kind == headless::CommandKind::Finish) {
     run.finish();
-  } else if (auto event = run.apply(command.action); !event) {
+  } else if (auto event = run.apply(command.action, views_); !event) {
     state_.error = event.error();
   }
   const bool sealed = run.record().finished;
@@ -66,8 +65,10 @@ void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
   observation.score = static_cast<std::int32_t>(expedition.score);
   observation.turn = static_cast<std::int32_t>(expedition.turns);
   observation.finished = run.record().finished;
-  const auto legal = headless::legal_actions(run);
-  std::copy(legal.begin(), legal.end(), observation.legal.begin());
+  const expedition::ActionSet legal = headless::legal_actions(run);
+  for (std::size_t index = 0; index < legal.size(); ++index) {
+    observation.legal[index] = legal[index];
+  }
   observation.legal[kFinish] = !run.record().finished;
 }
 

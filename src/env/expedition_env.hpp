@@ -12,6 +12,7 @@
 
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
+#include "core/expedition_view_cache.hpp"
 #include "headless/commands.hpp"
 #include "headless/replies.hpp"
 
@@ -89,6 +90,9 @@ class ExpeditionEnv {
   void start(Record record);
 
   ExpeditionState state_;
+  // Beside the state rather than in it, so that a snapshot stays small; it is right for
+  // any state restored.
+  expedition::ViewCache views_;
   headless::ReplyWriter replies_;
 };
 

@@ -1,82 +1,60 @@
 #include "headless/expedition_view.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace burrowlight::headless {
 
 namespace {
 
+// A cell kind's glyph when it is remembered (index 0) and when it is in view (index 1).
 struct CellLook {
-  char visible;
-  char remembered;
+  std::array<char, 2> glyphs;
   bool notable;
 };
 
 constexpr std::array<CellLook, 8> kCellLooks = {{
-    {'#', '#', false},  // Wall
-    {'.', '.', false},  // Ground
-    {'r', '#', true},   // SoftVein
-    {'R', '#', true},   // HardVein
-    {'C', '.', true},   // Crystal
-    {'F', '.', true},   // Flask
-    {'<', '.', true},   // UpPortal
-    {'>', '.', true},   // DownPortal
+    {{'#', '#'}, false},  // Wall
+    {{'.', '.'}, false},  // Ground
+    {{'#', 'r'}, true},   // SoftVein
+    {{'#', 'R'}, true},   // HardVein
+    {{'.', 'C'}, true},   // Crystal
+    {{'.', 'F'}, true},   // Flask
+    {{'.', '<'}, true},   // UpPortal
+    {{'.', '>'}, true},   // DownPortal
 }};
 
 const CellLook& look_of(Cell cell) { return kCellLooks[static_cast<std::size_t>(cell)]; }
 
-// The eleven actions in code order, made once rather than for every listing.
-constexpr std::array<expedition::Action, expedition::kActionWords.size()> kActions = [] {
-  using namespace expedition;
-  return std::array<Action, kActionWords.size()>{Action{Move{Direction::North}},
-                                                 Action{Move{Direction::South}},
-                                                 Action{Move{Direction::West}},
-                                                 Action{Move{Direction::East}},
-                                                 Action{Dig{Direction::North}},
-                                                 Action{Dig{Direction::South}},
-                                                 Action{Dig{Direction::West}},
-                                                 Action{Dig{Direction::East}},
-                                                 Action{Interact{}},
-                                                 Action{Portal{}},
-                                                 Action{Wait{}}};
-}();
-
-// Calls `write(cell)` for every cell of `cells`, in order.
-template <class Write>
-void for_each_cell(const expedition::CellSet& cells, Write write) {
-  for (std::size_t word = 0; word < expedition::CellSet::kWords; ++word) {
-    for (std::uint64_t bits = cells.word(word); bits != 0; bits &= bits - 1) {
-      write(64 * word + static_cast<std::size_t>(std::countr_zero(bits)));
-    }
-  }
-}
-
 }  // namespace
 
-char visible_glyph(Cell cell) { return look_of(cell).visible; }
+char visible_glyph(Cell cell) { return look_of(cell).glyphs[1]; }
 
 bool notable(Cell cell) { return look_of(cell).notable; }
 
 void write_map(const expedition::Run& run, std::span<char, kCellsPerFloor> map) {
   const Expedition& expedition = run.expedition();
   const auto cells = expedition.current_floor();
+  const expedition::CellSet& explored = run.explored(expedition.floor);
+  const expedition::CellSet& in_view = run.in_view();
   // The map is written after every step of an environment, so only the cells the player
-  // knows are visited: first what was seen, then over it what is in view.
+  // knows are visited, once each: what is in view has been seen too.
   std::fill(map.begin(), map.end(), '?');
-  for_each_cell(run.explored(expedition.floor),
-                [&](std::size_t cell) { map[cell] = look_of(cells[cell]).remembered; });
-  for_each_cell(run.in_view(), [&](std::size_t cell) { map[cell] = look_of(cells[cell]).visible; });
+  for (std::size_t word = 0; word < expedition::CellSet::kWords; ++word) {
+    const std::uint64_t seeing = in_view.word(word);
+    for (std::uint64_t known = explored.word(word); known != 0; known &= known - 1) {
+      const auto bit = static_cast<unsigned>(std::countr_zero(known));
+      const std::size_t cell = 64 * word + bit;
+      map[cell] = look_of(cells[cell]).glyphs[seeing >> bit & 1U];
+    }
+  }
   map[static_cast<std::size_t>(expedition.y * kFloorWidth + expedition.x)] = '@';
 }
 
-std::array<bool, expedition::kActionWords.size()> legal_actions(const expedition::Run& run) {
-  std::array<bool, expedition::kActionWords.size()> legal{};
-  if (run.record().finished) return legal;
-  for (std::size_t index = 0; index < legal.size(); ++index) {
-    legal[index] = !run.expedition().refusal(kActions[index]);
-  }
-  return legal;
+expedition::ActionSet legal_actions(const expedition::Run& run) {
+  if (run.record().finished) return {};
+  return run.expedition().legal_actions();
 }
 
 }  // namespace burrowlight::headless

@@ -3,7 +3,6 @@
 // in-process environments: the text map of the current floor, the notable cells, and
 // which actions the rules would accept now.
 
-#include <array>
 #include <cstddef>
 #include <span>
 
@@ -26,6 +25,6 @@ void write_map(const expedition::Run& run, std::span<char, kCellsPerFloor> map);
 
 // Whether the rules would accept each of the eleven actions now, by code - 1; none once
 // the run is sealed. The rules' own checks decide, so this never disagrees with them.
-std::array<bool, expedition::kActionWords.size()> legal_actions(const expedition::Run& run);
+expedition::ActionSet legal_actions(const expedition::Run& run);
 
 }  // namespace burrowlight::headless

@@ -180,6 +180,33 @@ TEST(ExpeditionRules, ARefusedActionChangesNothing) {
   }
 }
 
+// The legal actions are listed in one pass over the cells around the player; over cells of
+// any kind, every place (the edges too), every charge and both sides of the action limit,
+// they are exactly the actions refusal() lets through.
+TEST(ExpeditionRules, TheLegalActionsAreThoseTheRulesAccept) {
+  std::mt19937_64 random(20261209);
+  std::uniform_int_distribution<int> kind(0, 7);
+  std::uniform_int_distribution<int> charge(0, kMaxCharge);
+  for (int round = 0; round < 30; ++round) {
+    Expedition state(random());
+    for (Cell& cell : state.cells) cell = static_cast<Cell>(kind(random));
+    state.floor = static_cast<std::size_t>(round % 3);
+    state.turns = round % 5 == 0 ? kActionLimit : kActionLimit - 1;
+    for (state.y = 0; state.y < kFloorHeight; ++state.y) {
+      for (state.x = 0; state.x < kFloorWidth; ++state.x) {
+        state.charge = static_cast<std::uint8_t>(charge(random));
+        const ActionSet legal = state.legal_actions();
+        for (std::uint8_t code = 1; code <= kActionWords.size(); ++code) {
+          const Action action = *Action::from_code(code);
+          ASSERT_EQ(legal[code - 1U], !state.refusal(action))
+              << action.word() << " at " << state.x << "," << state.y << " with charge "
+              << int{state.charge} << " after " << state.turns << " turns";
+        }
+      }
+    }
+  }
+}
+
 // The code of an action is its place in this list, counting from 1.
 TEST(ExpeditionVocabulary, WordsAndCodesMapToTheirActions) {
   const std::vector<std::pair<std::string_view, Action>> words = {
