@@ -72,6 +72,15 @@ bool is_secret_key(const py::handle& key) {
 }  // namespace
 
 std::size_t action_index(const py::handle& action, std::size_t count) {
+  // A plain int (bool is a subclass, so it is not exact) in range needs none of the
+  // general conversion: it is what almost every step hands in.
+  if (PyLong_CheckExact(action.ptr())) {
+    int overflow = 0;
+    const long value = PyLong_AsLongAndOverflow(action.ptr(), &overflow);
+    if (overflow == 0 && value >= 0 && static_cast<unsigned long>(value) < count) {
+      return static_cast<std::size_t>(value);
+    }
+  }
   const std::optional<py::int_> index = index_of(action);
   if (!index) throw py::type_error("the action must be an integer index, not " + type_name(action));
   if (*index < py::int_(0) || *index >= py::int_(count)) {

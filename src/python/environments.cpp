@@ -34,17 +34,8 @@ py::array_t<Value> scalar_of(Value value) {
   return array_of<Value>({1}, &value);
 }
 
-py::dict expedition_observation(const ExpeditionObservation& observation) {
-  py::dict result;
-  result["map"] = array_of<std::uint8_t>({kFloorHeight, kFloorWidth}, observation.map.data());
-  result["position"] = array_of<std::int32_t>({2}, observation.position.data());
-  result["floor"] = scalar_of(observation.floor);
-  result["charge"] = scalar_of(observation.charge);
-  result["score"] = scalar_of(observation.score);
-  result["turn"] = scalar_of(observation.turn);
-  result["finished"] = scalar_of(observation.finished);
-  result["legal"] = array_of<bool>({env::kExpeditionActionCount}, observation.legal.data());
-  return result;
+bool held_only_by(const py::handle& object, Py_ssize_t holders) {
+  return Py_REFCNT(object.ptr()) == holders;
 }
 
 py::dict record_of(const Record& record) {
@@ -187,10 +178,60 @@ py::tuple PythonExpedition::step(const py::handle& action) {
   return py::make_tuple(observation(), result.reward, result.terminated, result.truncated, info);
 }
 
-py::dict PythonExpedition::observation() const {
+ExpeditionArrays::ExpeditionArrays()
+    : map({kFloorHeight, kFloorWidth}),
+      position(2),
+      floor(1),
+      charge(1),
+      score(1),
+      turn(1),
+      finished(1),
+      legal(env::kExpeditionActionCount) {}
+
+bool ExpeditionArrays::only_ours() const {
+  // Each array is held by this set and by the dict.
+  const std::array<const py::handle*, 8> arrays = {&map,   &position, &floor,    &charge,
+                                                   &score, &turn,     &finished, &legal};
+  return held_only_by(dict, 1) && std::all_of(arrays.begin(), arrays.end(), [](auto array) {
+           return held_only_by(*array, 2);
+         });
+}
+
+const py::dict& ExpeditionArrays::fill(const ExpeditionObservation& observation) {
+  std::copy(observation.map.begin(), observation.map.end(), map.mutable_data());
+  std::copy(observation.position.begin(), observation.position.end(), position.mutable_data());
+  *floor.mutable_data() = observation.floor;
+  *charge.mutable_data() = observation.charge;
+  *score.mutable_data() = observation.score;
+  *turn.mutable_data() = observation.turn;
+  *finished.mutable_data() = observation.finished;
+  std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
+  // Set again each time: whoever held the dict before may have changed its entries.
+  dict["map"] = map;
+  dict["position"] = position;
+  dict["floor"] = floor;
+  dict["charge"] = charge;
+  dict["score"] = score;
+  dict["turn"] = turn;
+  dict["finished"] = finished;
+  dict["legal"] = legal;
+  return dict;
+}
+
+py::dict PythonExpedition::observation() {
   ExpeditionObservation observed;
   env_.observe(observed);
-  return expedition_observation(observed);
+  std::optional<ExpeditionArrays>* chosen = &arrays_[next_];
+  if (!*chosen || !(*chosen)->only_ours()) {
+    std::optional<ExpeditionArrays>& other = arrays_[1 - next_];
+    if (other && other->only_ours()) {
+      chosen = &other;
+    } else {
+      chosen->emplace();
+    }
+  }
+  next_ = chosen == &arrays_[0] ? 1 : 0;
+  return (*chosen)->fill(observed);
 }
 
 std::string PythonExpedition::reply() { return without_line_feed(env_.reply()); }

@@ -7,7 +7,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,11 +22,25 @@ namespace burrowlight::python {
 
 namespace py = pybind11;
 
+// The arrays of one expedition observation, in a dict that holds them. A set is written
+// again only while nobody but its environment holds the dict or any of the arrays (a view
+// holds its base), so an observation a caller keeps never changes.
+struct ExpeditionArrays {
+  ExpeditionArrays();
+  bool only_ours() const;
+  const py::dict& fill(const env::ExpeditionObservation& observation);
+
+  py::dict dict;
+  py::array_t<std::uint8_t> map;
+  py::array_t<std::int32_t> position, floor, charge, score, turn;
+  py::array_t<bool> finished, legal;
+};
+
 class PythonExpedition {
  public:
   py::tuple reset(const py::object& seed, const py::object& options);
   py::tuple step(const py::handle& action);
-  py::dict observation() const;
+  py::dict observation();
 
   std::string reply();
   env::ExpeditionState clone() const { return env_.state(); }
@@ -38,6 +54,10 @@ class PythonExpedition {
 
  private:
   env::ExpeditionEnv env_;
+  // Two sets, so that a loop which keeps only the last observation writes into the one
+  // before it and allocates nothing; any other use gets fresh arrays.
+  std::array<std::optional<ExpeditionArrays>, 2> arrays_;
+  std::size_t next_ = 0;
 };
 
 class PythonPrototype {

@@ -34,9 +34,6 @@ class ExpeditionEnv(_Pickled, _burrowlight.ExpeditionEnv):
         info["seed"] = numpy.uint64(info["seed"])
         return observation, info
 
-    def step(self, action):
-        return _burrowlight.ExpeditionEnv.step(self, action)
-
     def action_masks(self):
         """The legal actions by index, as masking learners ask for them: the observation's
         ``legal`` entry."""
@@ -59,9 +56,6 @@ class PrototypeEnv(_Pickled, _burrowlight.PrototypeEnv):
 
     def reset(self, *, seed=None, options=None):
         return _burrowlight.PrototypeEnv.reset(self, seed=seed, options=options)
-
-    def step(self, action):
-        return _burrowlight.PrototypeEnv.step(self, action)
 
     def action_masks(self):
         """The legal actions by index: the observation's ``legal`` entry."""
