@@ -1,0 +1,208 @@
+#include "python/environments.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "python/arguments.hpp"
+#include "python/states.hpp"
+
+namespace burrowlight::python {
+
+namespace {
+
+// The arrays of one batch step, made anew for every step so that a caller may keep them.
+// A figure is a column (count, 1), a row for each environment of the single shape (1,).
+struct Arrays {
+  explicit Arrays(std::size_t count)
+      : map({count, std::size_t{kFloorHeight}, std::size_t{kFloorWidth}}),
+        position({count, std::size_t{2}}),
+        floor({count, std::size_t{1}}),
+        charge({count, std::size_t{1}}),
+        score({count, std::size_t{1}}),
+        turn({count, std::size_t{1}}),
+        finished({count, std::size_t{1}}),
+        legal({count, env::kExpeditionActionCount}),
+        reward(count),
+        terminated(count),
+        truncated(count) {}
+
+  env::ExpeditionBatch batch() {
+    return {map.mutable_data(),        position.mutable_data(), floor.mutable_data(),
+            charge.mutable_data(),     score.mutable_data(),    turn.mutable_data(),
+            finished.mutable_data(),   legal.mutable_data(),    reward.mutable_data(),
+            terminated.mutable_data(), truncated.mutable_data()};
+  }
+
+  py::dict observation() const {
+    py::dict result;
+    result["map"] = map;
+    result["position"] = position;
+    result["floor"] = floor;
+    result["charge"] = charge;
+    result["score"] = score;
+    result["turn"] = turn;
+    result["finished"] = finished;
+    result["legal"] = legal;
+    return result;
+  }
+
+  py::array_t<std::uint8_t> map;
+  py::array_t<std::int32_t> position, floor, charge, score, turn;
+  py::array_t<bool> finished, legal;
+  py::array_t<std::int64_t> reward;
+  py::array_t<bool> terminated, truncated;
+};
+
+// The first seed of each environment: consecutive from one seed (drawn at random when
+// None), or one for each environment from a sequence.
+std::vector<std::uint64_t> first_seeds(const py::object& seed, std::size_t count) {
+  std::vector<std::uint64_t> firsts(count);
+  const bool sequence = !seed.is_none() && !PyIndex_Check(seed.ptr()) &&
+                        !py::isinstance<py::str>(seed) && !py::isinstance<py::bytes>(seed) &&
+                        py::isinstance<py::sequence>(seed);
+  if (!sequence) {
+    const std::uint64_t base = seed_of(seed);
+    for (std::size_t index = 0; index < count; ++index) firsts[index] = base + index;
+    return firsts;
+  }
+  const auto seeds = py::reinterpret_borrow<py::sequence>(seed);
+  if (seeds.size() != count) {
+    throw py::value_error("a list of seeds needs one seed for each of the " +
+                          std::to_string(count) + " environments");
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    firsts[index] = seed_of(py::reinterpret_borrow<py::object>(seeds[index]));
+  }
+  return firsts;
+}
+
+// The seeds the environments play, in Gymnasium's layout for a vector's infos: the values,
+// and under "_seed" which environments have one.
+void put_seeds(std::span<const std::uint64_t> played, const std::vector<bool>& which,
+               py::dict& info) {
+  const std::size_t count = played.size();
+  py::array_t<std::uint64_t> seeds(count);
+  py::array_t<bool> present(count);
+  for (std::size_t index = 0; index < count; ++index) {
+    seeds.mutable_data()[index] = which[index] ? played[index] : 0;
+    present.mutable_data()[index] = which[index];
+  }
+  info["seed"] = seeds;
+  info["_seed"] = present;
+}
+
+// The sentences that refused the step's actions, where any did, in the same layout.
+void put_errors(std::span<const std::string_view> errors, py::dict& info) {
+  if (std::all_of(errors.begin(), errors.end(), [](std::string_view e) { return e.empty(); }))
+    return;
+  py::list texts;
+  py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
+  for (std::size_t index = 0; index < errors.size(); ++index) {
+    texts.append(py::str(std::string(errors[index])));
+    present.mutable_data()[index] = !errors[index].empty();
+  }
+  info["error"] = py::module_::import("numpy").attr("array")(texts, py::arg("dtype") = "O");
+  info["_error"] = present;
+}
+
+}  // namespace
+
+PythonVector::PythonVector(std::size_t count, const py::object& max_episode_steps)
+    : envs_(count, max_episode_steps.is_none() ? 0 : max_episode_steps.cast<std::uint64_t>()) {
+  if (count == 0) throw py::value_error("a vector of environments needs at least one");
+  if (!max_episode_steps.is_none() && envs_.step_limit() == 0) {
+    throw py::value_error("max_episode_steps must be at least 1, or None for no limit");
+  }
+}
+
+py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
+  if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
+  const std::vector<std::uint64_t> firsts = first_seeds(seed, envs_.size());
+  Arrays arrays(envs_.size());
+  const env::ExpeditionBatch batch = arrays.batch();
+  {
+    const py::gil_scoped_release released;
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    envs_.reset(firsts, batch);
+  }
+  py::dict info;
+  put_seeds(firsts, std::vector<bool>(envs_.size(), true), info);
+  return py::make_tuple(arrays.observation(), info);
+}
+
+py::tuple PythonVector::step(const py::handle& actions) {
+  const std::size_t count = envs_.size();
+  const py::array given = py::array::ensure(actions);
+  const char kind = given ? given.dtype().kind() : '?';
+  if (kind != 'i' && kind != 'u')
+    throw py::type_error("actions must be an array of integer indices");
+  const auto chosen =
+      py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(given);
+  if (chosen.ndim() != 1 || static_cast<std::size_t>(chosen.shape(0)) != count) {
+    throw py::value_error("actions must have the shape (" + std::to_string(count) + ",)");
+  }
+  // A copy, since another thread may write to the caller's array while this one steps.
+  const std::vector<std::int64_t> taken(chosen.data(), chosen.data() + count);
+  if (std::any_of(taken.begin(), taken.end(), [](std::int64_t action) {
+        return action < 0 || action >= static_cast<std::int64_t>(env::kExpeditionActionCount);
+      })) {
+    throw py::value_error("every action must be an index from 0 to " +
+                          std::to_string(env::kExpeditionActionCount - 1));
+  }
+  std::vector<bool> restarted(count);
+  std::vector<std::uint64_t> seeds(count);
+  std::vector<std::string_view> errors(count);
+  Arrays arrays(count);
+  // Only the fresh arrays' memory is written meanwhile, which no other thread can see yet.
+  const env::ExpeditionBatch batch = arrays.batch();
+  {
+    const py::gil_scoped_release released;
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    for (std::size_t index = 0; index < count; ++index) restarted[index] = envs_.ended(index);
+    envs_.step(taken, batch, errors);
+    for (std::size_t index = 0; index < count; ++index) seeds[index] = envs_.seed(index);
+  }
+  py::dict info;
+  if (std::find(restarted.begin(), restarted.end(), true) != restarted.end()) {
+    put_seeds(seeds, restarted, info);
+  }
+  put_errors(errors, info);
+  return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,
+                        info);
+}
+
+py::tuple PythonVector::state() const {
+  std::vector<env::VectorMember> held;
+  {
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    held = envs_.members();
+  }
+  py::list members;
+  for (const env::VectorMember& member : held) {
+    members.append(py::make_tuple(expedition_state_values(member.state), member.first,
+                                  member.episode, member.steps, member.ended));
+  }
+  return py::make_tuple(envs_.size(), envs_.step_limit(), members);
+}
+
+void PythonVector::restore(const py::tuple& state) {
+  if (state.size() != 3 || state[2].cast<py::list>().size() != envs_.size()) {
+    throw py::value_error("not the state of a vector of " + std::to_string(envs_.size()) +
+                          " environments");
+  }
+  std::vector<env::VectorMember> restored;
+  for (const py::handle& member : state[2].cast<py::list>()) {
+    const auto values = member.cast<py::tuple>();
+    restored.push_back({expedition_state_of(values[0].cast<py::tuple>()),
+                        values[1].cast<std::uint64_t>(), values[2].cast<std::uint64_t>(),
+                        values[3].cast<std::uint64_t>(), values[4].cast<bool>()});
+  }
+  const std::lock_guard<std::mutex> stepping(*stepping_);
+  envs_.restore(restored);
+}
+
+}  // namespace burrowlight::python
