@@ -112,14 +112,7 @@ const py::dict& ExpeditionArrays::fill(const ExpeditionObservation& observation)
   *finished.mutable_data() = observation.finished;
   std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
   // Set again each time: whoever held the dict before may have changed its entries.
-  dict["map"] = map;
-  dict["position"] = position;
-  dict["floor"] = floor;
-  dict["charge"] = charge;
-  dict["score"] = score;
-  dict["turn"] = turn;
-  dict["finished"] = finished;
-  dict["legal"] = legal;
+  put_expedition_arrays(dict, *this);
   return dict;
 }
 

@@ -22,6 +22,20 @@ namespace burrowlight::python {
 
 namespace py = pybind11;
 
+// Puts the arrays of an expedition observation (one environment's or a batch's) into
+// `dict` under their keys.
+template <class Arrays>
+void put_expedition_arrays(py::dict& dict, const Arrays& arrays) {
+  dict["map"] = arrays.map;
+  dict["position"] = arrays.position;
+  dict["floor"] = arrays.floor;
+  dict["charge"] = arrays.charge;
+  dict["score"] = arrays.score;
+  dict["turn"] = arrays.turn;
+  dict["finished"] = arrays.finished;
+  dict["legal"] = arrays.legal;
+}
+
 // The arrays of one expedition observation, in a dict that holds them. A set is written
 // again only while nobody but its environment holds the dict or any of the arrays (a view
 // holds its base), so an observation a caller keeps never changes.

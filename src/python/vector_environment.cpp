@@ -39,14 +39,7 @@ struct Arrays {
 
   py::dict observation() const {
     py::dict result;
-    result["map"] = map;
-    result["position"] = position;
-    result["floor"] = floor;
-    result["charge"] = charge;
-    result["score"] = score;
-    result["turn"] = turn;
-    result["finished"] = finished;
-    result["legal"] = legal;
+    put_expedition_arrays(result, *this);
     return result;
   }
 
