@@ -92,10 +92,19 @@ void put_seeds(std::span<const std::uint64_t> played, const std::vector<bool>& w
 void put_errors(std::span<const std::string_view> errors, py::dict& info) {
   if (std::all_of(errors.begin(), errors.end(), [](std::string_view e) { return e.empty(); }))
     return;
-  py::list texts;
+  // The refusals are a few fixed sentences: each becomes a Python string once per step,
+  // however many environments it refused.
+  std::vector<std::pair<std::string_view, py::str>> made;
+  const auto text_of = [&made](std::string_view sentence) -> const py::str& {
+    for (const auto& [known, text] : made) {
+      if (known.data() == sentence.data() && known.size() == sentence.size()) return text;
+    }
+    return made.emplace_back(sentence, py::str(sentence.data(), sentence.size())).second;
+  };
+  py::list texts(errors.size());
   py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
   for (std::size_t index = 0; index < errors.size(); ++index) {
-    texts.append(py::str(std::string(errors[index])));
+    texts[index] = text_of(errors[index]);
     present.mutable_data()[index] = !errors[index].empty();
   }
   info["error"] = py::module_::import("numpy").attr("array")(texts, py::arg("dtype") = "O");
