@@ -16,11 +16,20 @@ std::string quote_argument(std::string_view argument) {
 }
 
 Result<ToolArguments> scan_tool_arguments(const std::vector<std::string>& arguments,
-                                          std::span<const std::string_view> known) {
+                                          std::span<const std::string_view> known,
+                                          std::span<const ValuedOption> valued) {
   ToolArguments scanned;
   bool options_ended = false;
-  for (const std::string& argument : arguments) {
-    if (options_ended || argument == "-" || !argument.starts_with('-')) {
+  for (auto next = arguments.begin(); next != arguments.end(); ++next) {
+    const std::string& argument = *next;
+    const auto with_value =
+        options_ended ? valued.end() : std::ranges::find(valued, argument, &ValuedOption::name);
+    if (with_value != valued.end()) {
+      if (++next == arguments.end()) {
+        return std::unexpected(Error(std::string(with_value->requirement)));
+      }
+      scanned.values.push_back({argument, *next});
+    } else if (options_ended || argument == "-" || !argument.starts_with('-')) {
       scanned.operands.push_back(argument);
     } else if (argument == "--") {
       options_ended = true;

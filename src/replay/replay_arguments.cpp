@@ -36,46 +36,7 @@ constexpr std::string_view kSpeedValue = "--speed requires 1, 2, 4, 8, 16 or 32 
 
 Error mistake(std::string_view message) { return Error(std::string(message)); }
 
-// An option that takes the argument after it as its value, and what is said when that
-// value is missing.
-struct ValuedOption {
-  std::string_view name;
-  std::string_view requirement;
-};
-
 constexpr std::array<ValuedOption, 2> kValuedOptions{{{kSize, kSizeShape}, {kSpeed, kSpeedValue}}};
-
-struct OptionValue {
-  std::string_view option;
-  std::string value;
-};
-
-// The values taken out of the command line, and the rest of it, which reads as a
-// tool's plain command line.
-struct Separated {
-  std::vector<OptionValue> values;
-  std::vector<std::string> plain;
-};
-
-// Left to right up to "--" or a request for help, after which nothing is a value.
-Result<Separated> separate_values(const std::vector<std::string>& arguments) {
-  Separated separated;
-  for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
-    if (*argument == "--" || *argument == "-h" || *argument == "--help") {
-      separated.plain.insert(separated.plain.end(), argument, arguments.end());
-      break;
-    }
-    const auto* valued = std::ranges::find(kValuedOptions, *argument, &ValuedOption::name);
-    if (valued == kValuedOptions.end()) {
-      separated.plain.push_back(*argument);
-    } else if (++argument == arguments.end()) {
-      return std::unexpected(mistake(valued->requirement));
-    } else {
-      separated.values.push_back({valued->name, *argument});
-    }
-  }
-  return separated;
-}
 
 // Plain decimal digits only: no sign, no space, no other base.
 std::optional<unsigned> decimal(std::string_view text) {
@@ -123,9 +84,7 @@ Result<void> apply_value(const OptionValue& given, RecordingSettings& recording)
 }  // namespace
 
 Result<ReplayArguments> scan_replay_arguments(const std::vector<std::string>& arguments) {
-  auto separated = separate_values(arguments);
-  if (!separated) return std::unexpected(separated.error());
-  auto scanned = scan_tool_arguments(separated->plain, kFlags);
+  auto scanned = scan_tool_arguments(arguments, kFlags, kValuedOptions);
   if (!scanned) return std::unexpected(scanned.error());
 
   ReplayArguments replay;
@@ -140,14 +99,14 @@ Result<ReplayArguments> scan_replay_arguments(const std::vector<std::string>& ar
   if (given(kJsonl) && given(kAsciicast)) {
     return std::unexpected(mistake("--jsonl and --asciicast are two outputs; choose one"));
   }
-  const bool recording_options = given(kGlyphs) || given(kPixels) || !separated->values.empty();
+  const bool recording_options = given(kGlyphs) || given(kPixels) || !scanned->values.empty();
   if (recording_options && !given(kAsciicast)) {
     return std::unexpected(mistake("--size, --speed, --glyphs and --pixels go with --asciicast"));
   }
   if (given(kJsonl)) replay.output = ReplayOutput::Trajectory;
   if (given(kAsciicast)) replay.output = ReplayOutput::Recording;
 
-  for (const OptionValue& value : separated->values) {
+  for (const OptionValue& value : scanned->values) {
     if (auto applied = apply_value(value, replay.recording); !applied) {
       return std::unexpected(applied.error());
     }
