@@ -91,14 +91,25 @@ ExpeditionArrays::ExpeditionArrays()
       score(1),
       turn(1),
       finished(1),
-      legal(env::kExpeditionActionCount) {}
+      legal(env::kExpeditionActionCount),
+      entries_{{{"map", &map},
+                {"position", &position},
+                {"floor", &floor},
+                {"charge", &charge},
+                {"score", &score},
+                {"turn", &turn},
+                {"finished", &finished},
+                {"legal", &legal}}} {
+  put_expedition_arrays(dict, *this);
+}
 
 bool ExpeditionArrays::only_ours() const {
-  // Each array is held by this set and by the dict.
-  const std::array<const py::handle*, 8> arrays = {&map,   &position, &floor,    &charge,
-                                                   &score, &turn,     &finished, &legal};
-  return held_only_by(dict, 1) && std::all_of(arrays.begin(), arrays.end(), [](auto array) {
-           return held_only_by(*array, 2);
+  // Each array is held by this set and by the dict, under its own key: an entry its
+  // holder replaced (by a view of the array, say) may live on elsewhere.
+  return held_only_by(dict, 1) && PyDict_Size(dict.ptr()) == std::ssize(entries_) &&
+         std::all_of(entries_.begin(), entries_.end(), [&](auto& entry) {
+           return PyDict_GetItem(dict.ptr(), entry.first.ptr()) == entry.second->ptr() &&
+                  held_only_by(*entry.second, 2);
          });
 }
 
@@ -111,8 +122,6 @@ const py::dict& ExpeditionArrays::fill(const ExpeditionObservation& observation)
   *turn.mutable_data() = observation.turn;
   *finished.mutable_data() = observation.finished;
   std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
-  // Set again each time: whoever held the dict before may have changed its entries.
-  put_expedition_arrays(dict, *this);
   return dict;
 }
 

@@ -41,6 +41,10 @@ void put_expedition_arrays(py::dict& dict, const Arrays& arrays) {
 // holds its base), so an observation a caller keeps never changes.
 struct ExpeditionArrays {
   ExpeditionArrays();
+  // Its entries point at its own members.
+  ExpeditionArrays(const ExpeditionArrays&) = delete;
+  ExpeditionArrays& operator=(const ExpeditionArrays&) = delete;
+
   bool only_ours() const;
   const py::dict& fill(const env::ExpeditionObservation& observation);
 
@@ -48,6 +52,10 @@ struct ExpeditionArrays {
   py::array_t<std::uint8_t> map;
   py::array_t<std::int32_t> position, floor, charge, score, turn;
   py::array_t<bool> finished, legal;
+
+ private:
+  // Each array with its key, made once: a step looks every entry up.
+  std::array<std::pair<py::str, const py::object*>, 8> entries_;
 };
 
 class PythonExpedition {
