@@ -14,14 +14,9 @@ from . import _burrowlight, _gym, _plain, _render
 class VectorExpeditionEnv(_plain.VectorExpeditionEnv, VectorEnv):
     __doc__ = _plain.VectorExpeditionEnv.__doc__ + """
     ``render_mode`` and ``flat_map`` are those of ``ExpeditionEnv``: ``render()`` gives a
-    tuple of one frame for each environment, as ``SyncVectorEnv`` does. Rewards are
-    float64 and infos are those of ``SyncVectorEnv`` over ``gymnasium.make`` of the
-    expedition: ``info["seed"]`` (uint64) and ``info["expedition_id"]`` (None, since the
-    expeditions are practice ones) with their masks ``info["_seed"]`` and
-    ``info["_expedition_id"]`` for the environments that started an episode,
-    ``info["error"]`` (None where an action was taken) with ``info["_error"]`` for those
-    whose action was refused. ``reset(seed=...)`` also takes a numpy array of seeds, such
-    as ``info["seed"]``.
+    tuple of one frame for each environment, as ``SyncVectorEnv`` does. Rewards, flags
+    and infos are those ``SyncVectorEnv`` over ``gymnasium.make`` gives, keys, masks and
+    dtypes alike.
     """
     metadata = {"autoreset_mode": AutoresetMode.NEXT_STEP, **_gym.ExpeditionEnv.metadata}
 
