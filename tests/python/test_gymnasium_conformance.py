@@ -135,18 +135,6 @@ def test_make_vec_takes_every_keyword_in_every_mode_with_the_same_spaces(
         vector.close()
 
 
-def test_the_vectors_frames_are_its_environments_frames():
-    vector = burrowlight.VectorExpeditionEnv(3, render_mode="rgb_array")
-    vector.reset(seed=[5, 6, 5])
-    frames = vector.render()
-    assert type(frames) is tuple and len(frames) == 3
-    single = burrowlight.ExpeditionEnv(render_mode="rgb_array")
-    single.reset(seed=6)
-    assert numpy.array_equal(frames[1], single.render())
-    assert numpy.array_equal(frames[0], frames[2]) and not numpy.array_equal(frames[0], frames[1])
-    assert burrowlight.VectorExpeditionEnv(2).render() is None
-
-
 def made_again(spec):
     return (gymnasium.make_vec if "vectorization_mode" in spec.kwargs else gymnasium.make)(spec)
 
@@ -201,15 +189,6 @@ def test_a_directly_made_environment_has_a_spec_of_its_own_without_a_time_limit(
     environment.spec.max_episode_steps = 3
     environment.spec = None
     assert gymnasium.spec(registered.id) == registered
-
-
-def test_without_finish_records_its_constructor_arguments():
-    wrapped = burrowlight.WithoutFinish(gymnasium.make(EXPEDITION))
-    assert isinstance(wrapped, gymnasium.utils.RecordConstructorArgs)
-    [recorded] = wrapped.spec.additional_wrappers
-    assert (recorded.name, recorded.entry_point, recorded.kwargs) == (
-        "WithoutFinish", "burrowlight._gym:WithoutFinish", {})
-    assert wrapped.spec.max_episode_steps == burrowlight._gym.MAX_EPISODE_STEPS
 
 
 def test_stable_baselines_subprocesses_make_the_documented_id_with_spawn():
