@@ -88,7 +88,7 @@ void VectorExpeditionEnv::step_one(std::size_t index, std::int64_t action,
     const bool cut_off = step_limit_ != 0 && steps_[index] >= step_limit_;
     batch.reward[index] = result.reward;
     batch.terminated[index] = result.terminated;
-    batch.truncated[index] = !result.terminated && (result.truncated || cut_off);
+    batch.truncated[index] = result.truncated || cut_off;
     if (error != nullptr) *error = result.error;
     ended_[index] = result.terminated || result.truncated || cut_off ? 1 : 0;
   }

@@ -52,8 +52,9 @@ struct VectorMember {
 // writing only its own rows, so the results do not depend on the number of threads.
 class VectorExpeditionEnv {
  public:
-  // With a `step_limit`, an episode that has taken that many steps and is not over is
-  // truncated, as a time limit around each environment would truncate it; 0 is no limit.
+  // With a `step_limit`, an episode is truncated on its step of that number, as a time
+  // limit around each environment would truncate it: also when that step sealed the run,
+  // which is then both terminated and truncated. 0 is no limit.
   explicit VectorExpeditionEnv(std::size_t count, std::uint64_t step_limit = 0,
                                std::size_t threads = machine_threads());
 
@@ -83,6 +84,8 @@ class VectorExpeditionEnv {
   bool ended(std::size_t index) const { return ended_[index] != 0; }
   // The seed environment `index` plays now.
   std::uint64_t seed(std::size_t index) const { return envs_[index].record().seed; }
+  // Environment `index` as it stands, to be looked at (rendered, observed) between steps.
+  const ExpeditionEnv& member(std::size_t index) const { return envs_[index]; }
 
   std::vector<VectorMember> members() const;
   // Puts back what `members` gave, one member per environment.

@@ -147,10 +147,7 @@ void PythonExpedition::restore(const py::handle& state) {
   env_.restore(state_of<env::ExpeditionState>(state, "ExpeditionEnv"));
 }
 
-py::array_t<std::uint8_t> PythonExpedition::pixels() const {
-  const expedition::Run& run = env_.state().run;
-  return pixels_of(run.game(), ExpeditionView{run.expedition(), run.record().finished});
-}
+py::array_t<std::uint8_t> PythonExpedition::pixels() const { return expedition_pixels(env_); }
 
 py::dict PythonExpedition::record() const { return record_of(env_.record()); }
 

@@ -110,6 +110,11 @@ class PythonVector {
     return envs_.step_limit() == 0 ? py::none() : py::cast(envs_.step_limit());
   }
 
+  // What each environment shows now, for rendering: its observation of the single shape,
+  // and a frame of the game's renderer.
+  py::tuple observations() const;
+  py::tuple frames() const;
+
   // The whole state as picklable values, and back.
   py::tuple state() const;
   void restore(const py::tuple& state);

@@ -91,6 +91,8 @@ PYBIND11_MODULE(_burrowlight, module) {
       .def("reset", &PythonVector::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())
       .def("step", &PythonVector::step, py::arg("actions"))
+      .def("_observations", &PythonVector::observations)
+      .def("_frames", &PythonVector::frames)
       .def("_state", &PythonVector::state)
       .def("_restore", &PythonVector::restore, py::arg("state"))
       .def_property_readonly("num_envs", &PythonVector::size)

@@ -59,4 +59,9 @@ py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionVi
   return image;
 }
 
+py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment) {
+  const expedition::Run& run = environment.state().run;
+  return pixels_of(run.game(), ExpeditionView{run.expedition(), run.record().finished});
+}
+
 }  // namespace burrowlight::python

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/game.hpp"
+#include "env/expedition_env.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight::python {
@@ -25,5 +26,8 @@ inline constexpr std::int32_t kCellHeight = 8;
 
 // H × W × 3 uint8, row 0 at the top.
 py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionView> expedition);
+
+// The frame of an expedition environment as it stands.
+py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment);
 
 }  // namespace burrowlight::python

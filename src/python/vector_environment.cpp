@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "python/arguments.hpp"
+#include "python/pixels.hpp"
 #include "python/states.hpp"
 
 namespace burrowlight::python {
@@ -16,6 +17,8 @@ namespace {
 
 // The arrays of one batch step, made anew for every step so that a caller may keep them.
 // A figure is a column (count, 1), a row for each environment of the single shape (1,).
+// The rewards are floats, as Gymnasium's vectors give them, so that a learner's
+// arithmetic on them in place works; the game's own (whole) scores are written beside.
 struct Arrays {
   explicit Arrays(std::size_t count)
       : map({count, std::size_t{kFloorHeight}, std::size_t{kFloorWidth}}),
@@ -26,6 +29,7 @@ struct Arrays {
         turn({count, std::size_t{1}}),
         finished({count, std::size_t{1}}),
         legal({count, env::kExpeditionActionCount}),
+        gained(count),
         reward(count),
         terminated(count),
         truncated(count) {}
@@ -33,7 +37,7 @@ struct Arrays {
   env::ExpeditionBatch batch() {
     return {map.mutable_data(),        position.mutable_data(), floor.mutable_data(),
             charge.mutable_data(),     score.mutable_data(),    turn.mutable_data(),
-            finished.mutable_data(),   legal.mutable_data(),    reward.mutable_data(),
+            finished.mutable_data(),   legal.mutable_data(),    gained.data(),
             terminated.mutable_data(), truncated.mutable_data()};
   }
 
@@ -43,16 +47,44 @@ struct Arrays {
     return result;
   }
 
+  // Exact below 2^53, which no score comes near.
+  const py::array_t<double>& rewards() {
+    std::transform(gained.begin(), gained.end(), reward.mutable_data(),
+                   [](std::int64_t points) { return static_cast<double>(points); });
+    return reward;
+  }
+
   py::array_t<std::uint8_t> map;
   py::array_t<std::int32_t> position, floor, charge, score, turn;
   py::array_t<bool> finished, legal;
-  py::array_t<std::int64_t> reward;
+  std::vector<std::int64_t> gained;
+  py::array_t<double> reward;
   py::array_t<bool> terminated, truncated;
 };
 
+// An array of `count` Python objects, every one None, as Gymnasium fills a vector info's
+// slots of Python objects that no environment wrote.
+py::array nones(std::size_t count) {
+  return py::module_::import("numpy").attr("full")(count, py::none(), py::arg("dtype") = "O");
+}
+
+// A numpy array of seeds as the plain Python values it holds (tolist gives Python's own
+// ints, and bools or floats, which seed_of refuses), so that each element is checked as
+// a value of its own; anything else as it is.
+py::object plain_seeds(const py::object& seed) {
+  if (!py::isinstance<py::array>(seed)) return seed;
+  const auto seeds = py::reinterpret_borrow<py::array>(seed);
+  if (seeds.ndim() > 1) {
+    throw py::type_error("the seeds must be one integer or a list of integers, not an array of " +
+                         std::to_string(seeds.ndim()) + " dimensions");
+  }
+  return seeds.attr("tolist")();
+}
+
 // The first seed of each environment: consecutive from one seed (drawn at random when
-// None), or one for each environment from a sequence.
-std::vector<std::uint64_t> first_seeds(const py::object& seed, std::size_t count) {
+// None), or one for each environment from a sequence (a numpy array among them).
+std::vector<std::uint64_t> first_seeds(const py::object& given, std::size_t count) {
+  const py::object seed = plain_seeds(given);
   std::vector<std::uint64_t> firsts(count);
   const bool sequence = !seed.is_none() && !PyIndex_Check(seed.ptr()) &&
                         !py::isinstance<py::str>(seed) && !py::isinstance<py::bytes>(seed) &&
@@ -73,10 +105,13 @@ std::vector<std::uint64_t> first_seeds(const py::object& seed, std::size_t count
   return firsts;
 }
 
-// The seeds the environments play, in Gymnasium's layout for a vector's infos: the values,
-// and under "_seed" which environments have one.
-void put_seeds(std::span<const std::uint64_t> played, const std::vector<bool>& which,
-               py::dict& info) {
+// What the infos of the environments that started an episode hold, in Gymnasium's layout
+// for a vector's infos (each key beside a mask under "_key" of the environments that have
+// it, the other slots 0 or None), as SyncVectorEnv gathers the single environments' infos:
+// the seeds they play and, since a vector plays practice expeditions only, no expedition
+// id.
+void put_starts(std::span<const std::uint64_t> played, const std::vector<bool>& which,
+                py::dict& info) {
   const std::size_t count = played.size();
   py::array_t<std::uint64_t> seeds(count);
   py::array_t<bool> present(count);
@@ -86,6 +121,8 @@ void put_seeds(std::span<const std::uint64_t> played, const std::vector<bool>& w
   }
   info["seed"] = seeds;
   info["_seed"] = present;
+  info["expedition_id"] = nones(count);
+  info["_expedition_id"] = present.attr("copy")();
 }
 
 // The sentences that refused the step's actions, where any did, in the same layout.
@@ -101,13 +138,19 @@ void put_errors(std::span<const std::string_view> errors, py::dict& info) {
     }
     return made.emplace_back(sentence, py::str(sentence.data(), sentence.size())).second;
   };
-  py::list texts(errors.size());
+  // Each sentence goes straight into its slot: numpy's conversion of a list would look
+  // every None over as a possible array, which costs more than stepping the batch.
+  py::array texts = nones(errors.size());
+  auto* const slots = static_cast<PyObject**>(texts.mutable_data());
   py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
   for (std::size_t index = 0; index < errors.size(); ++index) {
-    texts[index] = text_of(errors[index]);
     present.mutable_data()[index] = !errors[index].empty();
+    if (errors[index].empty()) continue;
+    PyObject* const none = slots[index];
+    slots[index] = text_of(errors[index]).inc_ref().ptr();
+    Py_DECREF(none);
   }
-  info["error"] = py::module_::import("numpy").attr("array")(texts, py::arg("dtype") = "O");
+  info["error"] = texts;
   info["_error"] = present;
 }
 
@@ -132,7 +175,7 @@ py::tuple PythonVector::reset(const py::object& seed, const py::object& options)
     envs_.reset(firsts, batch);
   }
   py::dict info;
-  put_seeds(firsts, std::vector<bool>(envs_.size(), true), info);
+  put_starts(firsts, std::vector<bool>(envs_.size(), true), info);
   return py::make_tuple(arrays.observation(), info);
 }
 
@@ -170,11 +213,36 @@ py::tuple PythonVector::step(const py::handle& actions) {
   }
   py::dict info;
   if (std::find(restarted.begin(), restarted.end(), true) != restarted.end()) {
-    put_seeds(seeds, restarted, info);
+    put_starts(seeds, restarted, info);
   }
   put_errors(errors, info);
-  return py::make_tuple(arrays.observation(), arrays.reward, arrays.terminated, arrays.truncated,
-                        info);
+  return py::make_tuple(arrays.observation(), arrays.rewards(), arrays.terminated,
+                        arrays.truncated, info);
+}
+
+py::tuple PythonVector::observations() const {
+  std::vector<env::ExpeditionObservation> observed(envs_.size());
+  {
+    const std::lock_guard<std::mutex> stepping(*stepping_);
+    for (std::size_t index = 0; index < envs_.size(); ++index) {
+      envs_.member(index).observe(observed[index]);
+    }
+  }
+  py::tuple result(observed.size());
+  for (std::size_t index = 0; index < observed.size(); ++index) {
+    ExpeditionArrays arrays;
+    result[index] = arrays.fill(observed[index]);
+  }
+  return result;
+}
+
+py::tuple PythonVector::frames() const {
+  py::tuple result(envs_.size());
+  const std::lock_guard<std::mutex> stepping(*stepping_);
+  for (std::size_t index = 0; index < envs_.size(); ++index) {
+    result[index] = expedition_pixels(envs_.member(index));
+  }
+  return result;
 }
 
 py::tuple PythonVector::state() const {

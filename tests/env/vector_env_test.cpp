@@ -121,5 +121,27 @@ TEST(VectorExpeditionEnv, ACopyGoesOnAsTheOriginal) {
   EXPECT_EQ(from_original, from_copy);
 }
 
+// A step limit truncates as a time limit around the environment does: on the limit's own
+// step, whether or not that step also sealed the run.
+TEST(VectorExpeditionEnv, TheLimitsStepIsTruncatedEvenWhenItSeals) {
+  constexpr std::int64_t kWait = 10;
+  struct Case {
+    std::int64_t last_action;
+    bool terminated;
+  };
+  for (const Case& row : {Case{kWait, false}, Case{static_cast<std::int64_t>(kFinish), true}}) {
+    VectorExpeditionEnv batch(1, 3, 1);
+    Rows rows(1);
+    batch.reset(5, rows.batch());
+    for (const std::int64_t action : {kWait, kWait, row.last_action}) {
+      EXPECT_FALSE(rows.truncated.values[0]) << row.last_action;
+      batch.step(std::vector<std::int64_t>{action}, rows.batch());
+    }
+    EXPECT_EQ(rows.terminated.values[0], row.terminated) << row.last_action;
+    EXPECT_TRUE(rows.truncated.values[0]) << row.last_action;
+    EXPECT_TRUE(batch.ended(0)) << row.last_action;
+  }
+}
+
 }  // namespace
 }  // namespace burrowlight::env

@@ -60,9 +60,13 @@ def test_the_vectors_infos_tell_new_episodes_and_refusals():
     expected = [
         ([False, True], [False, False], {}),
         ([False, False], [False, False], {"seed": [0, 13], "_seed": [False, True],
-                                          "error": [blocked, ""], "_error": [True, False]}),
-        ([False, True], [True, False], {"error": [blocked, ""], "_error": [True, False]}),
-        ([False, False], [False, False], {"seed": [12, 15], "_seed": [True, True]}),
+                                          "expedition_id": [None, None],
+                                          "_expedition_id": [False, True],
+                                          "error": [blocked, None], "_error": [True, False]}),
+        ([False, True], [True, False], {"error": [blocked, None], "_error": [True, False]}),
+        ([False, False], [False, False], {"seed": [12, 15], "_seed": [True, True],
+                                          "expedition_id": [None, None],
+                                          "_expedition_id": [True, True]}),
     ]
     for terminated, truncated, info in expected:
         _, _, *ended, given = vector.step(numpy.array([west, 11]))

@@ -1,6 +1,7 @@
 """The environments as Gymnasium environments: their spaces, seeding through ``np_random``,
 render modes, the registration of their ids, and a wrapper that leaves out "finish"."""
 
+import dataclasses
 import operator
 
 import gymnasium
@@ -63,7 +64,18 @@ def prototype_observation_space(flat_map=False):
     })
 
 
-def _checked_render_mode(render_mode):
+def own_spec(environment_id, **kwargs):
+    """The spec of an environment of the id made directly with these keywords: what
+    ``gymnasium.make`` gives the environment it makes, a copy of the registered spec with
+    the keywords and without the wrappers ``make`` adds (no time limit among them), so
+    that ``gymnasium.make(spec)`` makes the same environment again and a change to the
+    spec leaves the registry alone."""
+    return dataclasses.replace(gymnasium.spec(environment_id), kwargs=kwargs,
+                               max_episode_steps=None, order_enforce=False,
+                               disable_env_checker=True, additional_wrappers=())
+
+
+def checked_render_mode(render_mode):
     if render_mode is not None and render_mode not in _RENDER_MODES:
         raise ValueError(f"render_mode must be one of {_RENDER_MODES} or None, "
                          f"not {render_mode!r}")
@@ -80,12 +92,12 @@ class _Shaped:
 
     def __init__(self, render_mode=None, flat_map=False):
         super().__init__()
-        self.render_mode = _checked_render_mode(render_mode)
+        self.render_mode = checked_render_mode(render_mode)
         self._flat_map = bool(flat_map)
         self.action_space = spaces.Discrete(len(self._ACTIONS))
         self.observation_space = self._OBSERVATION_SPACE(self._flat_map)
-        # Made directly, the environment is still what its id makes (`make` sets the same).
-        self.spec = gymnasium.spec(self._ID)
+        # `make` replaces it with the same spec, but for keywords it was not given.
+        self.spec = own_spec(self._ID, render_mode=self.render_mode, flat_map=self._flat_map)
 
     def render(self):
         return _render.frame(self)
@@ -134,14 +146,16 @@ class PrototypeEnv(_Shaped, _plain.PrototypeEnv, gymnasium.Env):
         return self._shaped(result)
 
 
-class WithoutFinish(gymnasium.Wrapper):
+class WithoutFinish(gymnasium.Wrapper, gymnasium.utils.RecordConstructorArgs):
     """An expedition without its last action, "finish": a learner that cannot seal the
     run plays until its actions are used up (or the step limit cuts it off). The action
     space has one action fewer and the ``legal`` mask drops its last entry; the indices of
-    the other actions are unchanged."""
+    the other actions are unchanged. Its spec records it, as Gymnasium's own wrappers do,
+    so that ``gymnasium.make(env.spec)`` makes the wrapped environment again."""
 
     def __init__(self, env):
-        super().__init__(env)
+        gymnasium.utils.RecordConstructorArgs.__init__(self)
+        gymnasium.Wrapper.__init__(self, env)
         count = len(_burrowlight.EXPEDITION_ACTIONS) - 1
         self.action_space = spaces.Discrete(count)
         observation_space = spaces.Dict(dict(env.observation_space.spaces))

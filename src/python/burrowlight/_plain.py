@@ -72,10 +72,12 @@ class VectorExpeditionEnv(_burrowlight.VectorExpeditionEnv):
     next step, which ignores its action and reports the new episode's first observation
     with reward 0, neither terminated nor truncated. With ``max_episode_steps``, an episode
     is also truncated on its step of that number, refused steps included, as a time limit
-    around each environment would. ``reset(seed=[s_0, ..., s_n-1])``
-    starts environment i on seed s_i instead, its k-th episode on s_i + k * num_envs.
-    Infos hold ``"seed"`` (uint64) and the mask ``"_seed"`` where an episode started, and
-    ``"error"`` with ``"_error"`` where an action was refused.
+    around each environment would (a run sealed on that step is terminated too).
+    ``reset(seed=[s_0, ..., s_n-1])``, or a numpy array of seeds, starts environment i on
+    seed s_i instead, its k-th episode on s_i + k * num_envs. Rewards are float64. Infos
+    hold ``"seed"`` (uint64) and ``"expedition_id"`` (None) with their masks ``"_seed"``
+    and ``"_expedition_id"`` where an episode started, and ``"error"`` (None where
+    masked) with ``"_error"`` where an action was refused.
     """
 
     def __reduce__(self):

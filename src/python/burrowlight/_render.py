@@ -1,5 +1,6 @@
 """What ``render()`` returns: the map and figures as text ("ansi"), or a frame of the
-game's own renderer in pixel mode as an H × W × 3 uint8 array ("rgb_array")."""
+game's own renderer in pixel mode as an H × W × 3 uint8 array ("rgb_array"); for a vector,
+a tuple of one of them for each environment, as Gymnasium's ``SyncVectorEnv`` gives."""
 
 import numpy
 
@@ -10,6 +11,14 @@ def frame(environment):
     if environment.render_mode == "ansi":
         return text(environment._observation())
     return numpy.asarray(environment._pixels())
+
+
+def frames(vector):
+    if vector.render_mode is None:
+        return None
+    if vector.render_mode == "ansi":
+        return tuple(text(observation) for observation in vector._observations())
+    return vector._frames()
 
 
 def text(observation):
