@@ -69,7 +69,8 @@ def main(argv=None):
               "goes on from there.", file=sys.stderr)
         return _INTERRUPTED
     except (StoreError, OSError) as error:
-        print(f"burrowlight.evaluate: {described(error)}", file=sys.stderr)
+        where = f"{error.filename}: " if getattr(error, "filename", None) else ""
+        print(f"burrowlight.evaluate: {where}{described(error)}", file=sys.stderr)
         return 1
     finally:
         if client is not None:

@@ -16,13 +16,15 @@ class SeedsError(ValueError):
 
 def checked(seeds):
     """The seeds as a list of ints, in order, each from 0 to 2**64 - 1 and listed once."""
+    if isinstance(seeds, range) and seeds:
+        # A range is checked by its ends before any of it is listed.
+        for end in (seeds[0], seeds[-1]):
+            _in_range(end)
     listed, seen = [], set()
     for seed in seeds:
         if isinstance(seed, bool) or not hasattr(seed, "__index__"):
             raise SeedsError(f"Seed {seed!r} is not an integer.")
-        seed = seed.__index__()
-        if not 0 <= seed <= _LARGEST:
-            raise SeedsError(f"Seed {seed} is outside 0 to 2**64 - 1.")
+        seed = _in_range(seed.__index__())
         if seed in seen:
             raise SeedsError(f"Seed {seed} is listed twice.")
         seen.add(seed)
@@ -30,6 +32,12 @@ def checked(seeds):
     if not listed:
         raise SeedsError("There are no seeds to evaluate.")
     return listed
+
+
+def _in_range(seed):
+    if not 0 <= seed <= _LARGEST:
+        raise SeedsError(f"Seed {seed} is outside 0 to 2**64 - 1.")
+    return seed
 
 
 def parsed(text):

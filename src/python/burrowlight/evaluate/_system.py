@@ -4,6 +4,5 @@
 
 def described(error):
     if isinstance(error, OSError) and error.errno is not None:
-        where = f"{error.filename}: " if error.filename is not None else ""
-        return f"{where}{error.strerror} (os error {error.errno})"
+        return f"{error.strerror} (os error {error.errno})"
     return str(error)
