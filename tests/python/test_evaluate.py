@@ -7,27 +7,12 @@ import os
 import re
 import signal
 import subprocess
-import sys
-from pathlib import Path
 
 import evaluation_policies
 import pytest
+from evaluation_support import SEEDS, folder_bytes, run_module, without_wall_times
 
-import burrowlight
 from burrowlight.evaluate import SeedsError, StoreError, _seeds, evaluate
-
-PACKAGE = Path(burrowlight.__file__).parent.parent
-HERE = Path(__file__).parent
-SEEDS = range(200)
-
-
-def folder_bytes(folder):
-    """Every save of a folder by name, and results.jsonl with the wall times left out (the
-    one figure a run does not decide)."""
-    saves = {path.name: path.read_bytes() for path in Path(folder).glob("seed-*.json")}
-    results = re.sub(rb'"wall_seconds":[0-9.e-]+', b'"wall_seconds":_',
-                     (Path(folder) / "results.jsonl").read_bytes())
-    return saves, results
 
 
 @pytest.fixture(scope="module")
@@ -80,13 +65,6 @@ def test_the_summary_and_the_plot_are_written(one_process):
     assert (folder / "scores.png").read_bytes().startswith(b"\x89PNG\r\n\x1a\n")
 
 
-def run_module(*arguments, **options):
-    environment = dict(os.environ, PYTHONPATH=f"{PACKAGE}:{HERE}")
-    return subprocess.Popen([sys.executable, "-m", "burrowlight.evaluate", *arguments],
-                            env=environment, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            **options)
-
-
 def test_ctrl_c_keeps_the_finished_runs_and_the_same_command_goes_on(one_process, tmp_path):
     arguments = ("--policy", "evaluation_policies:slow", "--seeds", "0:200", "--out",
                  str(tmp_path), "--workers", "2")
@@ -107,10 +85,6 @@ def test_ctrl_c_keeps_the_finished_runs_and_the_same_command_goes_on(one_process
     assert again.returncode == 0
     assert output.decode().startswith("runs: 200 finished, 0 failed\n")
     assert folder_bytes(tmp_path) == folder_bytes(one_process[0])
-
-
-def without_wall_times(text):
-    return re.sub(r'"wall_seconds":[0-9.e-]+', '"wall_seconds":_', text)
 
 
 @pytest.mark.parametrize("kept, torn", [(5, ""), (5, '{"accepted":51'), (20, "")])
