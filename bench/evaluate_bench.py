@@ -58,7 +58,7 @@ def evaluate_seconds(seeds, scratch, **where):
 
 def main():
     package = os.path.abspath(sys.argv[1])
-    episodes = int(sys.argv[2]) if len(sys.argv) > 2 else 400
+    episodes = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
     # Dask's worker processes import the policy by name, so they need both folders too.
     os.environ["PYTHONPATH"] = os.pathsep.join([package, str(EXAMPLES)])
     sys.path[:0] = [package, str(EXAMPLES)]
