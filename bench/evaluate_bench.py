@@ -10,8 +10,14 @@ in one plain loop of ExpeditionEnv per core, with no saves and no scheduling.
   (goal: 0.7 of the floor).
 Each figure is the best of two rounds, the rounds of all three taken in turn. The saves
 go to a temporary folder beside this checkout's build, on the disk the build is on.
+
+Beside them, and not a floor of theirs, the rate at which the same saves are written
+with nothing else to do (each read back from an evaluation's folder, then saved with the
+game's save code, by as many threads as evaluate writes with): an evaluation cannot
+write its runs faster than the disk takes them.
 """
 
+import concurrent.futures
 import multiprocessing
 import os
 import sys
@@ -48,12 +54,21 @@ def floor_seconds(seeds, cores):
 
 
 def evaluate_seconds(seeds, scratch, **where):
+    """The seconds of an evaluation, and those of writing its saves again alone."""
     import burrowlight
     import random_actions
-    with tempfile.TemporaryDirectory(dir=scratch) as out:
+    from burrowlight.evaluate import _schedule
+    with tempfile.TemporaryDirectory(dir=scratch) as out, \
+            tempfile.TemporaryDirectory(dir=scratch) as again:
         started = time.perf_counter()
         burrowlight.evaluate(random_actions.legal, seeds, out, progress=False, **where)
-        return time.perf_counter() - started
+        seconds = time.perf_counter() - started
+        loaded = [(burrowlight.ExpeditionEnv.load(path), Path(again) / path.name)
+                  for path in Path(out).glob("seed-*.json")]
+        with concurrent.futures.ThreadPoolExecutor(_schedule.WRITERS) as writer:
+            started = time.perf_counter()
+            list(writer.map(lambda pair: pair[0].save(pair[1]), loaded))
+            return seconds, time.perf_counter() - started
 
 
 def main():
@@ -69,11 +84,13 @@ def main():
     scratch = Path(package).parent
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                       dashboard_address=None) as cluster, Client(cluster) as client:
-        timings = {"floor": [], "local": [], "dask": []}
+        timings = {"floor": [], "local": [], "dask": [], "saves": []}
         for _ in range(ROUNDS):
             timings["floor"].append(floor_seconds(seeds, cores))
-            timings["local"].append(evaluate_seconds(seeds, scratch, workers=cores))
-            timings["dask"].append(evaluate_seconds(seeds, scratch, client=client))
+            for name, where in (("local", {"workers": cores}), ("dask", {"client": client})):
+                seconds, saves = evaluate_seconds(seeds, scratch, **where)
+                timings[name].append(seconds)
+                timings["saves"].append(saves)
     rate = {name: episodes / min(seconds) for name, seconds in timings.items()}
     print(f"evaluate, random-legal policy, {episodes} episodes of 512 actions, {cores} cores")
     print(f"{'':32} {'episodes/s':>11} {'floor':>9} {'ratio':>6} {'goal':>5}")
@@ -81,6 +98,7 @@ def main():
                               ("dask", "local Dask cluster, 2 workers", 0.7)):
         print(f"{label:32} {rate[name]:11.1f} {rate['floor']:9.1f} "
               f"{rate[name] / rate['floor']:6.2f} {goal:5.1f}")
+    print(f"{'the same saves alone (saves/s)':32} {rate['saves']:11.1f}")
 
 
 if __name__ == "__main__":

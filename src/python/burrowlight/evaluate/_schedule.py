@@ -10,7 +10,7 @@ import queue
 
 # Saves are written in threads of this process: the game's save code waits for the disk
 # without holding the interpreter, so a few writes overlap each other and the loop.
-_WRITERS = 4
+WRITERS = 8
 
 
 class _Pace:
@@ -40,7 +40,7 @@ def run(workers, store, seeds, progress):
     pace = _Pace()
     in_flight = 0
     writes = set()
-    with concurrent.futures.ThreadPoolExecutor(_WRITERS) as writer:
+    with concurrent.futures.ThreadPoolExecutor(WRITERS) as writer:
         try:
             while waiting or in_flight:
                 while waiting and in_flight < 2 * workers.slots:
