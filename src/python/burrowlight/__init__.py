@@ -50,3 +50,9 @@ if _gymnasium is not None:
     WithoutFinish = _gym.WithoutFinish
     __all__.append("WithoutFinish")
     _gym.register()
+
+# A function of the same name as its subpackage, so that `python3 -m burrowlight.evaluate`
+# runs the subpackage while `burrowlight.evaluate(...)` calls the function.
+from .evaluate import evaluate  # noqa: E402
+
+__all__.append("evaluate")
