@@ -101,26 +101,6 @@ Error not_a_regular_file(const std::string& path) {
   return Error("Save " + shown(path) + " is not a regular file; it was not changed.");
 }
 
-// What can be told from the path alone, and from what it names now, before anything is
-// created for it: it names a file, one whose lock file's name the system takes, and
-// nothing but a regular file is there already.
-Result<void> check_save_path(const std::string& path) {
-  if (path.empty()) return std::unexpected(Error("The save path is empty; nothing was created."));
-  const std::string name = std::filesystem::path(path).filename().string();
-  if (name.empty() || name == "." || name == "..") {
-    return std::unexpected(
-        Error("Save " + shown(path) + " names a directory, not a file; nothing was created."));
-  }
-  if (name.size() + kLockEnd.size() > NAME_MAX) {
-    return std::unexpected(Error("Save name " + shown(name) + " is too long: its lock file adds \"" +
-                                 std::string(kLockEnd) + "\" and the system takes names of at most " +
-                                 std::to_string(NAME_MAX) + " bytes; nothing was created."));
-  }
-  struct stat status {};
-  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-    return std::unexpected(not_a_regular_file(path));
-  return {};
-}
 
 // The save's bytes, or nothing when there is no save yet.
 Result<std::optional<std::string>> read_existing(const std::string& path) {
@@ -202,6 +182,24 @@ Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, cons
 }
 
 }  // namespace
+
+Result<void> check_save_path(const std::string& path) {
+  if (path.empty()) return std::unexpected(Error("The save path is empty; nothing was created."));
+  const std::string name = std::filesystem::path(path).filename().string();
+  if (name.empty() || name == "." || name == "..") {
+    return std::unexpected(
+        Error("Save " + shown(path) + " names a directory, not a file; nothing was created."));
+  }
+  if (name.size() + kLockEnd.size() > NAME_MAX) {
+    return std::unexpected(Error("Save name " + shown(name) + " is too long: its lock file adds \"" +
+                                 std::string(kLockEnd) + "\" and the system takes names of at most " +
+                                 std::to_string(NAME_MAX) + " bytes; nothing was created."));
+  }
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    return std::unexpected(not_a_regular_file(path));
+  return {};
+}
 
 Result<std::string> default_path() {
   const char* home = std::getenv("HOME");

@@ -50,6 +50,11 @@ Inspection inspect(std::string_view bytes);
 // opening does; a write replaces the link itself.
 Inspection inspect_file(const std::string& path);
 
+// What Save::lock refuses before it creates anything: a path that names no file (empty,
+// ".", "..", ending in "/"), a file name too long for its lock file's name, and a path
+// where something other than a regular file is.
+Result<void> check_save_path(const std::string& path);
+
 // The system calls of a save write, with the calling convention of the system: -1 and
 // errno on failure. The program uses these plain ones; tests override single calls to
 // prove that a failed write leaves the previous save in place.
@@ -68,11 +73,9 @@ class WriteSystem {
 // save that another process is playing.
 class Save {
  public:
-  // Refuses, before anything is created, a path that names no file ("", ".", "..", one
-  // ending in "/"), a name too long for its lock file's name, and a path where something
-  // other than a regular file is. Then creates the save's directory if it is missing and
-  // takes the save's lock, reading nothing; the lock fails at once when another process
-  // holds it. Holding the lock, it
+  // Refuses what save::check_save_path refuses, before anything is created. Then creates
+  // the save's directory if it is missing and takes the save's lock, reading nothing; the
+  // lock fails at once when another process holds it. Holding the lock, it
   // removes the temporary files of this save that a killed writer left beside it.
   static Result<Save> lock(const std::string& path);
 
