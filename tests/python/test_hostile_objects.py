@@ -486,6 +486,19 @@ def test_a_save_that_would_rewind_a_normal_expedition_archives_it_first(sandbox,
     assert burrowlight.ExpeditionEnv.load(path).clone() == written.clone()
 
 
+@pytest.mark.parametrize("path, words", [
+    ("sub/", "Save sub/ names a directory, not a file; nothing was created."),
+    ("..", "Save .. names a directory, not a file; nothing was created."),
+    ("", "The save path is empty; nothing was created."),
+    ("b" * 252, "is too long: its lock file adds"),
+])
+def test_the_games_save_option_refuses_such_paths_alike(sandbox, path, words):
+    done = sandbox.run(["--headless", "--save", path], timeout=60)
+    assert done.returncode == 1 and words in done.stderr.decode(), done.stderr
+    assert os.listdir(sandbox.work) == []
+    assert sorted(os.listdir(sandbox.root)) == ["data", "home", "work"]
+
+
 HOSTILE_NAME = "\x1b]0;owned\x07"
 ESCAPED_NAME = "\\u{1b}]0;owned\\u{07}"
 
