@@ -86,7 +86,8 @@ Result<UniqueFd> lock(const std::string& path) {
   UniqueFd file(open_retrying(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile));
   // The user never named the lock file, so the error does.
   if (!file.valid())
-    return std::unexpected(last_os_error("Cannot lock save " + shown(path) + ": " + shown(lock_path)));
+    return std::unexpected(
+        last_os_error("Cannot lock save " + shown(path) + ": " + shown(lock_path)));
   if (retry_interrupted([&] { return ::flock(file.get(), LOCK_EX | LOCK_NB); }) != 0) {
     const std::string reason = errno == EWOULDBLOCK
                                    ? "lock acquisition failed because the operation would block"
@@ -100,7 +101,6 @@ Result<UniqueFd> lock(const std::string& path) {
 Error not_a_regular_file(const std::string& path) {
   return Error("Save " + shown(path) + " is not a regular file; it was not changed.");
 }
-
 
 // The save's bytes, or nothing when there is no save yet.
 Result<std::optional<std::string>> read_existing(const std::string& path) {
@@ -191,8 +191,9 @@ Result<void> check_save_path(const std::string& path) {
         Error("Save " + shown(path) + " names a directory, not a file; nothing was created."));
   }
   if (name.size() + kLockEnd.size() > NAME_MAX) {
-    return std::unexpected(Error("Save name " + shown(name) + " is too long: its lock file adds \"" +
-                                 std::string(kLockEnd) + "\" and the system takes names of at most " +
+    return std::unexpected(Error("Save name " + shown(name) +
+                                 " is too long: its lock file adds \"" + std::string(kLockEnd) +
+                                 "\" and the system takes names of at most " +
                                  std::to_string(NAME_MAX) + " bytes; nothing was created."));
   }
   struct stat status {};

@@ -147,7 +147,8 @@ std::string type_name(const py::handle& value) {
 std::uint64_t count_of(const py::handle& value, std::string_view what, std::uint64_t least,
                        std::uint64_t most) {
   const std::optional<py::int_> index = index_of(value);
-  if (!index) throw py::type_error(std::string(what) + " must be an integer, not " + type_name(value));
+  if (!index)
+    throw py::type_error(std::string(what) + " must be an integer, not " + type_name(value));
   if (*index < py::int_(least) || *index > py::int_(most)) {
     throw py::value_error(std::string(what) + " must be an integer from " + std::to_string(least) +
                           " to " + std::to_string(most) + ", not " + std::string(py::repr(*index)));

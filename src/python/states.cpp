@@ -68,8 +68,8 @@ std::vector<Byte> codes_of(const py::handle& given, std::string_view what, std::
   for (std::size_t index = 0; index < bytes.size(); ++index) {
     const auto code = static_cast<std::uint8_t>(bytes[index]);
     if (code >= limit) {
-      refuse(std::string(what) + " holds " + std::to_string(code) + " at " +
-             std::to_string(index) + "; its codes go from 0 to " + std::to_string(limit - 1));
+      refuse(std::string(what) + " holds " + std::to_string(code) + " at " + std::to_string(index) +
+             "; its codes go from 0 to " + std::to_string(limit - 1));
     }
     values[index] = static_cast<Byte>(code);
   }
@@ -113,14 +113,16 @@ void check_props(const Game& game, const World& authored) {
                prop.kind.tag() == PropKind::Tag::CandleStand) {
       allowed = true;
     }
-    if (!allowed) refuse("PrototypeState active differs from the rules at prop " + std::to_string(index));
+    if (!allowed)
+      refuse("PrototypeState active differs from the rules at prop " + std::to_string(index));
   }
 }
 
 void check_position(const Game& game) {
-  const bool blocked = std::any_of(game.world.props.begin(), game.world.props.end(), [&](const Prop& prop) {
-    return prop.x == game.x && prop.y == game.y && blocks_movement(prop.kind);
-  });
+  const bool blocked =
+      std::any_of(game.world.props.begin(), game.world.props.end(), [&](const Prop& prop) {
+        return prop.x == game.x && prop.y == game.y && blocks_movement(prop.kind);
+      });
   if (!walkable(game.world.tile(game.x, game.y)) || blocked)
     refuse("PrototypeState position is not a cell Pip can stand on");
 }
@@ -168,13 +170,15 @@ env::ExpeditionState expedition_state_of(const py::object& given) {
   const std::string sentence = utf8_of(values[2], "ExpeditionState error");
   auto record = Record::from_json(json);
   if (!record) refuse(record.error());
-  if (record->finished) refuse("ExpeditionState record must be unsealed; the seal is its second value");
+  if (record->finished)
+    refuse("ExpeditionState record must be unsealed; the seal is its second value");
   auto run = expedition::Run::start(std::move(*record));
   if (!run) refuse(run.error());
   if (sealed) run->finish();
   const std::optional<std::string_view> error = refusal_sentence(sentence);
   if (!error) refuse("not a sentence that refuses an expedition's step");
-  if (!could_refuse(*error, *run)) refuse("ExpeditionState error could not have refused its last step");
+  if (!could_refuse(*error, *run))
+    refuse("ExpeditionState error could not have refused its last step");
   run->reserve_all_actions();
   return {std::move(*run), *error};
 }

@@ -1,5 +1,3 @@
-#include "python/environments.hpp"
-
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
@@ -9,6 +7,7 @@
 
 #include "core/expedition_actions.hpp"
 #include "python/arguments.hpp"
+#include "python/environments.hpp"
 #include "python/states.hpp"
 
 namespace burrowlight::python {
@@ -129,12 +128,16 @@ env::VectorMember member_of(const py::handle& given, std::size_t count, std::uin
                            truth_of(values[4], "a member's ended")};
   const Record& record = member.state.run.record();
   if (record.secret || record.seed != member.first + member.episode * count)
-    throw py::value_error("a member of VectorExpeditionEnv state plays another expedition than its seeds give");
-  const bool over = record.finished || member.state.run.expedition().turns >= expedition::kActionLimit ||
+    throw py::value_error(
+        "a member of VectorExpeditionEnv state plays another expedition than its seeds give");
+  const bool over = record.finished ||
+                    member.state.run.expedition().turns >= expedition::kActionLimit ||
                     (step_limit != 0 && member.steps >= step_limit);
   if (record.actions.size() > member.steps || (step_limit != 0 && member.steps > step_limit) ||
       over != member.ended) {
-    throw py::value_error("a member of VectorExpeditionEnv state has steps and an end that do not agree with its run");
+    throw py::value_error(
+        "a member of VectorExpeditionEnv state has steps and an end that do not agree with its "
+        "run");
   }
   return member;
 }

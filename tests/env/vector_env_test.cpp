@@ -12,8 +12,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace burrowlight::env {
