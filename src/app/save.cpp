@@ -1,9 +1,12 @@
 #include "app/save.hpp"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -12,6 +15,7 @@
 
 #include "app/save_temporaries.hpp"
 #include "core/panic.hpp"
+#include "core/untrusted_text.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
 #include "sys/random.hpp"
@@ -24,6 +28,11 @@ namespace save {
 namespace {
 
 constexpr mode_t kPrivateFile = 0600;
+constexpr std::string_view kLockEnd = ".lock";
+
+// A path as a message shows it: whatever bytes it holds, none reaches the terminal as
+// a control sequence.
+std::string shown(std::string_view path) { return escape_untrusted(path, Untrusted::SaveText); }
 
 Error unset_variable(std::string_view name) {
   return Error(std::string(name) + " is unset; use --save PATH");
@@ -73,21 +82,24 @@ Result<void> sync_directory(const std::string& directory, const WriteSystem& sys
 // Opens the lock file and takes its lock without waiting: a second process on the same
 // save fails at once instead of hanging until the first one ends.
 Result<UniqueFd> lock(const std::string& path) {
-  const std::string lock_path = path + ".lock";
+  const std::string lock_path = path + std::string(kLockEnd);
   UniqueFd file(open_retrying(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile));
-  if (!file.valid()) return std::unexpected(last_os_error());
+  // The user never named the lock file, so the error does.
+  if (!file.valid())
+    return std::unexpected(
+        last_os_error("Cannot lock save " + shown(path) + ": " + shown(lock_path)));
   if (retry_interrupted([&] { return ::flock(file.get(), LOCK_EX | LOCK_NB); }) != 0) {
     const std::string reason = errno == EWOULDBLOCK
                                    ? "lock acquisition failed because the operation would block"
                                    : "lock acquisition failed due to I/O error";
-    return std::unexpected(Error("Cannot lock save " + path + ": " + reason +
+    return std::unexpected(Error("Cannot lock save " + shown(path) + ": " + reason +
                                  ". Close another BurrowLight process using this save."));
   }
   return file;
 }
 
 Error not_a_regular_file(const std::string& path) {
-  return Error("Save " + path + " is not a regular file; it was not changed.");
+  return Error("Save " + shown(path) + " is not a regular file; it was not changed.");
 }
 
 // The save's bytes, or nothing when there is no save yet.
@@ -129,12 +141,24 @@ Result<void> archive(const std::string& directory, std::string_view bytes) {
   return sync_directory(archive_directory, WriteSystem());
 }
 
-// Whether replacing `bytes` with `record` would lose an expedition that only they hold:
-// a normal expedition of another secret, or anything that is not a save at all.
-bool holds_another_expedition(std::string_view bytes, const Record& record) {
+// Whether `later` holds everything `earlier` does: the same expedition with the same
+// actions first, and sealed if `earlier` was.
+bool extends(const Record& later, const Record& earlier) {
+  if (later.secret != earlier.secret || later.seed != earlier.seed) return false;
+  if (later.actions.size() < earlier.actions.size() ||
+      !std::equal(earlier.actions.begin(), earlier.actions.end(), later.actions.begin()))
+    return false;
+  return !earlier.finished || (later.finished && later.actions.size() == earlier.actions.size());
+}
+
+// Whether replacing `bytes` with `record` would lose a normal expedition or more of one
+// that only they hold (another one, or the same one further played), or anything that
+// is not a save at all. Practice is replaced as --new would not need to keep it: any
+// seed plays again.
+bool would_lose_an_expedition(std::string_view bytes, const Record& record) {
   const auto existing = Record::from_json(bytes);
   if (!existing) return true;
-  return existing->secret && existing->secret != record.secret;
+  return existing->secret && !extends(record, *existing);
 }
 
 // The new expedition's record: practice on a given seed, otherwise a fresh secret.
@@ -158,6 +182,25 @@ Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, cons
 }
 
 }  // namespace
+
+Result<void> check_save_path(const std::string& path) {
+  if (path.empty()) return std::unexpected(Error("The save path is empty; nothing was created."));
+  const std::string name = std::filesystem::path(path).filename().string();
+  if (name.empty() || name == "." || name == "..") {
+    return std::unexpected(
+        Error("Save " + shown(path) + " names a directory, not a file; nothing was created."));
+  }
+  if (name.size() + kLockEnd.size() > NAME_MAX) {
+    return std::unexpected(Error("Save name " + shown(name) +
+                                 " is too long: its lock file adds \"" + std::string(kLockEnd) +
+                                 "\" and the system takes names of at most " +
+                                 std::to_string(NAME_MAX) + " bytes; nothing was created."));
+  }
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    return std::unexpected(not_a_regular_file(path));
+  return {};
+}
 
 Result<std::string> default_path() {
   const char* home = std::getenv("HOME");
@@ -208,6 +251,7 @@ int WriteSystem::rename(const char* from, const char* to) const { return ::renam
 }  // namespace save
 
 Result<Save> Save::lock(const std::string& path) {
+  if (auto checked = save::check_save_path(path); !checked) return std::unexpected(checked.error());
   if (auto created = save::create_directories(save::directory_of(path)); !created)
     return std::unexpected(created.error());
   auto lock = save::lock(path);
@@ -255,7 +299,7 @@ Result<void> Save::write(const Record& record) const { return write(record, save
 Result<void> Save::replace(const Record& record) const {
   const auto existing = save::read_existing(path_);
   if (!existing) return std::unexpected(existing.error());
-  if (*existing && save::holds_another_expedition(**existing, record)) {
+  if (*existing && save::would_lose_an_expedition(**existing, record)) {
     if (auto archived = save::archive(save::directory_of(path_), **existing); !archived)
       return archived;
   }

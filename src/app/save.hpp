@@ -50,6 +50,11 @@ Inspection inspect(std::string_view bytes);
 // opening does; a write replaces the link itself.
 Inspection inspect_file(const std::string& path);
 
+// What Save::lock refuses before it creates anything: a path that names no file (empty,
+// ".", "..", ending in "/"), a file name too long for its lock file's name, and a path
+// where something other than a regular file is.
+Result<void> check_save_path(const std::string& path);
+
 // The system calls of a save write, with the calling convention of the system: -1 and
 // errno on failure. The program uses these plain ones; tests override single calls to
 // prove that a failed write leaves the previous save in place.
@@ -68,8 +73,9 @@ class WriteSystem {
 // save that another process is playing.
 class Save {
  public:
-  // Creates the save's directory if it is missing and takes the save's lock, reading
-  // nothing; the lock fails at once when another process holds it. Holding the lock, it
+  // Refuses what save::check_save_path refuses, before anything is created. Then creates
+  // the save's directory if it is missing and takes the save's lock, reading nothing; the
+  // lock fails at once when another process holds it. Holding the lock, it
   // removes the temporary files of this save that a killed writer left beside it.
   static Result<Save> lock(const std::string& path);
 
@@ -88,8 +94,9 @@ class Save {
 
   // What a program other than the game does to put `record` where the save is: the
   // checks of opening (only a regular file of at most 64 KiB is replaced), then, if the
-  // file holds a normal expedition of another secret or no save at all, a copy of it in
-  // the archive as --new keeps one, then `write`.
+  // file holds no save at all or a normal expedition that `record` does not extend
+  // (another secret, other actions, fewer actions, or sealed where `record` is not), a
+  // copy of it in the archive as --new keeps one, then `write`.
   Result<void> replace(const Record& record) const;
 
   const std::string& path() const { return path_; }

@@ -7,15 +7,12 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "core/untrusted_text.hpp"
 #include "sys/random.hpp"
 
 namespace burrowlight::python {
 
 namespace {
-
-std::string type_name(const py::handle& value) {
-  return std::string(py::str(py::type::of(value).attr("__name__")));
-}
 
 // numpy deprecates its bool as an index but still takes it; Python's bool is an int.
 bool is_truth_value(const py::handle& value) {
@@ -132,6 +129,67 @@ std::string path_bytes(const py::handle& path) {
   PyObject* encoded = nullptr;
   if (PyUnicode_FSConverter(path.ptr(), &encoded) == 0) throw py::error_already_set();
   return std::string(py::reinterpret_steal<py::bytes>(encoded));
+}
+
+std::string type_name(const py::handle& value) {
+  const py::object name = py::type::of(value).attr("__name__");
+  PyObject* encoded = PyUnicode_Check(name.ptr())
+                          ? PyUnicode_AsEncodedString(name.ptr(), "utf-8", "surrogateescape")
+                          : nullptr;
+  if (encoded == nullptr) {
+    PyErr_Clear();
+    return "?";
+  }
+  return escape_untrusted(std::string(py::reinterpret_steal<py::bytes>(encoded)),
+                          Untrusted::SaveText);
+}
+
+std::uint64_t count_of(const py::handle& value, std::string_view what, std::uint64_t least,
+                       std::uint64_t most) {
+  const std::optional<py::int_> index = index_of(value);
+  if (!index)
+    throw py::type_error(std::string(what) + " must be an integer, not " + type_name(value));
+  if (*index < py::int_(least) || *index > py::int_(most)) {
+    throw py::value_error(std::string(what) + " must be an integer from " + std::to_string(least) +
+                          " to " + std::to_string(most) + ", not " + std::string(py::repr(*index)));
+  }
+  return py::cast<std::uint64_t>(*index);
+}
+
+bool truth_of(const py::handle& value, std::string_view what) {
+  if (!PyBool_Check(value.ptr()))
+    throw py::type_error(std::string(what) + " must be True or False, not " + type_name(value));
+  return value.ptr() == Py_True;
+}
+
+std::string bytes_of(const py::handle& value, std::string_view what) {
+  if (!PyBytes_Check(value.ptr()))
+    throw py::type_error(std::string(what) + " must be bytes, not " + type_name(value));
+  return std::string(py::reinterpret_borrow<py::bytes>(value));
+}
+
+std::string utf8_of(const py::handle& value, std::string_view what) {
+  if (!PyUnicode_Check(value.ptr()))
+    throw py::type_error(std::string(what) + " must be a str, not " + type_name(value));
+  Py_ssize_t size = 0;
+  const char* text = PyUnicode_AsUTF8AndSize(value.ptr(), &size);
+  if (text == nullptr) {
+    // A lone surrogate has no UTF-8.
+    PyErr_Clear();
+    throw py::value_error(std::string(what) + " is not valid UTF-8 text");
+  }
+  return std::string(text, static_cast<std::size_t>(size));
+}
+
+py::tuple tuple_of(const py::handle& value, std::size_t size, std::string_view what) {
+  if (!PyTuple_Check(value.ptr()))
+    throw py::type_error(std::string(what) + " must be a tuple, not " + type_name(value));
+  const auto values = py::reinterpret_borrow<py::tuple>(value);
+  if (values.size() != size) {
+    throw py::value_error(std::string(what) + " must hold " + std::to_string(size) +
+                          " values, not " + std::to_string(values.size()));
+  }
+  return values;
 }
 
 void check_options_type(const py::object& options) {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/expedition_record.hpp"
+#include "python/initialised.hpp"
 
 namespace burrowlight::python {
 
@@ -31,6 +32,22 @@ std::optional<record::Secret> secret_option(const py::object& options);
 // that the system sees exactly these bytes; an embedded NUL byte raises ValueError.
 std::string path_bytes(const py::handle& path);
 
+// The checks of a value where a count, a truth value, bytes or text is expected (a field
+// of a pickled state, an argument): TypeError for a value of another type (a bool is no
+// count, a count no bool), ValueError for one out of range or text that is not UTF-8,
+// each naming `what`.
+std::uint64_t count_of(const py::handle& value, std::string_view what, std::uint64_t least,
+                       std::uint64_t most);
+bool truth_of(const py::handle& value, std::string_view what);
+std::string bytes_of(const py::handle& value, std::string_view what);
+std::string utf8_of(const py::handle& value, std::string_view what);
+
+// A tuple of exactly `size` values, or ValueError naming `what`.
+py::tuple tuple_of(const py::handle& value, std::size_t size, std::string_view what);
+
+// The name of a value's type, escaped: a class may be named anything.
+std::string type_name(const py::handle& value);
+
 // Options are None or a dict, whatever an environment makes of them.
 void check_options_type(const py::object& options);
 
@@ -39,8 +56,7 @@ template <class State>
 const State& state_of(const py::handle& state, std::string_view environment) {
   if (!py::isinstance<State>(state)) {
     throw py::type_error("restore() takes a state from " + std::string(environment) +
-                         ".clone(), not " +
-                         std::string(py::str(py::type::of(state).attr("__name__"))));
+                         ".clone(), not " + type_name(state));
   }
   return state.cast<const State&>();
 }

@@ -20,20 +20,6 @@ namespace {
 
 using env::ExpeditionObservation;
 
-template <class Value>
-py::array_t<Value> array_of(std::initializer_list<py::ssize_t> shape, const Value* values) {
-  py::array_t<Value> array(shape);
-  std::copy_n(values, array.size(), array.mutable_data());
-  return array;
-}
-
-// A figure as an array of shape (1,), the shape learners' input layers take, rather than
-// a 0-d array.
-template <class Value>
-py::array_t<Value> scalar_of(Value value) {
-  return array_of<Value>({1}, &value);
-}
-
 bool held_only_by(const py::handle& object, Py_ssize_t holders) {
   return Py_REFCNT(object.ptr()) == holders;
 }
@@ -64,7 +50,9 @@ std::string without_line_feed(std::string_view line) {
 py::tuple PythonExpedition::reset(const py::object& seed, const py::object& options) {
   // Checked even beside a secret, which makes the seed: a bad argument is never ignored.
   const std::uint64_t chosen_seed = seed_of(seed);
-  if (const std::optional<record::Secret> secret = secret_option(options)) {
+  const std::optional<record::Secret> secret = secret_option(options);
+  ExpeditionArrays& arrays = next_arrays();
+  if (secret) {
     env_.reset(*secret);
   } else {
     env_.reset(chosen_seed);
@@ -73,14 +61,21 @@ py::tuple PythonExpedition::reset(const py::object& seed, const py::object& opti
   info["seed"] = env_.record().seed;
   info["expedition_id"] =
       env_.record().expedition_id() ? py::cast(*env_.record().expedition_id()) : py::none();
-  return py::make_tuple(observation(), info);
+  ExpeditionObservation observed;
+  env_.observe(observed);
+  return py::make_tuple(arrays.fill(observed), info);
 }
 
 py::tuple PythonExpedition::step(const py::handle& action) {
-  const env::ExpeditionStep result = env_.step(action_index(action, env::kExpeditionActionCount));
+  const std::size_t index = action_index(action, env::kExpeditionActionCount);
+  ExpeditionArrays& arrays = next_arrays();
   py::dict info;
+  const env::ExpeditionStep result = env_.step(index);
   if (!result.error.empty()) info["error"] = std::string(result.error);
-  return py::make_tuple(observation(), result.reward, result.terminated, result.truncated, info);
+  ExpeditionObservation observed;
+  env_.observe(observed);
+  return py::make_tuple(arrays.fill(observed), result.reward, result.terminated, result.truncated,
+                        info);
 }
 
 ExpeditionArrays::ExpeditionArrays()
@@ -92,24 +87,47 @@ ExpeditionArrays::ExpeditionArrays()
       turn(1),
       finished(1),
       legal(env::kExpeditionActionCount),
-      entries_{{{"map", &map},
-                {"position", &position},
-                {"floor", &floor},
-                {"charge", &charge},
-                {"score", &score},
-                {"turn", &turn},
-                {"finished", &finished},
-                {"legal", &legal}}} {
+      entries_{{{"map", made(map)},
+                {"position", made(position)},
+                {"floor", made(floor)},
+                {"charge", made(charge)},
+                {"score", made(score)},
+                {"turn", made(turn)},
+                {"finished", made(finished)},
+                {"legal", made(legal)}}} {
   put_expedition_arrays(dict, *this);
+}
+
+ExpeditionArrays::Made ExpeditionArrays::made(const py::array& array) {
+  const py::detail::PyArray_Proxy* proxy = py::detail::array_proxy(array.ptr());
+  return {&array, proxy->data, py::reinterpret_borrow<py::object>(proxy->descr),
+          std::vector<py::ssize_t>(proxy->dimensions, proxy->dimensions + proxy->nd),
+          std::vector<py::ssize_t>(proxy->strides, proxy->strides + proxy->nd)};
+}
+
+bool ExpeditionArrays::as_made(const Made& made) {
+  PyObject* const object = made.array->ptr();
+  const py::detail::PyArray_Proxy* proxy = py::detail::array_proxy(object);
+  // Where the type keeps the list of weak references to an object (as CPython finds it).
+  const Py_ssize_t weak_list = Py_TYPE(object)->tp_weaklistoffset;
+  const bool weakly_held =
+      weak_list > 0 && *reinterpret_cast<PyObject**>(reinterpret_cast<char*>(object) + weak_list);
+  return proxy->data == made.data && proxy->descr == made.descr.ptr() &&
+         std::equal(made.shape.begin(), made.shape.end(), proxy->dimensions,
+                    proxy->dimensions + proxy->nd) &&
+         std::equal(made.strides.begin(), made.strides.end(), proxy->strides,
+                    proxy->strides + proxy->nd) &&
+         (proxy->flags & py::detail::npy_api::NPY_ARRAY_WRITEABLE_) != 0 && !weakly_held;
 }
 
 bool ExpeditionArrays::only_ours() const {
   // Each array is held by this set and by the dict, under its own key: an entry its
   // holder replaced (by a view of the array, say) may live on elsewhere.
   return held_only_by(dict, 1) && PyDict_Size(dict.ptr()) == std::ssize(entries_) &&
-         std::all_of(entries_.begin(), entries_.end(), [&](auto& entry) {
-           return PyDict_GetItem(dict.ptr(), entry.first.ptr()) == entry.second->ptr() &&
-                  held_only_by(*entry.second, 2);
+         std::all_of(entries_.begin(), entries_.end(), [&](const auto& entry) {
+           const Made& made = entry.second;
+           return PyDict_GetItem(dict.ptr(), entry.first.ptr()) == made.array->ptr() &&
+                  held_only_by(*made.array, 2) && as_made(made);
          });
 }
 
@@ -125,9 +143,7 @@ const py::dict& ExpeditionArrays::fill(const ExpeditionObservation& observation)
   return dict;
 }
 
-py::dict PythonExpedition::observation() {
-  ExpeditionObservation observed;
-  env_.observe(observed);
+ExpeditionArrays& PythonExpedition::next_arrays() {
   std::optional<ExpeditionArrays>* chosen = &arrays_[next_];
   if (!*chosen || !(*chosen)->only_ours()) {
     std::optional<ExpeditionArrays>& other = arrays_[1 - next_];
@@ -138,7 +154,14 @@ py::dict PythonExpedition::observation() {
     }
   }
   next_ = chosen == &arrays_[0] ? 1 : 0;
-  return (*chosen)->fill(observed);
+  return **chosen;
+}
+
+py::dict PythonExpedition::observation() {
+  ExpeditionArrays& arrays = next_arrays();
+  ExpeditionObservation observed;
+  env_.observe(observed);
+  return arrays.fill(observed);
 }
 
 std::string PythonExpedition::reply() { return without_line_feed(env_.reply()); }
@@ -160,26 +183,56 @@ py::tuple PythonPrototype::reset(const py::object& seed, const py::object& optio
   // taken so that the call has the shape every environment's reset has.
   (void)seed;
   check_options_type(options);
+  PrototypeArrays arrays = fresh_arrays();
+  py::dict info;
   env_.reset();
-  return py::make_tuple(observation(), py::dict());
+  env_.observe(observed_);
+  return py::make_tuple(arrays.fill(observed_), info);
 }
 
 py::tuple PythonPrototype::step(const py::handle& action) {
-  const env::PrototypeStep result = env_.step(action_index(action, env::kPrototypeActionCount));
-  return py::make_tuple(observation(), result.reward, result.terminated, false, py::dict());
+  const std::size_t index = action_index(action, env::kPrototypeActionCount);
+  PrototypeArrays arrays = fresh_arrays();
+  py::dict info;
+  const env::PrototypeStep result = env_.step(index);
+  env_.observe(observed_);
+  return py::make_tuple(arrays.fill(observed_), result.reward, result.terminated, false, info);
+}
+
+PrototypeArrays::PrototypeArrays(std::int32_t height, std::int32_t width)
+    : map({height, width}),
+      position(2),
+      turn(1),
+      found(1),
+      awakened(1),
+      legal(env::kPrototypeActionCount) {}
+
+py::dict PrototypeArrays::fill(const env::PrototypeObservation& observation) {
+  std::copy_n(observation.map.data(), map.size(), map.mutable_data());
+  std::copy(observation.position.begin(), observation.position.end(), position.mutable_data());
+  *turn.mutable_data() = observation.turn;
+  *found.mutable_data() = observation.found;
+  *awakened.mutable_data() = observation.awakened;
+  std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
+  py::dict result;
+  result["map"] = map;
+  result["position"] = position;
+  result["turn"] = turn;
+  result["found"] = found;
+  result["awakened"] = awakened;
+  result["legal"] = legal;
+  return result;
+}
+
+PrototypeArrays PythonPrototype::fresh_arrays() const {
+  const World& world = env_.state().world;
+  return PrototypeArrays(world.height, world.width);
 }
 
 py::dict PythonPrototype::observation() {
+  PrototypeArrays arrays = fresh_arrays();
   env_.observe(observed_);
-  py::dict result;
-  result["map"] =
-      array_of<std::uint8_t>({observed_.height, observed_.width}, observed_.map.data());
-  result["position"] = array_of<std::int32_t>({2}, observed_.position.data());
-  result["turn"] = scalar_of(observed_.turn);
-  result["found"] = scalar_of(observed_.found);
-  result["awakened"] = scalar_of(observed_.awakened);
-  result["legal"] = array_of<bool>({env::kPrototypeActionCount}, observed_.legal.data());
-  return result;
+  return arrays.fill(observed_);
 }
 
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }

@@ -13,10 +13,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "env/expedition_env.hpp"
 #include "env/prototype_env.hpp"
 #include "env/vector_env.hpp"
+#include "python/initialised.hpp"
 
 namespace burrowlight::python {
 
@@ -38,7 +40,9 @@ void put_expedition_arrays(py::dict& dict, const Arrays& arrays) {
 
 // The arrays of one expedition observation, in a dict that holds them. A set is written
 // again only while nobody but its environment holds the dict or any of the arrays (a view
-// holds its base), so an observation a caller keeps never changes.
+// holds its base), so an observation a caller keeps never changes, and only while each
+// array is still as it was made (its memory, shape, strides, type, writeable flag) with no
+// weak reference to it, so that what a caller did to one never reaches a later step.
 struct ExpeditionArrays {
   ExpeditionArrays();
   // Its entries point at its own members.
@@ -54,8 +58,29 @@ struct ExpeditionArrays {
   py::array_t<bool> finished, legal;
 
  private:
+  // An array as it was made, to tell whether anything about it changed since.
+  struct Made {
+    const py::array* array;
+    const void* data;
+    // Held, so that its address is never that of a type made later.
+    py::object descr;
+    std::vector<py::ssize_t> shape, strides;
+  };
+  static Made made(const py::array& array);
+  static bool as_made(const Made& made);
+
   // Each array with its key, made once: a step looks every entry up.
-  std::array<std::pair<py::str, const py::object*>, 8> entries_;
+  std::array<std::pair<py::str, Made>, 8> entries_;
+};
+
+// The arrays of one prototype observation, made before the step that fills them.
+struct PrototypeArrays {
+  PrototypeArrays(std::int32_t height, std::int32_t width);
+  py::dict fill(const env::PrototypeObservation& observation);
+
+  py::array_t<std::uint8_t> map;
+  py::array_t<std::int32_t> position, turn, found;
+  py::array_t<bool> awakened, legal;
 };
 
 class PythonExpedition {
@@ -76,6 +101,10 @@ class PythonExpedition {
 
  private:
   env::ExpeditionEnv env_;
+  // The set the next observation is written to, chosen (or made) before anything of the
+  // environment changes, so that a failure leaves it as it was.
+  ExpeditionArrays& next_arrays();
+
   // Two sets, so that a loop which keeps only the last observation writes into the one
   // before it and allocates nothing; any other use gets fresh arrays.
   std::array<std::optional<ExpeditionArrays>, 2> arrays_;
@@ -94,6 +123,8 @@ class PythonPrototype {
   void restore(const py::handle& state);
 
  private:
+  PrototypeArrays fresh_arrays() const;
+
   env::PrototypeEnv env_;
   env::PrototypeObservation observed_;
 };
@@ -101,7 +132,8 @@ class PythonPrototype {
 // A batch of expedition environments and the arrays their steps are written to.
 class PythonVector {
  public:
-  PythonVector(std::size_t count, const py::object& max_episode_steps);
+  // `count` and `max_episode_steps` (None for no limit) are integers of at least 1.
+  PythonVector(const py::object& count, const py::object& max_episode_steps);
 
   py::tuple reset(const py::object& seed, const py::object& options);
   py::tuple step(const py::handle& actions);
@@ -117,7 +149,9 @@ class PythonVector {
 
   // The whole state as picklable values, and back.
   py::tuple state() const;
-  void restore(const py::tuple& state);
+  // ValueError naming what is wrong unless `state` is what state() gives for a vector of
+  // this size and step limit; nothing changes then.
+  void restore(const py::object& state);
 
  private:
   env::VectorExpeditionEnv envs_;

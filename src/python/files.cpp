@@ -18,6 +18,7 @@ struct Replaced {
 };
 
 Replaced replace_under_lock(const std::string& path, const Record& record) {
+  if (auto checked = save::check_save_path(path); !checked) return {checked};
   auto held = Save::lock(path);
   // Taking the lock fails without an errno only when another process holds it.
   if (!held) return {std::unexpected(held.error()), !held.error().os_code()};

@@ -86,7 +86,7 @@ PYBIND11_MODULE(_burrowlight, module) {
       .def("restore", &PythonPrototype::restore, py::arg("state"));
 
   py::class_<PythonVector>(module, "VectorExpeditionEnv", py::dynamic_attr())
-      .def(py::init<std::size_t, const py::object&>(), py::arg("num_envs"),
+      .def(py::init<const py::object&, const py::object&>(), py::arg("num_envs"),
            py::arg("max_episode_steps") = py::none())
       .def("reset", &PythonVector::reset, py::kw_only(), py::arg("seed") = py::none(),
            py::arg("options") = py::none())

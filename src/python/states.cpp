@@ -13,10 +13,13 @@
 
 #include "core/expedition_actions.hpp"
 #include "core/expedition_run.hpp"
+#include "python/arguments.hpp"
 
 namespace burrowlight::python {
 
 namespace {
+
+[[noreturn]] void refuse(const std::string& reason) { throw py::value_error(reason); }
 
 // Every sentence a step can be refused with, so that a state keeps pointing at the game's
 // own text rather than at a copy that would have to live somewhere.
@@ -34,22 +37,42 @@ std::optional<std::string_view> refusal_sentence(std::string_view text) {
   return std::nullopt;
 }
 
+// Whether the sentence could have refused the last step of `run`: the sealed text only
+// once it is sealed, the rules' only before, the action limit's only at the limit.
+bool could_refuse(std::string_view sentence, const expedition::Run& run) {
+  if (sentence.empty()) return true;
+  if (sentence == expedition::kSealedText) return run.record().finished;
+  if (run.record().finished) return false;
+  return sentence != expedition::message(expedition::Refusal::TurnLimit) ||
+         run.expedition().turns >= expedition::kActionLimit;
+}
+
 template <class Byte>
-py::bytes bytes_of(const std::vector<Byte>& values) {
+py::bytes packed(const std::vector<Byte>& values) {
   std::string bytes(values.size(), '\0');
   std::transform(values.begin(), values.end(), bytes.begin(),
                  [](Byte value) { return static_cast<char>(value); });
   return py::bytes(bytes);
 }
 
-// The bytes of `given` as values of `Byte`, which must be as many as `expected`.
+// The bytes of `given` as `expected` codes of `Byte`, each below `limit`.
 template <class Byte>
-std::vector<Byte> values_of(const py::handle& given, std::size_t expected) {
-  const std::string bytes = given.cast<std::string>();
-  if (bytes.size() != expected) throw py::value_error("not the values of a prototype state");
+std::vector<Byte> codes_of(const py::handle& given, std::string_view what, std::size_t expected,
+                           std::size_t limit) {
+  const std::string bytes = bytes_of(given, what);
+  if (bytes.size() != expected) {
+    refuse(std::string(what) + " must be " + std::to_string(expected) + " bytes, not " +
+           std::to_string(bytes.size()));
+  }
   std::vector<Byte> values(bytes.size());
-  std::transform(bytes.begin(), bytes.end(), values.begin(),
-                 [](char byte) { return static_cast<Byte>(static_cast<std::uint8_t>(byte)); });
+  for (std::size_t index = 0; index < bytes.size(); ++index) {
+    const auto code = static_cast<std::uint8_t>(bytes[index]);
+    if (code >= limit) {
+      refuse(std::string(what) + " holds " + std::to_string(code) + " at " + std::to_string(index) +
+             "; its codes go from 0 to " + std::to_string(limit - 1));
+    }
+    values[index] = static_cast<Byte>(code);
+  }
   return values;
 }
 
@@ -58,34 +81,109 @@ std::vector<Byte> values_of(const py::handle& given, std::size_t expected) {
 std::string_view region_named(const std::string& name, std::int32_t x, std::int32_t y) {
   if (name == area_at(x, y).name) return area_at(x, y).name;
   if (name == starting_area().name) return starting_area().name;
-  throw py::value_error("not the values of a prototype state");
+  refuse("PrototypeState region is neither the area of its position nor the starting area");
+}
+
+// Only a closed door changes in play: it opens.
+void check_tiles(const World& given, const World& authored) {
+  for (std::size_t cell = 0; cell < given.tiles.size(); ++cell) {
+    const Tile tile = given.tiles[cell];
+    const Tile was = authored.tiles[cell];
+    if (tile != was && !(was == Tile::ClosedOakDoor && tile == Tile::OpenOakDoor)) {
+      refuse("PrototypeState tiles differ from the location's at cell " + std::to_string(cell) +
+             ", where no door opened");
+    }
+  }
+}
+
+// Each crystal is taken once; a crystal prop lies in the world exactly while its crystal
+// is not taken, a flame may burn or not, and nothing else changes.
+void check_props(const Game& game, const World& authored) {
+  for (std::size_t index = 0; index < game.found.size(); ++index) {
+    if (std::count(game.found.begin(), game.found.end(), game.found[index]) != 1)
+      refuse("PrototypeState found holds a crystal twice");
+  }
+  for (std::size_t index = 0; index < game.world.props.size(); ++index) {
+    const Prop& prop = game.world.props[index];
+    bool allowed = prop.active == authored.props[index].active;
+    if (const std::optional<Crystal> crystal = prop.kind.crystal()) {
+      allowed = prop.active ==
+                (std::find(game.found.begin(), game.found.end(), *crystal) == game.found.end());
+    } else if (prop.kind.tag() == PropKind::Tag::Brazier ||
+               prop.kind.tag() == PropKind::Tag::CandleStand) {
+      allowed = true;
+    }
+    if (!allowed)
+      refuse("PrototypeState active differs from the rules at prop " + std::to_string(index));
+  }
+}
+
+void check_position(const Game& game) {
+  const bool blocked =
+      std::any_of(game.world.props.begin(), game.world.props.end(), [&](const Prop& prop) {
+        return prop.x == game.x && prop.y == game.y && blocks_movement(prop.kind);
+      });
+  if (!walkable(game.world.tile(game.x, game.y)) || blocked)
+    refuse("PrototypeState position is not a cell Pip can stand on");
+}
+
+// What is in view follows from the position and the tiles; what was ever seen holds it.
+void check_sight(const Game& game) {
+  Game seen = game;
+  seen.update_visibility();
+  if (seen.visible != game.visible)
+    refuse("PrototypeState visible is not what is in view from its position");
+  for (std::size_t cell = 0; cell < game.visible.size(); ++cell) {
+    if (game.visible[cell] != 0 && game.discovered[cell] == 0)
+      refuse("PrototypeState discovered lacks a cell that is in view");
+  }
+}
+
+std::deque<std::string> log_of(const py::handle& given) {
+  if (!PyList_Check(given.ptr()))
+    throw py::type_error("PrototypeState log must be a list, not " + type_name(given));
+  const auto lines = py::reinterpret_borrow<py::list>(given);
+  if (lines.size() > kLogCapacity) {
+    refuse("PrototypeState log holds " + std::to_string(lines.size()) + " lines; at most " +
+           std::to_string(kLogCapacity) + " are kept");
+  }
+  std::deque<std::string> log;
+  for (const py::handle line : lines) log.push_back(utf8_of(line, "a line of PrototypeState log"));
+  return log;
 }
 
 }  // namespace
 
 // The record is kept unsealed and the seal applied after the replay: a run sealed in play
 // logs the seal's own line, which a replay of a sealed record does not.
-py::tuple expedition_state_values(const env::ExpeditionState& state) {
+py::object expedition_state_values(const env::ExpeditionState& state) {
   Record unsealed = state.run.record();
   unsealed.finished = false;
   return py::make_tuple(unsealed.to_pretty_json(), state.run.record().finished,
                         std::string(state.error));
 }
 
-env::ExpeditionState expedition_state_of(const py::tuple& values) {
-  if (values.size() != 3) throw py::value_error("not the values of an expedition state");
-  auto record = Record::from_json(values[0].cast<std::string>());
-  if (!record) throw py::value_error(record.error());
+env::ExpeditionState expedition_state_of(const py::object& given) {
+  const py::tuple values = tuple_of(given, 3, "ExpeditionState values");
+  const std::string json = utf8_of(values[0], "ExpeditionState record");
+  const bool sealed = truth_of(values[1], "ExpeditionState sealed");
+  const std::string sentence = utf8_of(values[2], "ExpeditionState error");
+  auto record = Record::from_json(json);
+  if (!record) refuse(record.error());
+  if (record->finished)
+    refuse("ExpeditionState record must be unsealed; the seal is its second value");
   auto run = expedition::Run::start(std::move(*record));
-  if (!run) throw py::value_error(run.error());
-  if (values[1].cast<bool>()) run->finish();
-  const std::optional<std::string_view> error = refusal_sentence(values[2].cast<std::string>());
-  if (!error) throw py::value_error("not a sentence that refuses an expedition's step");
+  if (!run) refuse(run.error());
+  if (sealed) run->finish();
+  const std::optional<std::string_view> error = refusal_sentence(sentence);
+  if (!error) refuse("not a sentence that refuses an expedition's step");
+  if (!could_refuse(*error, *run))
+    refuse("ExpeditionState error could not have refused its last step");
   run->reserve_all_actions();
   return {std::move(*run), *error};
 }
 
-py::tuple prototype_state_values(const Game& game) {
+py::object prototype_state_values(const Game& game) {
   std::vector<std::uint8_t> tiles(game.world.tiles.size());
   std::transform(game.world.tiles.begin(), game.world.tiles.end(), tiles.begin(),
                  [](Tile tile) { return static_cast<std::uint8_t>(tile); });
@@ -94,35 +192,44 @@ py::tuple prototype_state_values(const Game& game) {
   std::vector<std::uint8_t> found;
   for (const Crystal crystal : game.found) found.push_back(static_cast<std::uint8_t>(crystal));
   const std::vector<std::string> log(game.log_lines.begin(), game.log_lines.end());
-  return py::make_tuple(bytes_of(tiles), bytes_of(active), bytes_of(found),
-                        bytes_of(game.visible), bytes_of(game.discovered), log,
-                        std::string(game.region), game.x, game.y, game.turn, game.awakened);
+  return py::make_tuple(packed(tiles), packed(active), packed(found), packed(game.visible),
+                        packed(game.discovered), log, std::string(game.region), game.x, game.y,
+                        game.turn, game.awakened);
 }
 
-Game prototype_state_of(const py::tuple& values) {
-  if (values.size() != 11) throw py::value_error("not the values of a prototype state");
-  Game game = Game::authored();
+Game prototype_state_of(const py::object& given) {
+  const py::tuple values = tuple_of(given, 11, "PrototypeState values");
+  const Game authored = Game::authored();
+  Game game = authored;
   const std::size_t cells = game.world.tiles.size();
-  game.world.tiles = values_of<Tile>(values[0], cells);
-  const auto active = values_of<std::uint8_t>(values[1], game.world.props.size());
+  game.world.tiles = codes_of<Tile>(values[0], "PrototypeState tiles", cells, kTileCount);
+  const auto active =
+      codes_of<std::uint8_t>(values[1], "PrototypeState active", game.world.props.size(), 2);
   for (std::size_t index = 0; index < active.size(); ++index) {
     game.world.props[index].active = active[index] != 0;
   }
-  const std::string found = values[2].cast<std::string>();
-  game.found = values_of<Crystal>(values[2], std::min(found.size(), kCrystalCount));
-  game.visible = values_of<std::uint8_t>(values[3], cells);
-  game.discovered = values_of<std::uint8_t>(values[4], cells);
-  const auto log = values[5].cast<std::vector<std::string>>();
-  if (log.size() > kLogCapacity) throw py::value_error("not the values of a prototype state");
-  game.log_lines.assign(log.begin(), log.end());
-  game.x = values[7].cast<std::int32_t>();
-  game.y = values[8].cast<std::int32_t>();
-  if (!game.world.inside(game.x, game.y)) {
-    throw py::value_error("not the values of a prototype state");
-  }
-  game.region = region_named(values[6].cast<std::string>(), game.x, game.y);
-  game.turn = values[9].cast<std::uint64_t>();
-  game.awakened = values[10].cast<bool>();
+  const std::size_t found = bytes_of(values[2], "PrototypeState found").size();
+  if (found > kCrystalCount)
+    refuse("PrototypeState found holds " + std::to_string(found) + " crystals; there are " +
+           std::to_string(kCrystalCount));
+  game.found = codes_of<Crystal>(values[2], "PrototypeState found", found, kCrystalCount);
+  game.visible = codes_of<std::uint8_t>(values[3], "PrototypeState visible", cells, 2);
+  game.discovered = codes_of<std::uint8_t>(values[4], "PrototypeState discovered", cells, 2);
+  game.log_lines = log_of(values[5]);
+  const std::string region = utf8_of(values[6], "PrototypeState region");
+  game.x = static_cast<std::int32_t>(
+      count_of(values[7], "PrototypeState x", 0, static_cast<std::uint64_t>(game.world.width - 1)));
+  game.y = static_cast<std::int32_t>(count_of(values[8], "PrototypeState y", 0,
+                                              static_cast<std::uint64_t>(game.world.height - 1)));
+  game.region = region_named(region, game.x, game.y);
+  game.turn = count_of(values[9], "PrototypeState turn", 0, UINT64_MAX);
+  game.awakened = truth_of(values[10], "PrototypeState awakened");
+  check_tiles(game.world, authored.world);
+  check_props(game, authored.world);
+  if (game.awakened && game.found.size() != kCrystalCount)
+    refuse("PrototypeState is awakened without all three crystals found");
+  check_position(game);
+  check_sight(game);
   return game;
 }
 

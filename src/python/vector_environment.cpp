@@ -1,5 +1,3 @@
-#include "python/environments.hpp"
-
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
@@ -7,7 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/expedition_actions.hpp"
 #include "python/arguments.hpp"
+#include "python/environments.hpp"
 #include "python/pixels.hpp"
 #include "python/states.hpp"
 
@@ -154,15 +154,44 @@ void put_errors(std::span<const std::string_view> errors, py::dict& info) {
   info["_error"] = present;
 }
 
+// More environments than this would not fit in memory (each holds its run and its
+// views) long before the count itself became a problem.
+constexpr std::uint64_t kMostEnvironments = std::uint64_t{1} << 24;
+
+// One environment of a vector's state, checked against the rules of a vector of `count`
+// with `step_limit`: its episode is the practice expedition of its seed, it has taken at
+// least as many steps as its record holds actions, and it has ended exactly when its
+// last step sealed the run, used the last action or reached the limit.
+env::VectorMember member_of(const py::handle& given, std::size_t count, std::uint64_t step_limit) {
+  const py::tuple values = tuple_of(given, 5, "a member of VectorExpeditionEnv state");
+  env::VectorMember member{expedition_state_of(py::reinterpret_borrow<py::object>(values[0])),
+                           count_of(values[1], "a member's first seed", 0, UINT64_MAX),
+                           count_of(values[2], "a member's episode", 0, UINT64_MAX),
+                           count_of(values[3], "a member's steps", 0, UINT64_MAX),
+                           truth_of(values[4], "a member's ended")};
+  const Record& record = member.state.run.record();
+  if (record.secret || record.seed != member.first + member.episode * count)
+    throw py::value_error(
+        "a member of VectorExpeditionEnv state plays another expedition than its seeds give");
+  const bool over = record.finished ||
+                    member.state.run.expedition().turns >= expedition::kActionLimit ||
+                    (step_limit != 0 && member.steps >= step_limit);
+  if (record.actions.size() > member.steps || (step_limit != 0 && member.steps > step_limit) ||
+      over != member.ended) {
+    throw py::value_error(
+        "a member of VectorExpeditionEnv state has steps and an end that do not agree with its "
+        "run");
+  }
+  return member;
+}
+
 }  // namespace
 
-PythonVector::PythonVector(std::size_t count, const py::object& max_episode_steps)
-    : envs_(count, max_episode_steps.is_none() ? 0 : max_episode_steps.cast<std::uint64_t>()) {
-  if (count == 0) throw py::value_error("a vector of environments needs at least one");
-  if (!max_episode_steps.is_none() && envs_.step_limit() == 0) {
-    throw py::value_error("max_episode_steps must be at least 1, or None for no limit");
-  }
-}
+PythonVector::PythonVector(const py::object& count, const py::object& max_episode_steps)
+    : envs_(count_of(count, "num_envs", 1, kMostEnvironments),
+            max_episode_steps.is_none()
+                ? 0
+                : count_of(max_episode_steps, "max_episode_steps", 1, UINT64_MAX)) {}
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
   if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
@@ -259,17 +288,26 @@ py::tuple PythonVector::state() const {
   return py::make_tuple(envs_.size(), envs_.step_limit(), members);
 }
 
-void PythonVector::restore(const py::tuple& state) {
-  if (state.size() != 3 || state[2].cast<py::list>().size() != envs_.size()) {
+void PythonVector::restore(const py::object& state) {
+  const py::tuple values = tuple_of(state, 3, "VectorExpeditionEnv state");
+  if (count_of(values[0], "VectorExpeditionEnv state num_envs", 1, kMostEnvironments) !=
+          envs_.size() ||
+      count_of(values[1], "VectorExpeditionEnv state max_episode_steps", 0, UINT64_MAX) !=
+          envs_.step_limit()) {
     throw py::value_error("not the state of a vector of " + std::to_string(envs_.size()) +
-                          " environments");
+                          " environments with this max_episode_steps");
+  }
+  if (!PyList_Check(values[2].ptr()))
+    throw py::type_error("VectorExpeditionEnv state members must be a list, not " +
+                         type_name(values[2]));
+  const auto members = py::reinterpret_borrow<py::list>(values[2]);
+  if (members.size() != envs_.size()) {
+    throw py::value_error("VectorExpeditionEnv state members must be " +
+                          std::to_string(envs_.size()) + ", not " + std::to_string(members.size()));
   }
   std::vector<env::VectorMember> restored;
-  for (const py::handle& member : state[2].cast<py::list>()) {
-    const auto values = member.cast<py::tuple>();
-    restored.push_back({expedition_state_of(values[0].cast<py::tuple>()),
-                        values[1].cast<std::uint64_t>(), values[2].cast<std::uint64_t>(),
-                        values[3].cast<std::uint64_t>(), values[4].cast<bool>()});
+  for (const py::handle member : members) {
+    restored.push_back(member_of(member, envs_.size(), envs_.step_limit()));
   }
   const std::lock_guard<std::mutex> stepping(*stepping_);
   envs_.restore(restored);

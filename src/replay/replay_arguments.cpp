@@ -23,7 +23,8 @@ constexpr std::array<std::string_view, 4> kFlags = {kJsonl, kAsciicast, kGlyphs,
 constexpr std::string_view kSize = "--size";
 constexpr std::string_view kSpeed = "--speed";
 
-constexpr std::uint16_t kLargestSide = 1000;
+// A recording is drawn as the game draws a terminal, on at most as many cells.
+constexpr std::uint16_t kLargestSide = kLargestDrawnSide;
 
 // The limits are written into the messages below.
 static_assert(kMinimumWidth == 90 && kMinimumHeight == 30 && kLargestSide == 1000);

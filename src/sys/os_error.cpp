@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <cerrno>
+#include <string>
 
 namespace burrowlight::sys {
 
@@ -13,5 +14,11 @@ Error os_error(int code) {
 }
 
 Error last_os_error() { return os_error(errno); }
+
+Error last_os_error(std::string_view context) {
+  const int code = errno;
+  char buffer[256];
+  return Error::os(code, std::string(context) + ": " + strerror_r(code, buffer, sizeof buffer));
+}
 
 }  // namespace burrowlight::sys

@@ -1,6 +1,8 @@
 #pragma once
 // Operating-system failures as error values, in the system's own words.
 
+#include <string_view>
+
 #include "core/error.hpp"
 
 namespace burrowlight::sys {
@@ -10,5 +12,7 @@ Error os_error(int code);
 
 // The failure that errno reports now.
 Error last_os_error();
+// The same after "context: ", for a failure whose file the system's words do not name.
+Error last_os_error(std::string_view context);
 
 }  // namespace burrowlight::sys

@@ -414,17 +414,31 @@ TEST_F(SaveTest, TakingTheLockRemovesOnlyThisSavesTemporaryFiles) {
 
 // What a program other than the game keeps of the file it replaces: only an expedition
 // that would otherwise be lost goes to the archive first.
-TEST_F(SaveTest, ReplacingArchivesOnlyAnotherExpedition) {
+// The record's actions need not replay here: only the prefix relation is looked at.
+Record with_actions(Record record, std::vector<std::uint8_t> actions, bool finished = false) {
+  record.actions = std::move(actions);
+  record.finished = finished;
+  return record;
+}
+
+TEST_F(SaveTest, ReplacingArchivesAnotherExpeditionOrOneTheRecordDoesNotExtend) {
   const record::Secret kept_secret{1};
   const record::Secret other_secret{2};
+  const Record next = with_actions(Record(kept_secret), {3, 3, 2});
   const std::vector<std::pair<std::optional<std::string>, bool>> cases = {
       {std::nullopt, false},
       {Record::practice(3).to_pretty_json(), false},
+      {with_actions(Record::practice(3), {3, 3, 2, 2, 2}).to_pretty_json(), false},
       {Record(kept_secret).to_pretty_json(), false},
+      {with_actions(Record(kept_secret), {3, 3}).to_pretty_json(), false},
+      {next.to_pretty_json(), false},
+      // The same expedition played further, differently, or sealed: a rewind.
+      {with_actions(Record(kept_secret), {3, 3, 2, 1}).to_pretty_json(), true},
+      {with_actions(Record(kept_secret), {3, 2}).to_pretty_json(), true},
+      {with_actions(Record(kept_secret), {3, 3, 2}, true).to_pretty_json(), true},
       {Record(other_secret).to_pretty_json(), true},
       {std::string("not a save \0\xff\n", 15), true},
   };
-  const Record next(kept_secret);
   for (const auto& [old_bytes, archived] : cases) {
     SCOPED_TRACE(old_bytes.value_or("no save"));
     fs::remove_all(root_ / "archive");
@@ -456,13 +470,73 @@ TEST_F(SaveTest, OnlyARegularFileIsOpenedOrReplaced) {
     ASSERT_FALSE(opened) << kind;
     EXPECT_EQ(opened.error().text(), refusal);
     const auto held = Save::lock(path);
-    ASSERT_TRUE(held) << held.error().text();
-    const auto replaced = held->replace(Record::practice(1));
-    ASSERT_FALSE(replaced) << kind;
-    EXPECT_EQ(replaced.error().text(), refusal);
+    ASSERT_FALSE(held) << kind;
+    EXPECT_EQ(held.error().text(), refusal);
     EXPECT_EQ(save::inspect_file(path).run.error().text(), refusal);
     EXPECT_FALSE(fs::is_regular_file(path)) << kind;
+    EXPECT_FALSE(fs::exists(path + ".lock")) << kind;
   }
+}
+
+// Taken under the lock, the checks of a replacement still hold for a file that became
+// something else after the lock was taken.
+TEST_F(SaveTest, AFileReplacedByADirectoryUnderTheLockIsNotReplaced) {
+  const auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
+  fs::create_directory(save_);
+  const auto replaced = held->replace(Record::practice(1));
+  ASSERT_FALSE(replaced);
+  EXPECT_EQ(replaced.error().text(),
+            "Save " + save_path() + " is not a regular file; it was not changed.");
+}
+
+TEST_F(SaveTest, PathsThatNameNoSaveFileAreRefusedBeforeAnythingIsCreated) {
+  fs::create_directory(root_ / "directory");
+  const std::string long_name(251, 'n');
+  struct Case {
+    std::string path;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"", "The save path is empty; nothing was created."},
+      {"sub/", "Save sub/ names a directory, not a file; nothing was created."},
+      {".", "Save . names a directory, not a file; nothing was created."},
+      {"..", "Save .. names a directory, not a file; nothing was created."},
+      {"sub/..", "Save sub/.. names a directory, not a file; nothing was created."},
+      {"directory", "Save directory is not a regular file; it was not changed."},
+      {"sub/" + long_name,
+       "Save name " + long_name +
+           " is too long: its lock file adds \".lock\" and the system takes names of at most 255 "
+           "bytes; nothing was created."},
+      {"\x1b]0;title\x07\xff/",
+       "Save \\u{1b}]0;title\\u{07}\\x{ff}/ names a directory, not a file; nothing was created."},
+  };
+  const fs::path before = fs::current_path();
+  fs::current_path(root_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto held = Save::lock(c.path);
+    ASSERT_FALSE(held);
+    EXPECT_EQ(held.error().text(), c.error);
+    const auto opened = Save::open(c.path, true, std::nullopt);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().text(), c.error);
+    EXPECT_EQ(names_in(root_), std::vector<std::string>{"directory"});
+    EXPECT_TRUE(names_in(root_ / "directory").empty());
+  }
+  // The longest name that takes a lock file.
+  const std::string longest(250, 'n');
+  EXPECT_TRUE(Save::open(longest, false, std::nullopt));
+  fs::current_path(before);
+}
+
+TEST_F(SaveTest, ALockFileThatCannotBeOpenedIsNamed) {
+  fs::create_directory(save_path() + ".lock");
+  const auto held = Save::lock(save_path());
+  ASSERT_FALSE(held);
+  EXPECT_EQ(held.error().text(), "Cannot lock save " + save_path() + ": " + save_path() +
+                                     ".lock: Is a directory (os error 21)");
+  EXPECT_EQ(held.error().os_code(), EISDIR);
 }
 
 TEST(SaveSuffix, IsSixteenFreshLowercaseHexDigits) {

@@ -4,10 +4,16 @@
 #include "env/vector_env.hpp"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace burrowlight::env {
@@ -141,6 +147,48 @@ TEST(VectorExpeditionEnv, TheLimitsStepIsTruncatedEvenWhenItSeals) {
     EXPECT_TRUE(rows.truncated.values[0]) << row.last_action;
     EXPECT_TRUE(batch.ended(0)) << row.last_action;
   }
+}
+
+// What `body` returns as the exit status of a forked child, or -1 when the child hangs
+// (killed after `patience`) or dies: a pool that hangs fails the test instead of holding
+// up the suite.
+int in_forked_child(const std::function<bool()>& body, std::chrono::seconds patience) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(body() ? 0 : 1);
+  if (child < 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(VectorExpeditionEnv, AForkedChildStepsAsTheParentWithThreadsOfItsOwn) {
+  constexpr std::size_t kCount = 256;
+  constexpr std::size_t kSteps = 60;
+  VectorExpeditionEnv alone(kCount, 40, 1);
+  const std::vector<Rows> expected = play(alone, kSteps);
+  // The parent's threads have run a round and wait for the next when the child is made.
+  VectorExpeditionEnv shared(kCount, 40, 2);
+  ASSERT_EQ(play(shared, 3).back(), expected[3]);
+  const auto plays_as_expected = [&] { return play(shared, kSteps) == expected; };
+  EXPECT_EQ(in_forked_child(plays_as_expected, std::chrono::seconds(120)), 0);
+  // A grandchild forks from a child whose threads were started anew.
+  EXPECT_EQ(in_forked_child(
+                [&] {
+                  return plays_as_expected() &&
+                         in_forked_child(plays_as_expected, std::chrono::seconds(120)) == 0;
+                },
+                std::chrono::seconds(240)),
+            0);
+  // And the parent's own threads still serve it.
+  EXPECT_EQ(play(shared, kSteps), expected);
 }
 
 }  // namespace

@@ -124,8 +124,10 @@ def test_without_gymnasium_nothing_needs_it():
         "assert type(environment).__module__ == 'burrowlight._plain'\n"
         "assert observation['turn'].shape == (1,) and info['seed'] == 3\n"
         "print('ok')\n")
+    # Only the package's path, and the sanitizer runtime where the module is built with it.
+    kept = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "PYTHONMALLOC")
     done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
-                          env={"PYTHONPATH": os.environ["PYTHONPATH"]})
+                          env={name: os.environ[name] for name in kept if name in os.environ})
     assert done.returncode == 0, done.stderr
     assert done.stdout == "ok\n"
 

@@ -125,7 +125,7 @@ def test_a_state_unpickled_in_another_process_answers_the_same(tmp_path):
 
 
 @pytest.mark.parametrize("state, error", [
-    ((), "not the values of an expedition state"),
+    ((), "ExpeditionState values must hold 3 values, not 0"),
     (("{}", False, ""), "unexpected end|missing|key"),
     ((burrowlight.ExpeditionEnv().clone().__getstate__()[0], False, "Not a refusal."),
      "not a sentence that refuses"),

@@ -124,8 +124,15 @@ class ExpeditionEnv(_Shaped, _plain.ExpeditionEnv, gymnasium.Env):
     def reset(self, *, seed=None, options=None):
         if seed is None and not (isinstance(options, dict) and "secret" in options):
             gymnasium.Env.reset(self)
+            generator = self.np_random.bit_generator
+            drawn_from = generator.state
             seed = int(self.np_random.integers(0, 2**64, dtype=numpy.uint64))
-            return self._shaped(_plain.ExpeditionEnv.reset(self, seed=seed, options=options))
+            try:
+                return self._shaped(_plain.ExpeditionEnv.reset(self, seed=seed, options=options))
+            except BaseException:
+                # A refused reset changes nothing, the generator included.
+                generator.state = drawn_from
+                raise
         result = _plain.ExpeditionEnv.reset(self, seed=seed, options=options)
         gymnasium.Env.reset(self, seed=None if seed is None else operator.index(seed))
         return self._shaped(result)
