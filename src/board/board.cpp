@@ -59,6 +59,8 @@ Result<DatabaseAddress> default_database() {
 
 // Ends the service on SIGINT or SIGTERM. The signals are blocked in every thread, so
 // they wait here to be taken, and the service stops from an ordinary thread.
+constexpr std::chrono::milliseconds kStartPause{1};
+
 class SignalWatch {
  public:
   explicit SignalWatch(Service& service)
@@ -67,6 +69,8 @@ class SignalWatch {
           const timespec pause{0, 100'000'000};
           while (!done_) {
             if (sigtimedwait(&signals, nullptr, &pause) > 0) {
+              // A signal that comes before the service runs stops it once it does.
+              while (!service.running() && !done_) std::this_thread::sleep_for(kStartPause);
               service.stop();
               return;
             }

@@ -1,5 +1,6 @@
 #include "board/committer.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "board/daily_store.hpp"
@@ -9,6 +10,11 @@ namespace burrowlight::board {
 namespace {
 
 constexpr std::size_t kLargestBatch = 256;
+
+// What makes a run a duplicate: a normal expedition's identity, a practice run's bytes.
+std::string_view unique_key(const CheckedRun& run) {
+  return run.expedition_id ? std::string_view(*run.expedition_id) : std::string_view(run.content_hash);
+}
 
 }  // namespace
 
@@ -52,6 +58,11 @@ void Committer::work() {
 }
 
 void Committer::commit(std::deque<Waiting>& batch) {
+  // Board processes sharing a database take the locks of the unique keys in one order,
+  // so two batches that hold the same runs wait for each other instead of deadlocking.
+  std::sort(batch.begin(), batch.end(), [](const Waiting& left, const Waiting& right) {
+    return unique_key(left.run) < unique_key(right.run);
+  });
   const std::int64_t moment = clock_.now();
   const auto fail_all = [&batch](const DatabaseError& error) {
     for (Waiting& waiting : batch) waiting.answer.set_value(std::unexpected(error));

@@ -102,6 +102,8 @@ Result<int> Service::bind(const Endpoint& endpoint) {
 
 void Service::serve() { server_->listen_after_bind(); }
 
+bool Service::running() const { return server_->is_running(); }
+
 void Service::stop() { server_->stop(); }
 
 void Service::route() {

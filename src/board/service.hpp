@@ -32,7 +32,8 @@ class Service {
   Result<int> bind(const Endpoint& endpoint);
   // Serves until `stop`; requests in flight are finished first.
   void serve();
-  // Safe from any thread.
+  bool running() const;
+  // Safe from any thread; does nothing before `serve` runs.
   void stop();
 
  private:
