@@ -18,8 +18,9 @@ std::string_view unique_key(const CheckedRun& run) {
 
 }  // namespace
 
-Committer::Committer(std::unique_ptr<Connection> connection, const Clock& clock)
-    : connection_(std::move(connection)), clock_(clock), worker_([this] { work(); }) {}
+Committer::Committer(std::unique_ptr<Connection> connection, const Clock& clock,
+                     std::atomic<std::uint64_t>& commits)
+    : connection_(std::move(connection)), clock_(clock), commits_(commits), worker_([this] { work(); }) {}
 
 Committer::~Committer() {
   {
@@ -91,6 +92,7 @@ void Committer::commit(std::deque<Waiting>& batch) {
     (void)connection_->query("ROLLBACK");
     return fail_all(committed.error());
   }
+  ++commits_;
   for (std::size_t index = 0; index < batch.size(); ++index) {
     batch[index].answer.set_value(std::move(answers[index]));
   }

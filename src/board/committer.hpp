@@ -5,6 +5,7 @@
 // together. A submission is answered only after the commit that holds it returned, so
 // every acceptance is durable, and many submissions share the cost of one disk flush.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -21,7 +22,9 @@ namespace burrowlight::board {
 
 class Committer {
  public:
-  Committer(std::unique_ptr<Connection> connection, const Clock& clock);
+  // `commits` counts the commits that stored a run.
+  Committer(std::unique_ptr<Connection> connection, const Clock& clock,
+            std::atomic<std::uint64_t>& commits);
   // Commits whatever waits, then stops.
   ~Committer();
   Committer(const Committer&) = delete;
@@ -44,6 +47,7 @@ class Committer {
 
   std::unique_ptr<Connection> connection_;
   const Clock& clock_;
+  std::atomic<std::uint64_t>& commits_;
   std::mutex mutex_;
   std::condition_variable waiting_;
   std::deque<Waiting> queue_;

@@ -193,9 +193,20 @@ void Service::route() {
                             const BoardName& name) {
     auto paging = paging_of(parameter(request, "limit"), parameter(request, "offset"));
     if (!paging) return refuse(response, paging.error());
+    // Read before the query, so that a commit meanwhile makes the page older, never newer.
+    const std::optional<std::uint64_t> generation = store_.generation();
+    const std::string key = request.path + "?" + std::to_string(paging->limit) + "&" +
+                            std::to_string(paging->offset);
+    if (generation) {
+      if (std::optional<std::string> kept = pages_.find(key, *generation)) {
+        return answer(response, 200, *kept);
+      }
+    }
     auto page = store_.board(name, paging->limit, paging->offset);
     if (!page) return unavailable(response);
-    answer(response, 200, board_json(name, *page, paging->limit, paging->offset));
+    std::string json = board_json(name, *page, paging->limit, paging->offset);
+    if (generation) pages_.keep(key, *generation, json);
+    answer(response, 200, json);
   };
   server.Get("/api/boards/open",
              [board](const httplib::Request& request, httplib::Response& response) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "board/clock.hpp"
+#include "board/page_cache.hpp"
 #include "board/store.hpp"
 #include "core/error.hpp"
 
@@ -41,6 +42,7 @@ class Service {
 
   Store& store_;
   const Clock& clock_;
+  PageCache pages_;
   std::unique_ptr<httplib::Server> server_;
 };
 

@@ -1,9 +1,13 @@
 #include "board/sqlite_connection.hpp"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 
 #include <unordered_map>
 #include <utility>
+
+#include "sys/os_error.hpp"
 
 namespace burrowlight::board {
 
@@ -114,6 +118,22 @@ Result<std::unique_ptr<Connection>> connect_sqlite(const std::string& path) {
     }
   }
   return std::unique_ptr<Connection>(std::move(connection));
+}
+
+Result<sys::UniqueFd> hold_sqlite_file(const std::string& path) {
+  sys::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) {
+    return std::unexpected(Error("cannot open the database " + path + ": " + sys::last_os_error().text()));
+  }
+  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) {
+      return std::unexpected(Error("the database " + path +
+                                   " is in use by another board process; board processes "
+                                   "share a database through PostgreSQL"));
+    }
+    return std::unexpected(Error("cannot lock the database " + path + ": " + sys::last_os_error().text()));
+  }
+  return file;
 }
 
 }  // namespace burrowlight::board

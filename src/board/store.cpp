@@ -7,6 +7,7 @@
 #include "board/daily.hpp"
 #include "board/daily_store.hpp"
 #include "board/schema.hpp"
+#include "board/sqlite_connection.hpp"
 #include "core/expedition_record.hpp"
 #include "sys/random.hpp"
 
@@ -69,9 +70,16 @@ std::string name_key(std::string_view name) {
 Result<std::unique_ptr<Store>> Store::open(const DatabaseAddress& address, const Clock& clock) {
   auto writer = connect(address);
   if (!writer) return std::unexpected(writer.error());
+  sys::UniqueFd held_file;
+  if (!address.is_postgres()) {
+    auto held = hold_sqlite_file(address.text);
+    if (!held) return std::unexpected(held.error());
+    held_file = std::move(*held);
+  }
   if (auto migrated = migrate(**writer); !migrated) return std::unexpected(migrated.error());
-  auto committer = std::make_unique<Committer>(std::move(*writer), clock);
-  return std::unique_ptr<Store>(new Store(address, std::move(committer), clock));
+  std::unique_ptr<Store> store(new Store(address, std::move(held_file), clock));
+  store->committer_ = std::make_unique<Committer>(std::move(*writer), clock, store->commits_);
+  return store;
 }
 
 DatabaseResult<NewPlayer> Store::register_player(std::string_view name) {

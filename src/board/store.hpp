@@ -3,6 +3,7 @@
 // runs and their boards, the daily secrets. Reads borrow a pooled connection; runs are
 // written by the one committer.
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "board/connection_pool.hpp"
 #include "board/records.hpp"
 #include "board/submission.hpp"
+#include "sys/unique_fd.hpp"
 
 namespace burrowlight::board {
 
@@ -38,6 +40,13 @@ class Store {
   // The bytes that were submitted for run `id`.
   DatabaseResult<std::optional<std::string>> save_of(std::int64_t id);
 
+  // How many commits this process has made, when it is the only writer of its database;
+  // nothing when other processes may write too.
+  std::optional<std::uint64_t> generation() const {
+    if (!held_file_.valid()) return std::nullopt;
+    return commits_.load();
+  }
+
   // The days from `first` to `last`, drawing the secrets of `drawn_from` to `last` that
   // are missing.
   DatabaseResult<std::vector<DailyDay>> daily(const std::string& first,
@@ -45,10 +54,14 @@ class Store {
                                               const std::string& last);
 
  private:
-  Store(DatabaseAddress address, std::unique_ptr<Committer> committer, const Clock& clock)
-      : pool_(std::move(address)), committer_(std::move(committer)), clock_(clock) {}
+  Store(DatabaseAddress address, sys::UniqueFd held_file, const Clock& clock)
+      : pool_(std::move(address)), held_file_(std::move(held_file)), clock_(clock) {}
 
   ConnectionPool pool_;
+  // An SQLite file held by this process alone; invalid for PostgreSQL.
+  sys::UniqueFd held_file_;
+  std::atomic<std::uint64_t> commits_ = 0;
+  // Declared last: it is stopped, committing what waits, before the rest goes.
   std::unique_ptr<Committer> committer_;
   const Clock& clock_;
 };

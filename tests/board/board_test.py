@@ -10,7 +10,7 @@ import os
 import subprocess
 import unittest
 
-from board import Board, sqlite_database
+from board import BOARD, Board, sqlite_database
 from harness import REPLAY, VERIFY, Sandbox
 from saves import SECRET, WALK, identity, normal_save, play, read, save_text, write
 
@@ -273,6 +273,22 @@ class BoardSuite:
 class SqliteBoard(BoardSuite, unittest.TestCase):
     def database(self):
         return sqlite_database(self.sandbox)
+
+    def test_a_second_process_on_the_same_file_is_refused(self):
+        done = self.sandbox.run(["--listen", "127.0.0.1:0", "--database", self.database()],
+                                program=BOARD)
+        self.assertEqual(done.returncode, 1)
+        self.assertEqual(done.stderr.decode(),
+                         "burrowlight-board: the database %s is in use by another board "
+                         "process; board processes share a database through PostgreSQL\n"
+                         % self.database())
+
+    def test_a_page_read_before_a_submission_shows_it_after(self):
+        token = self.board.register("Ann")
+        for number in range(3):
+            self.assertEqual(self.board.get("/api/boards/open").json()["total"], number)
+            self.assertEqual(self.board.get("/api/boards/open?limit=1").json()["total"], number)
+            self.board.submit(token, normal_save(finished=True, secret=secret_number(number)))
 
 
 if __name__ == "__main__":
