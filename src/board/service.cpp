@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
 #include <charconv>
 
 #include "app/save.hpp"
@@ -23,6 +25,8 @@ constexpr std::size_t kWorkers = 64;
 constexpr time_t kReadSeconds = 5;
 constexpr time_t kWriteSeconds = 5;
 constexpr time_t kKeepAliveSeconds = 5;
+// The library's default closes a kept-alive connection after 5 requests.
+constexpr std::size_t kRequestsPerConnection = 100'000;
 // How many past days /api/daily still shows.
 constexpr int kDaysShownBack = 7;
 
@@ -76,9 +80,21 @@ std::string_view library_sentence(int status) {
 
 }  // namespace
 
+// The library listens with a backlog of 5, which drops connections that arrive together
+// (the kernel then retries them a second later); listening again on the bound socket
+// lengthens the queue.
+class BoardServer final : public httplib::Server {
+ public:
+  void lengthen_backlog() { ::listen(svr_sock_, SOMAXCONN); }
+};
+
 Service::Service(Store& store, const Clock& clock)
-    : store_(store), clock_(clock), server_(std::make_unique<httplib::Server>()) {
+    : store_(store), clock_(clock), server_(std::make_unique<BoardServer>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+  server_->set_keep_alive_max_count(kRequestsPerConnection);
+  // The head and the body of an answer go out in two writes; without this the second
+  // waits for the client's delayed acknowledgement.
+  server_->set_tcp_nodelay(true);
   server_->set_read_timeout(kReadSeconds, 0);
   server_->set_write_timeout(kWriteSeconds, 0);
   server_->set_keep_alive_timeout(kKeepAliveSeconds);
@@ -89,15 +105,15 @@ Service::Service(Store& store, const Clock& clock)
 Service::~Service() = default;
 
 Result<int> Service::bind(const Endpoint& endpoint) {
-  if (endpoint.port == 0) {
-    const int port = server_->bind_to_any_port(endpoint.host);
+  int port = endpoint.port;
+  if (port == 0) {
+    port = server_->bind_to_any_port(endpoint.host);
     if (port < 0) return std::unexpected(sys::last_os_error());
-    return port;
-  }
-  if (!server_->bind_to_port(endpoint.host, endpoint.port)) {
+  } else if (!server_->bind_to_port(endpoint.host, endpoint.port)) {
     return std::unexpected(sys::last_os_error());
   }
-  return endpoint.port;
+  server_->lengthen_backlog();
+  return port;
 }
 
 void Service::serve() { server_->listen_after_bind(); }

@@ -11,11 +11,9 @@
 #include "board/store.hpp"
 #include "core/error.hpp"
 
-namespace httplib {
-class Server;
-}
-
 namespace burrowlight::board {
+
+class BoardServer;
 
 struct Endpoint {
   std::string host;
@@ -43,7 +41,7 @@ class Service {
   Store& store_;
   const Clock& clock_;
   PageCache pages_;
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<BoardServer> server_;
 };
 
 }  // namespace burrowlight::board
