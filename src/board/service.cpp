@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <charconv>
+#include <chrono>
 
 #include "app/save.hpp"
 #include "board/board_json.hpp"
@@ -25,6 +26,8 @@ constexpr std::size_t kWorkers = 64;
 constexpr time_t kReadSeconds = 5;
 constexpr time_t kWriteSeconds = 5;
 constexpr time_t kKeepAliveSeconds = 5;
+// A body of at most 64 KiB that takes longer than this is trickled on purpose.
+constexpr std::chrono::seconds kBodyDeadline{10};
 // The library's default closes a kept-alive connection after 5 requests.
 constexpr std::size_t kRequestsPerConnection = 100'000;
 // How many past days /api/daily still shows.
@@ -41,6 +44,13 @@ void answer(httplib::Response& response, int status, const std::string& json) {
 
 void refuse(httplib::Response& response, const Refusal& refusal) {
   answer(response, refusal.status, error_json(refusal.sentence));
+}
+
+// For a refusal that leaves some of the body unread, which must not be taken for the
+// next request.
+void refuse_and_close(httplib::Response& response, const Refusal& refusal) {
+  response.set_header("Connection", "close");
+  refuse(response, refusal);
 }
 
 void unavailable(httplib::Response& response) { refuse(response, {503, std::string(kUnavailable)}); }
@@ -62,6 +72,24 @@ std::optional<std::int64_t> run_id(std::string_view digits) {
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
   if (error != std::errc() || end != digits.data() + digits.size() || id < 1) return std::nullopt;
   return id;
+}
+
+// Reads a body whose length its headers stated, and which they kept within `limit`,
+// giving up on a client that trickles it for longer than kBodyDeadline.
+std::expected<std::string, Refusal> read_body(const httplib::ContentReader& reader,
+                                              std::size_t limit) {
+  std::string body;
+  const auto deadline = std::chrono::steady_clock::now() + kBodyDeadline;
+  bool late = false;
+  const bool whole = reader([&](const char* data, std::size_t length) {
+    late = std::chrono::steady_clock::now() > deadline;
+    if (late || body.size() + length > limit) return false;
+    body.append(data, length);
+    return true;
+  });
+  if (late) return std::unexpected(Refusal{408, "The body did not arrive within 10 seconds."});
+  if (!whole) return std::unexpected(Refusal{400, "The body ended before its stated length."});
+  return body;
 }
 
 // The sentence for a status the HTTP library set itself, before any route saw the request.
@@ -132,9 +160,7 @@ void Service::route() {
     const BodyHeaders headers{header(request, "Content-Type"), header(request, "Content-Length"),
                               request.has_header("Transfer-Encoding")};
     if (std::optional<Refusal> refusal = check_body_headers(headers, limit)) {
-      // The unread body must not be taken for the next request.
-      response.set_header("Connection", "close");
-      refuse(response, *refusal);
+      refuse_and_close(response, *refusal);
       return httplib::Server::HandlerResponse::Handled;
     }
     return httplib::Server::HandlerResponse::Unhandled;
@@ -152,8 +178,11 @@ void Service::route() {
         refuse(response, {500, "The board failed on this request; nothing was changed."});
       });
 
-  server.Post("/api/players", [this](const httplib::Request& request, httplib::Response& response) {
-    auto name = player_name_of(request.body);
+  server.Post("/api/players", [this](const httplib::Request&, httplib::Response& response,
+                                      const httplib::ContentReader& reader) {
+    auto body = read_body(reader, kPlayerBodyLimit);
+    if (!body) return refuse_and_close(response, body.error());
+    auto name = player_name_of(*body);
     if (!name) return refuse(response, name.error());
     auto player = store_.register_player(*name);
     if (!player) {
@@ -165,7 +194,10 @@ void Service::route() {
     answer(response, 201, player_json(*player));
   });
 
-  server.Post("/api/runs", [this](const httplib::Request& request, httplib::Response& response) {
+  server.Post("/api/runs", [this](const httplib::Request& request, httplib::Response& response,
+                                   const httplib::ContentReader& reader) {
+    auto body = read_body(reader, save::kSizeLimit);
+    if (!body) return refuse_and_close(response, body.error());
     auto token = bearer_token(header(request, "Authorization"));
     if (!token) {
       response.set_header("WWW-Authenticate", "Bearer");
@@ -174,7 +206,7 @@ void Service::route() {
     auto player = store_.player_with_token(*token);
     if (!player) return unavailable(response);
     if (!*player) return refuse(response, {403, "No player has this token."});
-    auto checked = check_submission(request.body);
+    auto checked = check_submission(*body);
     if (!checked) return refuse(response, checked.error());
     const bool practice = checked->practice;
     auto stored = store_.submit(**player, std::move(*checked));

@@ -7,6 +7,7 @@ under the asan build, a crash or a leak fails the test)."""
 import http.client
 import json
 import os
+import select
 import socket
 import unittest
 
@@ -127,6 +128,23 @@ class Hostile(unittest.TestCase):
             client.sendall(b"GET /runs/1.cast HTTP/1.1\r\nHost: x\r\n\r\n")
         self.assert_still_serving()
         self.assertEqual(self.board.get("/api/boards/open").json()["total"], 1)
+
+    def test_a_trickled_body_is_cut_off(self):
+        save = normal_save(finished=True)
+        client = self.connect()
+        client.sendall(("POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n"
+                        "Authorization: Bearer %s\r\nContent-Length: %d\r\n\r\n"
+                        % (self.token, len(save))).encode())
+        # A byte a second, never silent for as long as the read time-out.
+        for byte in save[:30]:
+            if select.select([client], [], [], 1.0)[0]:
+                break
+            client.sendall(bytes([byte]))
+        response = http.client.HTTPResponse(client)
+        response.begin()
+        self.assertEqual((response.status, json.loads(response.read())),
+                         (408, {"error": "The body did not arrive within 10 seconds."}))
+        self.assertEqual(self.board.get("/api/boards/open").json()["total"], 0)
 
     def test_oversized_bodies_are_refused_from_their_headers(self):
         client = self.connect()

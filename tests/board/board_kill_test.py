@@ -76,6 +76,9 @@ class KillDuringSubmissions(unittest.TestCase):
         number = 0
         for kill in range(KILLS):
             board = Board(sandbox, database)
+            # After the restart, the board itself shows every acknowledged run.
+            self.assertEqual(board.get("/api/boards/open?limit=1").json()["total"],
+                             self.stored_count(database))
             load = Load(board.port, token, number)
             time.sleep(rng.uniform(0, 0.08))
             board.stop(how=9)
@@ -97,6 +100,13 @@ class KillDuringSubmissions(unittest.TestCase):
             if offset >= page["total"]:
                 break
         self.assertTrue(set(acknowledged) <= listed)
+
+    def stored_count(self, database):
+        connection = sqlite3.connect(database)
+        try:
+            return connection.execute("SELECT count(*) FROM runs").fetchone()[0]
+        finally:
+            connection.close()
 
     def check_database(self, database, acknowledged):
         connection = sqlite3.connect(database)
