@@ -155,7 +155,9 @@ void Service::route() {
 
   // A body is judged by its headers before a byte of it is read.
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-    if (request.method != "POST") return httplib::Server::HandlerResponse::Unhandled;
+    const bool takes_body = request.method == "POST" &&
+                            (request.path == "/api/players" || request.path == "/api/runs");
+    if (!takes_body) return httplib::Server::HandlerResponse::Unhandled;
     const std::size_t limit = request.path == "/api/players" ? kPlayerBodyLimit : save::kSizeLimit;
     const BodyHeaders headers{header(request, "Content-Type"), header(request, "Content-Length"),
                               request.has_header("Transfer-Encoding")};

@@ -202,6 +202,10 @@ class BoardSuite:
         for path, status, sentence in cases:
             with self.subTest(path):
                 self.expect_refusal(self.board.get(path), status, sentence)
+        self.expect_refusal(self.board.request("POST", "/api/other", b"x"), 404,
+                            "There is nothing at this address.")
+        self.expect_refusal(self.board.request("DELETE", "/api/runs/1"), 404,
+                            "There is nothing at this address.")
 
     def test_downloads_are_the_bytes_and_what_replay_writes(self):
         token = self.board.register("Ann")
