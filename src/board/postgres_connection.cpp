@@ -63,19 +63,31 @@ class PostgresConnection final : public Connection {
                            ? nullptr
                            : texts[index].c_str());
     }
+    if (auto usable = usable_for(sql); !usable) return std::unexpected(usable.error());
     const std::string& statement = converted(sql);
-    ResultGuard guard{PQexecParams(connection_, statement.c_str(), static_cast<int>(values.size()),
-                                   nullptr, values.data(), nullptr, nullptr, 0)};
-    const ExecStatusType status = PQresultStatus(guard.result);
+    const auto execute = [&] {
+      return PQexecParams(connection_, statement.c_str(), static_cast<int>(values.size()), nullptr,
+                          values.data(), nullptr, nullptr, 0);
+    };
+    ResultGuard guard{execute()};
+    ExecStatusType status = PQresultStatus(guard.result);
+    // A dropped connection shows only when it is used. A BEGIN or a read that found it
+    // dropped did nothing on the server, so it is sent again on a new connection.
+    const bool repeatable = !in_transaction_ && (sql.starts_with("BEGIN") || sql.starts_with("SELECT"));
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK && repeatable &&
+        PQstatus(connection_) == CONNECTION_BAD) {
+      PQreset(connection_);
+      PQclear(guard.result);
+      guard.result = execute();
+      status = PQresultStatus(guard.result);
+    }
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
       const char* state = PQresultErrorField(guard.result, PG_DIAG_SQLSTATE);
       const Failure failure = state != nullptr && kUniqueViolation == state ? Failure::Conflict
                                                                              : Failure::Unavailable;
-      std::string text = "PostgreSQL: ";
-      text += PQerrorMessage(connection_);
-      while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-      return std::unexpected(DatabaseError{failure, std::move(text)});
+      return std::unexpected(DatabaseError{failure, "PostgreSQL: " + last_error()});
     }
+    if (sql.starts_with("BEGIN")) in_transaction_ = true;
     Rows rows;
     const int count = PQntuples(guard.result);
     const int columns = PQnfields(guard.result);
@@ -96,6 +108,30 @@ class PostgresConnection final : public Connection {
   }
 
  private:
+  // A connection the server dropped (a restart, a lost network) is made anew, but only
+  // between transactions: a transaction's later statements run on the connection that
+  // began it or fail, so that a COMMIT never succeeds on a fresh connection that holds
+  // nothing.
+  DatabaseResult<void> usable_for(std::string_view sql) {
+    const bool in_transaction = in_transaction_;
+    // A transaction ends with its COMMIT or ROLLBACK, whether that succeeds or not.
+    if (sql == "COMMIT" || sql == "ROLLBACK") in_transaction_ = false;
+    if (PQstatus(connection_) == CONNECTION_OK) return {};
+    if (in_transaction) {
+      return std::unexpected(DatabaseError{Failure::Unavailable,
+                                           "PostgreSQL: the connection was lost in a transaction"});
+    }
+    PQreset(connection_);
+    if (PQstatus(connection_) == CONNECTION_OK) return {};
+    return std::unexpected(DatabaseError{Failure::Unavailable, "PostgreSQL: " + last_error()});
+  }
+
+  std::string last_error() const {
+    std::string text = PQerrorMessage(connection_);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+  }
+
   const std::string& converted(std::string_view sql) {
     auto found = statements_.find(std::string(sql));
     if (found == statements_.end()) {
@@ -105,6 +141,7 @@ class PostgresConnection final : public Connection {
   }
 
   PGconn* connection_;
+  bool in_transaction_ = false;
   std::unordered_map<std::string, std::string> statements_;
 };
 

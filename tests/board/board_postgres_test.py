@@ -64,5 +64,29 @@ class TwoBoardsOnOneDatabase(unittest.TestCase):
         self.assertEqual(SERVER.query(address, "SELECT count(*) FROM runs"), [str(identities)])
 
 
+class LostServer(unittest.TestCase):
+    def test_a_lost_server_gives_503_and_the_board_recovers_when_it_is_back(self):
+        server = PostgresServer()
+        self.addCleanup(server.stop)
+        sandbox = Sandbox.for_test(self)
+        board = Board(sandbox, server.create_database())
+        self.addCleanup(board.stop)
+        token = board.register("Ann")
+        self.assertEqual(board.submit(token, normal_save(finished=True)).status, 201)
+
+        server.halt()
+        unavailable = {"error": "The board's database cannot answer now; nothing was changed. "
+                                "Try again later."}
+        refused = board.submit(token, normal_save(finished=True, secret=secret_number(1)))
+        self.assertEqual((refused.status, refused.json()), (503, unavailable))
+        listing = board.get("/api/boards/open")
+        self.assertEqual((listing.status, listing.json()), (503, unavailable))
+
+        server.resume()
+        again = board.submit(token, normal_save(finished=True, secret=secret_number(1)))
+        self.assertEqual(again.status, 201, again.body)
+        self.assertEqual(board.get("/api/boards/open").json()["total"], 2)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -40,9 +40,17 @@ class PostgresServer:
         self._run("initdb", "-D", self.data, "-U", "postgres", "--auth=trust", "-E", "UTF8",
                   "--no-sync")
         options = f"-h 127.0.0.1 -p {self.port} -k {self.root} -c fsync=on -c max_connections=200"
-        self._run("pg_ctl", "-D", self.data, "-l", os.path.join(self.root, "log"), "-o", options,
-                  "-w", "start")
+        self.options = options
+        self.resume()
         self.databases = 0
+
+    def resume(self):
+        self._run("pg_ctl", "-D", self.data, "-l", os.path.join(self.root, "log"), "-o",
+                  self.options, "-w", "start")
+
+    def halt(self):
+        """Stops the server at once, dropping every connection, keeping its data."""
+        self._run("pg_ctl", "-D", self.data, "-m", "immediate", "-w", "stop")
 
     def _run(self, program, *arguments):
         subprocess.run([*self.as_postgres, os.path.join(BIN, program), *arguments], check=True,
