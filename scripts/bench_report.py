@@ -206,6 +206,15 @@ def main():
 
     table.add("wallet page server under wrk, one connection", lambda: wallet_rate(directory))
     table.add("idle interactive prototype (scripts/idle_cost)", lambda: idle_cost(directory))
+    table.add("board: accepted submissions/s, 32 clients, each 201 on the disk",
+              lambda: board_figure(directory, "submissions"), "≥ 1.0× the bare inserts", 1.0,
+              ceiling=False)
+    table.add("… the floor: bare SQLite inserts, one commit each, synchronous=FULL",
+              lambda: board_figure(directory, "floor"))
+    table.add("board: GET /api/boards/open/s under wrk, 32 connections",
+              lambda: board_figure(directory, "reads"), "≥ 20,000 reads/s", 20000, ceiling=False)
+    table.add("board: resident memory over the read load",
+              lambda: board_figure(directory, "memory"))
 
     table.add("Expedition::new (three floors from a seed)",
               lambda: per_call(results, "expedition_bench", "BM_GenerateExpedition"))
@@ -335,6 +344,27 @@ def wallet_rate(directory):
     complete = "every response a complete 200" if "every response was a complete 200" in text \
         else "SOME RESPONSES INCOMPLETE"
     return f"{count(float(match.group(1)))} requests/s, {complete}", None
+
+
+def board_figure(directory, figure):
+    text = read_optional(directory / "board_bench.txt", "scripts/bench --board")
+    try:
+        figures = json.loads(text.strip().splitlines()[-1])
+    except (ValueError, IndexError):
+        raise Missing("board_bench printed no figures") from None
+    floor = figures["floor_inserts_per_second"]
+    if figure == "submissions":
+        rate = figures["submissions_per_second"]
+        return (f"{count(rate)}/s ({figures['accepted']} of {figures['sent']} accepted), "
+                f"{rate / floor:.2f}× the floor", rate / floor)
+    if figure == "floor":
+        return f"{count(floor)} inserts/s", None
+    if figure == "reads":
+        complete = "every response a 200" if figures["reads_complete"] else "SOME NOT 200"
+        return f"{count(figures['reads_per_second'])} reads/s, {complete}", figures["reads_per_second"]
+    memory = figures["memory_kib"]
+    return (f"{memory[0] / 1024:.1f} MiB → {memory[-1] / 1024:.1f} MiB over "
+            f"{count(figures['memory_requests'])} reads", None)
 
 
 def idle_cost(directory):
