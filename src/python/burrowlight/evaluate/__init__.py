@@ -19,20 +19,26 @@ A run ends when it is sealed, at the action limit, or at the step limit (2,048 s
 refusals included) that cuts off a run of refusals. A policy that raises, or returns
 something that is not an action, fails that seed alone: its result line holds the error,
 naming the seed and the step, and no save.
+
+With a board (`submit`, a ``burrowlight-board`` address), every sealed run is handed in
+once the evaluation has played, with the player's token from `token`, or else from the
+environment variable BURROWLIGHT_BOARD_TOKEN; submissions.jsonl keeps each answer and the
+summary links the runs on the board.
 """
 
 import dataclasses
 import pathlib
 
-from . import _schedule
+from . import _board, _schedule
+from ._board import SUBMISSIONS, BoardError
 from ._play import STEP_LIMIT, PolicyError
 from ._seeds import SeedsError, checked
 from ._store import RESULTS, Store, StoreError
 from ._summary import Summary, plot, summarised
 from ._workers import DaskWorkers, LocalWorkers, cores
 
-__all__ = ["RESULTS", "STEP_LIMIT", "SUMMARY", "PLOT", "Evaluation", "PolicyError",
-           "SeedsError", "StoreError", "Summary", "evaluate"]
+__all__ = ["RESULTS", "STEP_LIMIT", "SUBMISSIONS", "SUMMARY", "PLOT", "BoardError",
+           "Evaluation", "PolicyError", "SeedsError", "StoreError", "Summary", "evaluate"]
 
 SUMMARY = "summary.txt"
 PLOT = "scores.png"
@@ -47,7 +53,8 @@ class Evaluation:
     summary: Summary
 
 
-def evaluate(policy, seeds, out, *, workers=None, client=None, progress=True):
+def evaluate(policy, seeds, out, *, workers=None, client=None, progress=True, submit=None,
+             token=None):
     """Plays every seed of `seeds` (integers, each listed once) with `policy` and writes
     into the folder `out`: a practice save for each finished run (``seed-N.json``),
     ``results.jsonl`` (one line per seed), ``summary.txt`` and ``scores.png``. Seeds whose
@@ -56,8 +63,11 @@ def evaluate(policy, seeds, out, *, workers=None, client=None, progress=True):
 
     The runs are played by `workers` processes on this machine (every core by default), or,
     with `client`, a ``dask.distributed.Client``, on its cluster. `progress` shows a
-    progress bar on standard error when it is a terminal. Returns an ``Evaluation``; a
-    KeyboardInterrupt stops the workers, keeps every run that had finished, and is raised
+    progress bar on standard error when it is a terminal. With `submit`, a board's address,
+    every sealed run is then handed in to that board with `token` (by default the
+    environment variable BURROWLIGHT_BOARD_TOKEN); a board that cannot take them raises
+    BoardError once the results, summary and plot are written. Returns an ``Evaluation``;
+    a KeyboardInterrupt stops the workers, keeps every run that had finished, and is raised
     again."""
     if workers is not None and client is not None:
         raise ValueError("Give either workers (processes on this machine) or client (a Dask "
@@ -66,6 +76,9 @@ def evaluate(policy, seeds, out, *, workers=None, client=None, progress=True):
                                 or workers < 1):
         raise ValueError(f"workers must be a whole number of at least 1, not {workers!r}.")
     seeds = checked(seeds)
+    # The board and the token are checked before anything is played or written.
+    board = None if submit is None else _board.Board(
+        submit, _board.token() if token is None else _board.checked_token(token), out)
     store = Store(out)
     waiting = [seed for seed in seeds if seed not in store.done]
     interrupted = True
@@ -85,8 +98,17 @@ def evaluate(policy, seeds, out, *, workers=None, client=None, progress=True):
     results = store.finish(seeds)
     summary = summarised(results)
     folder = pathlib.Path(out)
-    (folder / SUMMARY).write_text(summary.text(), encoding="utf-8")
+    text, refused = summary.text(), None
+    if board is not None:
+        try:
+            board.hand_in(results, folder)
+        except BoardError as error:
+            refused = error
+        text += "\n".join(_board.summary_lines(board, results)) + "\n"
+    (folder / SUMMARY).write_text(text, encoding="utf-8")
     plot(results, folder / PLOT, f"{_name(policy)} over {len(seeds)} seeds")
+    if refused is not None:
+        raise refused
     return Evaluation(results, summary)
 
 
