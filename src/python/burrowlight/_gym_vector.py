@@ -30,9 +30,11 @@ class VectorExpeditionEnv(_plain.VectorExpeditionEnv, VectorEnv):
         self.observation_space = batch_space(self.single_observation_space, num_envs)
 
     def reset(self, *, seed=None, options=None):
+        """Starts every environment on a new episode; see the class for the seeds."""
         return _burrowlight.VectorExpeditionEnv.reset(self, seed=seed, options=options)
 
     def step(self, actions):
+        """Steps every environment with its action; returns arrays with a leading axis."""
         return _burrowlight.VectorExpeditionEnv.step(self, numpy.asarray(actions))
 
     def close_extras(self, **kwargs):
