@@ -23,8 +23,8 @@ constexpr std::string_view kVersionName = "burrowlight-replay (BurrowLight)";
 
 constexpr std::string_view kUsage =
     "Usage: burrowlight-replay SAVE\n"
-    "       burrowlight-replay --jsonl SAVE\n"
-    "       burrowlight-replay --asciicast [--size COLUMNSxROWS] [--speed N] [--pixels] SAVE\n"
+    "  or:  burrowlight-replay --jsonl SAVE\n"
+    "  or:  burrowlight-replay --asciicast [--size COLUMNSxROWS] [--speed N] [--pixels] SAVE\n"
     "\n"
     "Watches a saved expedition in the terminal, step by step, as the game drew it: step 0\n"
     "is the run before its first action, and a sealed save ends with the seal. Right, L\n"
