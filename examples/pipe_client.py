@@ -19,6 +19,9 @@ import tempfile
 
 from lookahead import Lookahead, legal_words
 
+# Every action tries each legal one ahead in a process of its own, so a run takes a while.
+PROGRESS_EVERY = 64
+
 
 class Headless:
     """One headless expedition, a line written and a line read at a time."""
@@ -53,7 +56,10 @@ def play(program, seed, steps):
         save = os.path.join(directory, "run.json")
         game = Headless(program, ["--seed", str(seed), "--save", save])
         policy = Lookahead()
-        for _ in range(steps):
+        for step in range(steps):
+            if step % PROGRESS_EVERY == 0:
+                print(f"seed {seed}: {step} of {steps} actions, score {game.reply['score']}",
+                      file=sys.stderr, flush=True)
             candidates = [(word, try_ahead(program, save, word, directory))
                           for word in legal_words(game.reply)]
             word = policy.choose(candidates)

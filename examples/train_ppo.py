@@ -16,10 +16,27 @@ import sys
 import gymnasium
 import numpy
 from stable_baselines3 import PPO
+from stable_baselines3.common.callbacks import BaseCallback
 
 import burrowlight
 
 ID = "BurrowLight/Expedition-v0"
+
+
+class Progress(BaseCallback):
+    """A line on standard error at the end of every rollout, so that a long run shows it
+    is learning."""
+
+    def __init__(self, total):
+        super().__init__()
+        self.total = total
+
+    def _on_step(self):
+        return True
+
+    def _on_rollout_end(self):
+        print(f"learnt {self.num_timesteps} of {self.total} timesteps", file=sys.stderr,
+              flush=True)
 
 
 def environment():
@@ -39,6 +56,7 @@ def mean_return(choose, episodes):
             total += reward
             ended = terminated or truncated
         returns.append(total)
+        print(f"seed {seed}: return {total:.0f}", file=sys.stderr, flush=True)
     return float(numpy.mean(returns))
 
 
@@ -46,7 +64,7 @@ def main():
     timesteps = int(sys.argv[1]) if len(sys.argv) > 1 else 20000
     episodes = int(sys.argv[2]) if len(sys.argv) > 2 else 10
     model = PPO("MultiInputPolicy", environment(), seed=0, verbose=0)
-    model.learn(total_timesteps=timesteps)
+    model.learn(total_timesteps=timesteps, callback=Progress(timesteps))
     chooser = numpy.random.default_rng(0)
 
     def random_legal(observation, played):

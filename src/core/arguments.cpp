@@ -11,8 +11,13 @@ namespace burrowlight {
 // ill-formed bytes are shown one by one as \xFF (two upper-case hex digits), which
 // cannot be mistaken for the \u{...} escape of a character. File paths are kept byte
 // for byte wherever they are used; only messages show them quoted.
+// Appended piece by piece: g++ 12 reports a false overlap (-Wrestrict) for a literal
+// added to a temporary string in optimised builds.
 std::string quote_argument(std::string_view argument) {
-  return "\"" + escape_untrusted(argument, Untrusted::Argument) + "\"";
+  std::string quoted = "\"";
+  quoted += escape_untrusted(argument, Untrusted::Argument);
+  quoted += '"';
+  return quoted;
 }
 
 Result<ToolArguments> scan_tool_arguments(const std::vector<std::string>& arguments,
@@ -37,6 +42,10 @@ Result<ToolArguments> scan_tool_arguments(const std::vector<std::string>& argume
       ToolArguments help;
       help.help = true;
       return help;
+    } else if (argument == "-V" || argument == "--version") {
+      ToolArguments version;
+      version.version = true;
+      return version;
     } else if (std::ranges::find(known, argument) != known.end()) {
       scanned.options.push_back(argument);
     } else {

@@ -30,18 +30,21 @@ struct OptionValue {
   bool operator==(const OptionValue&) const = default;
 };
 
-// What a tool's command line asks for: its usage text, or a run with these options
-// (each one of the known ones, in the order given), option values and operands.
+// What a tool's command line asks for: its usage text, its version line, or a run with
+// these options (each one of the known ones, in the order given), option values and
+// operands.
 struct ToolArguments {
   bool help = false;
   std::vector<std::string> options;
   std::vector<OptionValue> values;
   std::vector<std::string> operands;
+  bool version = false;
 
   bool operator==(const ToolArguments&) const = default;
 };
 
-// Reads a tool's command line from left to right, stopping at "-h" or "--help".
+// Reads a tool's command line from left to right, stopping at "-h" or "--help" and at
+// "-V" or "--version", as the game's own command line does.
 // Arguments that start with "-" are options, `known` ones, `valued` ones with the next
 // argument as their value, or an error; "--" ends the options, so that a save path may
 // start with "-", and "-" alone is a path.

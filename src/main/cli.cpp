@@ -69,8 +69,6 @@ const std::string_view help_text =
     "Every accepted expedition action is saved. Q exits; run again to resume.\n"
     "Prototype: R restarts. Space pauses ambient motion. ?: help.\n";
 
-const std::string_view version_text = "BurrowLight 0.1.0-alpha.1\n";
-
 namespace {
 
 Result<std::string> value_after(const std::vector<std::string>& arguments, std::size_t& index,
@@ -183,7 +181,7 @@ Result<void> run(const std::vector<std::string>& arguments) {
   if (!command) return std::unexpected(command.error());
   return std::visit(Overloaded{
                         [](ShowHelp) { return sys::print(help_text); },
-                        [](ShowVersion) { return sys::print(version_text); },
+                        [](ShowVersion) { return sys::print_version("BurrowLight"); },
                         [](const Options& options) { return dispatch(options); },
                     },
                     *command);

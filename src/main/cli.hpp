@@ -67,7 +67,6 @@ using Mode =
     std::variant<WalletMode, HeadlessPrototypeMode, InteractivePrototypeMode, ExpeditionOptions>;
 
 extern const std::string_view help_text;
-extern const std::string_view version_text;
 
 // Reads the arguments from left to right, stopping at the first help, version or
 // unknown argument.

@@ -1,5 +1,7 @@
 #include "replay/recording.hpp"
 
+#include <string>
+
 #include "render/view.hpp"
 #include "replay/replay_frame.hpp"
 #include "replay/replay_keys.hpp"
@@ -12,6 +14,16 @@ namespace {
 // first frame over a fresh screen with the cursor hidden, so the recording begins so
 // too, without the alternate screen and raw mode, which a player has no use for.
 constexpr std::string_view kCleanStart = "\x1b[?25l\x1b[2J\x1b[H";
+
+// A player leaves its terminal as the recording's last bytes left it, and a shell prompt
+// comes next: the recording gives back what it changed (plain attributes, the cursor
+// shown) and puts the cursor on the line below the last frame.
+std::string clean_end(const TerminalSize& size) {
+  std::string end = "\x1b[0m\x1b[?25h\x1b[";
+  end += std::to_string(size.rows);
+  end += ";1H\r\n";
+  return end;
+}
 
 void set_speed(Player& player, unsigned speed) {
   while (player.speed() < speed) player.faster();
@@ -45,6 +57,7 @@ Result<void> record_frames(const Timeline& timeline, const RecordingSettings& se
     if (auto frame = draw_replay_frame(view, timeline, player, settings.size, drawn); !frame) {
       return frame;
     }
+    if (tick == last_tick) (void)drawn.write(clean_end(settings.size));
     if (drawn.bytes().empty() && tick != last_tick) continue;
     if (auto taken = take({tick * period, drawn.bytes()}); !taken) return taken;
     drawn.clear();

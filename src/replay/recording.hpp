@@ -35,7 +35,8 @@ struct TimedFrame {
   // Since the recording's start.
   std::uint64_t microseconds;
   // What brings a terminal from the frame before to this one; the first frame's bytes
-  // start from any screen, and the last frame's may be empty (it only marks the end).
+  // start from any screen, and the last frame's end by giving the terminal back: the
+  // attributes reset, the cursor shown and on the line below the frame.
   std::string_view bytes;
 };
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/save.hpp"
+#include "core/arguments.hpp"
 #include "replay/cast.hpp"
 #include "replay/replay_arguments.hpp"
 #include "replay/timeline.hpp"
@@ -18,11 +19,12 @@ namespace burrowlight::replay {
 namespace {
 
 constexpr std::string_view kProgram = "burrowlight-replay";
+constexpr std::string_view kVersionName = "burrowlight-replay (BurrowLight)";
 
 constexpr std::string_view kUsage =
     "Usage: burrowlight-replay SAVE\n"
-    "       burrowlight-replay --jsonl SAVE\n"
-    "       burrowlight-replay --asciicast [--size COLUMNSxROWS] [--speed N] [--pixels] SAVE\n"
+    "  or:  burrowlight-replay --jsonl SAVE\n"
+    "  or:  burrowlight-replay --asciicast [--size COLUMNSxROWS] [--speed N] [--pixels] SAVE\n"
     "\n"
     "Watches a saved expedition in the terminal, step by step, as the game drew it: step 0\n"
     "is the run before its first action, and a sealed save ends with the seal. Right, L\n"
@@ -42,9 +44,23 @@ constexpr std::string_view kUsage =
     "shows pixel sprites, --glyphs coloured glyphs (the default).\n"
     "\n"
     "The save is only read. Exit status: 0 on success, 1 for a save that cannot be\n"
-    "replayed or any other failure, 2 for a mistake on the command line.\n";
+    "replayed or any other failure, 2 for a mistake on the command line.\n"
+    "\n"
+    "  -h, --help     show this help\n"
+    "  -V, --version  show the version\n";
 
 int fail(const Error& error, int status) { return sys::report_failure(kProgram, error, status); }
+
+// The game's own messages about a save name it; a system error does not, so the path is
+// put before it.
+Error unreadable(const std::string& path, const Error& error) {
+  if (!error.os_code()) return error;
+  std::string text = "cannot read ";
+  text += quote_argument(path);
+  text += ": ";
+  text += error.text();
+  return Error(std::move(text));
+}
 
 bool on_terminal() { return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1; }
 
@@ -57,11 +73,16 @@ int run(const std::vector<std::string>& arguments) {
     auto printed = sys::print(kUsage);
     return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
   }
+  if (command_line->version) {
+    auto printed = sys::print_version(kVersionName);
+    return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
+  }
   if (command_line->operands.size() != 1) {
     return fail(Error("exactly one save path is required; use --help"), sys::kCommandLineMistake);
   }
-  const save::Inspection inspection = save::inspect_file(command_line->operands.front());
-  if (!inspection.run) return fail(inspection.run.error(), sys::kFailed);
+  const std::string& path = command_line->operands.front();
+  const save::Inspection inspection = save::inspect_file(path);
+  if (!inspection.run) return fail(unreadable(path, inspection.run.error()), sys::kFailed);
   const Timeline timeline = Timeline::of(inspection.run->record());
 
   if (command_line->output != ReplayOutput::Terminal) {

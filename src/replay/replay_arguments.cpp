@@ -89,8 +89,9 @@ Result<ReplayArguments> scan_replay_arguments(const std::vector<std::string>& ar
   if (!scanned) return std::unexpected(scanned.error());
 
   ReplayArguments replay;
-  if (scanned->help) {
-    replay.help = true;
+  if (scanned->help || scanned->version) {
+    replay.help = scanned->help;
+    replay.version = scanned->version;
     return replay;
   }
   replay.operands = std::move(scanned->operands);

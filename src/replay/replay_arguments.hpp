@@ -19,13 +19,14 @@ struct ReplayArguments {
   ReplayOutput output = ReplayOutput::Terminal;
   RecordingSettings recording;
   std::vector<std::string> operands;
+  bool version = false;
 
   bool operator==(const ReplayArguments&) const = default;
 };
 
 // Options without a value, options with one ("--size 120x40", "--speed 8") and paths,
 // in any order; a later recording option overrides an earlier one. "--" ends the
-// options, "-h" or "--help" asks for the usage.
+// options, "-h" or "--help" asks for the usage and "-V" or "--version" for the version.
 Result<ReplayArguments> scan_replay_arguments(const std::vector<std::string>& arguments);
 
 }  // namespace burrowlight::replay

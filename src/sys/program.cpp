@@ -7,6 +7,7 @@
 #include <csignal>
 #include <string>
 
+#include "core/version.hpp"
 #include "sys/fd_stream.hpp"
 #include "sys/io.hpp"
 #include "sys/panic_report.hpp"
@@ -42,6 +43,14 @@ Result<void> print(std::string_view text) {
   FdOutput standard_output(STDOUT_FILENO);
   if (auto written = standard_output.write(text); !written) return written;
   return standard_output.flush();
+}
+
+Result<void> print_version(std::string_view name) {
+  std::string line(name);
+  line += ' ';
+  line += kVersion;
+  line += '\n';
+  return print(line);
 }
 
 int report_failure(std::string_view name, const Error& error, int status) {

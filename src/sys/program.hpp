@@ -21,6 +21,10 @@ void begin_program();
 // Writes a whole text, such as a help text, to standard output and flushes it.
 Result<void> print(std::string_view text);
 
+// Writes "{name} {version}" and a line feed to standard output, the version being the
+// release the build belongs to.
+Result<void> print_version(std::string_view name);
+
 // The last words of a program that failed: "{name}: {error}" on standard error. Returns
 // `status`, the exit status to end with.
 int report_failure(std::string_view name, const Error& error, int status);

@@ -17,6 +17,7 @@ namespace burrowlight::verify {
 namespace {
 
 constexpr std::string_view kProgram = "burrowlight-verify";
+constexpr std::string_view kVersionName = "burrowlight-verify (BurrowLight)";
 
 constexpr std::string_view kUsage =
     "Usage: burrowlight-verify SAVE...\n"
@@ -30,7 +31,10 @@ constexpr std::string_view kUsage =
     "game's message for an invalid save, and whatever cannot be known is null.\n"
     "\n"
     "Exit status: 0 when every save is valid, 1 when any is not, 2 for a mistake on the\n"
-    "command line. \"--\" ends the options, for a path that starts with \"-\".\n";
+    "command line. \"--\" ends the options, for a path that starts with \"-\".\n"
+    "\n"
+    "  -h, --help     show this help\n"
+    "  -V, --version  show the version\n";
 
 int fail(const Error& error, int status) { return sys::report_failure(kProgram, error, status); }
 
@@ -54,6 +58,10 @@ int run(const std::vector<std::string>& arguments) {
   if (!command_line) return fail(command_line.error(), sys::kCommandLineMistake);
   if (command_line->help) {
     auto printed = sys::print(kUsage);
+    return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
+  }
+  if (command_line->version) {
+    auto printed = sys::print_version(kVersionName);
     return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
   }
   if (command_line->operands.empty()) {

@@ -44,7 +44,7 @@ TEST(CommandLineQuote, EscapesControlCharactersAndInvalidBytes) {
   }
 }
 
-TEST(ToolArguments, OptionsPathsHelpAndMistakes) {
+TEST(ToolArguments, OptionsPathsHelpVersionAndMistakes) {
   constexpr std::array<std::string_view, 1> kKnown = {"--jsonl"};
   using Arguments = std::vector<std::string>;
   struct Case {
@@ -56,6 +56,8 @@ TEST(ToolArguments, OptionsPathsHelpAndMistakes) {
   };
   ToolArguments help;
   help.help = true;
+  ToolArguments version;
+  version.version = true;
   const auto paths = [](std::vector<std::string> operands, std::vector<std::string> options = {}) {
     ToolArguments scanned;
     scanned.options = std::move(options);
@@ -73,6 +75,12 @@ TEST(ToolArguments, OptionsPathsHelpAndMistakes) {
       {{"a.json", "--help", "--bogus"}, help},
       {{"-h"}, help},
       {{"--bogus", "--help"}, unknown(R"("--bogus")")},
+      // The version stops the scan as the help does, whichever comes first.
+      {{"a.json", "-V", "--bogus"}, version},
+      {{"--version", "--help"}, version},
+      {{"--help", "--version"}, help},
+      {{"--bogus", "--version"}, unknown(R"("--bogus")")},
+      {{"-v"}, unknown(R"("-v")")},
       {{"--JSONL"}, unknown(R"("--JSONL")")},
       {{"-\x1b\xff"}, unknown(R"("-\u{1b}\xFF")")},
   };

@@ -13,6 +13,8 @@ import pytest
 gymnasium = pytest.importorskip("gymnasium")
 from gymnasium.utils.env_checker import check_env  # noqa: E402
 
+pytestmark = pytest.mark.gymnasium
+
 import burrowlight  # noqa: E402
 
 EXPEDITION = "BurrowLight/Expedition-v0"
@@ -46,6 +48,7 @@ def test_gymnasiums_checker_passes_without_a_warning(maker, skip_render_check):
         caught.__exit__(None, None, None)
 
 
+@pytest.mark.stable_baselines
 @pytest.mark.parametrize("maker", MAKERS.values(), ids=MAKERS.keys())
 def test_stable_baselines_checker_passes_without_a_warning_on_a_flat_map(maker):
     sb3_checker = pytest.importorskip("stable_baselines3.common.env_checker")
@@ -147,6 +150,7 @@ def test_rgb_frames_of_an_episode_through_render_collection():
     assert frames[0][0, 0].tolist() == [5, 7, 13]
 
 
+@pytest.mark.stable_baselines
 def test_stable_baselines_ppo_learns_a_few_hundred_steps_with_the_multi_input_policy():
     pytest.importorskip("torch")
     ppo = pytest.importorskip("stable_baselines3").PPO

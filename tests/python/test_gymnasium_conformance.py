@@ -14,6 +14,8 @@ from gymnasium.utils.env_checker import data_equivalence  # noqa: E402
 from gymnasium.vector import AutoresetMode, SyncVectorEnv  # noqa: E402
 from gymnasium.wrappers.vector import DictInfoToList  # noqa: E402
 
+pytestmark = pytest.mark.gymnasium
+
 import burrowlight  # noqa: E402
 
 EXPEDITION = "BurrowLight/Expedition-v0"
@@ -191,6 +193,7 @@ def test_a_directly_made_environment_has_a_spec_of_its_own_without_a_time_limit(
     assert gymnasium.spec(registered.id) == registered
 
 
+@pytest.mark.stable_baselines
 def test_stable_baselines_subprocesses_make_the_documented_id_with_spawn():
     """The children import neither this module nor the package: only the id's prefix
     makes them import it."""

@@ -7,6 +7,8 @@ import pytest
 gymnasium = pytest.importorskip("gymnasium")
 from gymnasium.wrappers import vector as vector_wrappers  # noqa: E402
 
+pytestmark = pytest.mark.gymnasium
+
 import burrowlight  # noqa: E402
 
 EXPEDITION = "BurrowLight/Expedition-v0"

@@ -414,6 +414,7 @@ def test_counts_as_numpy_integers_are_taken():
     assert (vector.num_envs, vector.max_episode_steps) == (2, 5)
 
 
+@pytest.mark.gymnasium
 def test_a_refused_reset_leaves_the_random_generator_as_it_was():
     gymnasium = pytest.importorskip("gymnasium")
     environment, twin = gymnasium.make("BurrowLight/Expedition-v0"), gymnasium.make(

@@ -79,6 +79,7 @@ def test_a_refused_step_comes_back_with_its_sentence():
     assert "error" in info and again.reply() == environment.reply()
 
 
+@pytest.mark.gymnasium
 def test_a_gymnasium_environment_keeps_its_random_generator():
     gymnasium = pytest.importorskip("gymnasium")
     environment = gymnasium.make("BurrowLight/Expedition-v0", render_mode="ansi")

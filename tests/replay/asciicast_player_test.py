@@ -1,6 +1,8 @@
 """A recording played by the asciinema web player (the npm package asciinema-player, which
 scripts/setup --test installs) in headless Chromium: sought to its end, the player shows
-the final frame's text, row for row as a real terminal (tmux) fed the same events shows it.
+the final frame's text, row for row as a real terminal (tmux) fed the same events shows it,
+moved up a row by the recording's last line feed, which leaves the cursor on an empty
+row below the frame.
 
 Skipped where Chromium, tmux or the player package is missing."""
 
@@ -82,6 +84,8 @@ class Player(unittest.TestCase):
         played.wait_for("Step 45 / 45  Sealed    Paused", "EXPEDITION SEALED")
         terminal = [BLOCKS.sub(" ", row).rstrip() for row in played.screen().split("\n")]
         self.assertEqual(shown, terminal[:header["height"]])
+        self.assertEqual(len(shown), header["height"])
+        self.assertEqual(shown[-1], "")
 
     def rows_shown(self, sandbox, page):
         profile = tempfile.mkdtemp(prefix="chromium-", dir=sandbox.root)

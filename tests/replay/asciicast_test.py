@@ -70,6 +70,9 @@ class Recordings(unittest.TestCase):
                 self.assertEqual((recorded.returncode, recorded.stdout), (1, b""))
                 self.assertEqual(recorded.stderr, self.replay(name).stderr)
                 error = self.verified(name)["error"]
+                # The system's error says nothing of the file, so the replay names it.
+                if name == "missing.json":
+                    error = f'cannot read "{name}": {error}'
                 self.assertEqual(recorded.stderr, f"burrowlight-replay: {error}\n".encode())
 
     def test_an_output_that_cannot_be_written_fails_with_the_systems_words(self):

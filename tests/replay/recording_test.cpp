@@ -1,6 +1,7 @@
 // The timing of a recording: the first step held, one step a period, the last step held,
-// frames only where the screen changes, and a failure of whoever takes the frames ending
-// the recording. What the frames show is compared with the replay in a terminal.
+// frames only where the screen changes, the terminal given back at the end, and a
+// failure of whoever takes the frames ending the recording. What the frames show is
+// compared with the replay in a terminal.
 
 #include "replay/recording.hpp"
 
@@ -66,6 +67,8 @@ TEST(Recording, StepsComeOneAPeriodBetweenTwoHolds) {
       EXPECT_TRUE(has_frame_at(frames, (hold + step - 1) * period)) << step << " at " << c.speed;
     }
     EXPECT_EQ(frames.back().microseconds, (timeline.last() + 2 * hold - 1) * period);
+    // The terminal is given back: plain attributes, the cursor shown and below the frame.
+    EXPECT_TRUE(frames.back().bytes.ends_with("\x1b[0m\x1b[?25h\x1b[32;1H\r\n"));
     for (std::size_t index = 1; index < frames.size(); ++index) {
       EXPECT_GT(frames[index].microseconds, frames[index - 1].microseconds);
       EXPECT_EQ(frames[index].microseconds % period, 0U);

@@ -36,6 +36,7 @@ TEST(ReplayArguments, ChooseTheOutputAndTheRecordingsLook) {
       // After "--" an option's name is a path, and help stops the scan where it stands.
       {{"--asciicast", "--", "--size"}, recording(standard, {"--size"})},
       {{"--size", "1x1", "--help"}, {true, ReplayOutput::Terminal, standard, {}}},
+      {{"--jsonl", "--version", "--bogus"}, {false, ReplayOutput::Terminal, standard, {}, true}},
       {{"--asciicast", "a.json", "b.json"}, recording(standard, {"a.json", "b.json"})},
   };
   for (const Case& c : cases) {

@@ -55,7 +55,8 @@ class Replay(unittest.TestCase):
     def test_a_save_that_cannot_be_replayed_ends_the_program_first(self):
         os.mkdir(self.sandbox.path("folder.json"))
         cases = [
-            ("missing.json", None, "No such file or directory (os error 2)"),
+            ("missing.json", None,
+             'cannot read "missing.json": No such file or directory (os error 2)'),
             ("folder.json", None, "Save folder.json is not a regular file; it was not changed."),
             ("oversized.json", b" " * 65537, "Save exceeds 64 KiB; it was not changed."),
             ("malformed.json", b"[1, 2, 3]",

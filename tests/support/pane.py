@@ -46,8 +46,18 @@ class Pane:
     def send(self, *keys):
         self.tmux("send-keys", "-t", "0", *keys)
 
-    def screen(self):
-        return self.tmux("capture-pane", "-p", "-t", "0")
+    def screen(self, rows=None, attributes=False):
+        """The text on the screen; only its first `rows` rows when given, and with the
+        escape sequences of its attributes when `attributes` is set."""
+        extent = [] if rows is None else ["-S", "0", "-E", str(rows - 1)]
+        return self.tmux("capture-pane", "-p", *(["-e"] if attributes else []), *extent,
+                         "-t", "0")
+
+    def cursor(self):
+        """Where the cursor is, as (column, row) from 0, and whether it is shown."""
+        column, row, shown = self.tmux("display-message", "-p", "-t", "0",
+                                       "#{cursor_x} #{cursor_y} #{cursor_flag}").split()
+        return int(column), int(row), shown == "1"
 
     def wait_for(self, *texts, timeout=10.0):
         return self._wait(lambda screen: all(text in screen for text in texts),
@@ -68,11 +78,13 @@ class Pane:
             time.sleep(0.05)
 
     def wait_for_screen_of(self, other, timeout=10.0):
-        """This screen once it is exactly the screen of the pane `other`; both are looked
-        at again every 50 ms, since either may still be drawing."""
+        """This screen once it is exactly the screen of the pane `other` (its first rows,
+        if it has more); both are looked at again every 50 ms, since either may still be
+        drawing."""
         deadline = time.monotonic() + timeout
+        rows = int(self.tmux("display-message", "-p", "-t", "0", "#{pane_height}"))
         while True:
-            mine, theirs = self.screen(), other.screen()
+            mine, theirs = self.screen(), other.screen(rows)
             if mine == theirs:
                 return mine
             if time.monotonic() > deadline:

@@ -22,7 +22,11 @@ from ._burrowlight import (
     PrototypeState,
 )
 
+# The game's release 0.1.0-alpha.1, as Python spells versions.
+__version__ = "0.1.0a1"
+
 __all__ = [
+    "__version__",
     "EXPEDITION_ACTIONS",
     "PROTOTYPE_ACTIONS",
     "ExpeditionEnv",

@@ -100,6 +100,7 @@ class _Shaped:
         self.spec = own_spec(self._ID, render_mode=self.render_mode, flat_map=self._flat_map)
 
     def render(self):
+        """The state as the render mode asks: text ("ansi") or an RGB frame ("rgb_array")."""
         return _render.frame(self)
 
     def _shaped(self, result):
@@ -108,6 +109,7 @@ class _Shaped:
         return result
 
     def step(self, action):
+        """Plays the action and returns ``(observation, reward, terminated, truncated, info)``."""
         return self._shaped(super().step(action))
 
 
@@ -122,6 +124,7 @@ class ExpeditionEnv(_Shaped, _plain.ExpeditionEnv, gymnasium.Env):
     _ID = EXPEDITION_ID
 
     def reset(self, *, seed=None, options=None):
+        """Starts an episode and returns ``(observation, info)``; see the class."""
         if seed is None and not (isinstance(options, dict) and "secret" in options):
             gymnasium.Env.reset(self)
             generator = self.np_random.bit_generator
@@ -148,6 +151,7 @@ class PrototypeEnv(_Shaped, _plain.PrototypeEnv, gymnasium.Env):
     _ID = PROTOTYPE_ID
 
     def reset(self, *, seed=None, options=None):
+        """Starts the prototype anew and returns ``(observation, info)``."""
         result = _plain.PrototypeEnv.reset(self, seed=seed, options=options)
         gymnasium.Env.reset(self, seed=None if seed is None else operator.index(seed))
         return self._shaped(result)
@@ -170,14 +174,17 @@ class WithoutFinish(gymnasium.Wrapper, gymnasium.utils.RecordConstructorArgs):
         self.observation_space = observation_space
 
     def reset(self, *, seed=None, options=None):
+        """The wrapped environment's reset, with the mask of the actions left."""
         observation, info = self.env.reset(seed=seed, options=options)
         return self._without_finish(observation), info
 
     def step(self, action):
+        """The wrapped environment's step of the same index ("finish" is never one)."""
         observation, reward, terminated, truncated, info = self.env.step(action)
         return self._without_finish(observation), reward, terminated, truncated, info
 
     def action_masks(self):
+        """The legal actions by index, without "finish"."""
         return self.env.unwrapped.action_masks()[:-1]
 
     @staticmethod

@@ -38,13 +38,16 @@ class VectorExpeditionEnv(_plain.VectorExpeditionEnv, VectorEnv):
                     "num_envs": self.num_envs, "vectorization_mode": "vector_entry_point"})
 
     def reset(self, *, seed=None, options=None):
+        """Starts every environment on a new episode; see the class for the seeds."""
         return self._shaped(_burrowlight.VectorExpeditionEnv.reset(self, seed=seed,
                                                                    options=options))
 
     def step(self, actions):
+        """Steps every environment with its action; returns arrays with a leading axis."""
         return self._shaped(_burrowlight.VectorExpeditionEnv.step(self, numpy.asarray(actions)))
 
     def render(self):
+        """One frame for each environment, in a tuple, in the vector's render mode."""
         return _render.frames(self)
 
     def close_extras(self, **kwargs):

@@ -30,6 +30,9 @@ class ExpeditionEnv(_Pickled, _burrowlight.ExpeditionEnv):
     """
 
     def reset(self, *, seed=None, options=None):
+        """Starts an episode and returns ``(observation, info)``: the practice expedition of
+        ``seed`` (a random one when None), or with ``options={"secret": bytes}`` (32 bytes)
+        a normal expedition of that secret."""
         observation, info = _burrowlight.ExpeditionEnv.reset(self, seed=seed, options=options)
         info["seed"] = numpy.uint64(info["seed"])
         return observation, info
@@ -55,6 +58,8 @@ class PrototypeEnv(_Pickled, _burrowlight.PrototypeEnv):
     waystone, which terminates the episode (play may go on)."""
 
     def reset(self, *, seed=None, options=None):
+        """Starts the prototype anew and returns ``(observation, info)``; every start is the
+        same place."""
         return _burrowlight.PrototypeEnv.reset(self, seed=seed, options=options)
 
     def action_masks(self):
