@@ -13,9 +13,6 @@
 #include "core/arguments.hpp"
 #include "sys/program.hpp"
 
-#ifndef BURROWLIGHT_VERSION
-#error "the build names the version"
-#endif
 
 namespace burrowlight::board {
 
@@ -116,7 +113,7 @@ std::optional<Endpoint> endpoint_of(std::string_view text) {
 }
 
 Result<BoardOptions> scan_board_arguments(const std::vector<std::string>& arguments) {
-  static constexpr std::array<std::string_view, 1> kKnown = {"--version"};
+  static constexpr std::array<std::string_view, 0> kKnown = {};
   static constexpr std::array<ValuedOption, 3> kValued = {{
       {"--listen", "--listen requires HOST:PORT"},
       {"--database", "--database requires a path or a postgresql:// address"},
@@ -126,7 +123,7 @@ Result<BoardOptions> scan_board_arguments(const std::vector<std::string>& argume
   if (!scanned) return std::unexpected(scanned.error());
   BoardOptions options;
   options.help = scanned->help;
-  options.version = !scanned->options.empty();
+  options.version = scanned->version;
   if (!scanned->operands.empty()) {
     return std::unexpected(Error("unexpected argument " + quote_argument(scanned->operands.front()) +
                                  "; use --help"));
@@ -153,8 +150,8 @@ int run(const std::vector<std::string>& arguments) {
   auto options = scan_board_arguments(arguments);
   if (!options) return fail(options.error(), sys::kCommandLineMistake);
   if (options->help || options->version) {
-    auto printed = sys::print(options->help ? kUsage
-                                            : std::string_view("burrowlight-board " BURROWLIGHT_VERSION "\n"));
+    auto printed = options->help ? sys::print(kUsage)
+                                 : sys::print_version("burrowlight-board (BurrowLight)");
     return printed ? sys::kSucceeded : fail(printed.error(), sys::kFailed);
   }
 

@@ -22,6 +22,7 @@ PROGRAMS = {
     "burrowlight": (f"BurrowLight {VERSION}\n", "--headless"),
     "burrowlight-verify": (f"burrowlight-verify (BurrowLight) {VERSION}\n", "--version"),
     "burrowlight-replay": (f"burrowlight-replay (BurrowLight) {VERSION}\n", "--asciicast"),
+    "burrowlight-board": (f"burrowlight-board (BurrowLight) {VERSION}\n", "--database"),
 }
 
 
