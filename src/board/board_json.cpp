@@ -70,6 +70,18 @@ std::string taken(const JsonWriter& out) { return std::string(out.text()); }
 
 }  // namespace
 
+std::string_view board_note(BoardKind kind) {
+  switch (kind) {
+    case BoardKind::Open:
+      return kOpenNote;
+    case BoardKind::Seed:
+      return kSeedNote;
+    case BoardKind::Daily:
+      return kDailyNote;
+  }
+  return kOpenNote;
+}
+
 std::string error_json(std::string_view sentence) {
   JsonWriter out;
   out.raw("{\"error\":");
@@ -110,9 +122,7 @@ std::string board_json(const BoardName& board, const BoardPage& page, std::int64
   out.raw(",\"order\":");
   out.string(kOrderRule);
   out.raw(",\"note\":");
-  out.string(board.kind == BoardKind::Open   ? kOpenNote
-             : board.kind == BoardKind::Seed ? kSeedNote
-                                             : kDailyNote);
+  out.string(board_note(board.kind));
   out.raw(",\"total\":");
   out.integer(page.total);
   out.raw(",\"limit\":");

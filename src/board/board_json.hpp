@@ -15,6 +15,9 @@ namespace burrowlight::board {
 inline constexpr std::string_view kOrderRule =
     "score descending, then fewer accepted actions, then earlier submission";
 
+// What each board is, as its answers and its page state it.
+std::string_view board_note(BoardKind kind);
+
 std::string error_json(std::string_view sentence);
 std::string run_json(const StoredRun& run, std::span<const Rank> ranks);
 std::string board_json(const BoardName& board, const BoardPage& page, std::int64_t limit,

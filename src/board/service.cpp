@@ -34,6 +34,9 @@ constexpr std::size_t kRequestsPerConnection = 100'000;
 constexpr int kDaysShownBack = 7;
 
 constexpr std::string_view kJson = "application/json";
+constexpr std::string_view kContentSecurityPolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 constexpr std::string_view kUnavailable =
     "The board's database cannot answer now; nothing was changed. Try again later.";
 
@@ -65,13 +68,6 @@ std::optional<std::string_view> parameter(const httplib::Request& request, const
   auto found = request.params.find(name);
   if (found == request.params.end()) return std::nullopt;
   return std::string_view(found->second);
-}
-
-std::optional<std::int64_t> run_id(std::string_view digits) {
-  std::int64_t id = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-  if (error != std::errc() || end != digits.data() + digits.size() || id < 1) return std::nullopt;
-  return id;
 }
 
 // Reads a body whose length its headers stated, and which they kept within `limit`,
@@ -127,7 +123,13 @@ Service::Service(Store& store, const Clock& clock)
   server_->set_write_timeout(kWriteSeconds, 0);
   server_->set_keep_alive_timeout(kKeepAliveSeconds);
   server_->set_payload_max_length(save::kSizeLimit);
+  // Every answer, page or not: only the board's own files run or style a page, and a
+  // name that slipped through as markup could load nothing.
+  server_->set_default_headers({{"Content-Security-Policy", std::string(kContentSecurityPolicy)},
+                                {"X-Content-Type-Options", "nosniff"},
+                                {"Referrer-Policy", "no-referrer"}});
   route();
+  route_pages(*server_);
 }
 
 Service::~Service() = default;

@@ -3,13 +3,22 @@
 // limits checked before a body is read, and the time-outs that keep a silent client from
 // holding a worker.
 
+#include <expected>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "board/clock.hpp"
 #include "board/page_cache.hpp"
+#include "board/pages.hpp"
+#include "board/requests.hpp"
 #include "board/store.hpp"
 #include "core/error.hpp"
+
+namespace httplib {
+class Server;
+struct Request;
+}
 
 namespace burrowlight::board {
 
@@ -37,6 +46,11 @@ class Service {
 
  private:
   void route();
+  // The pages for people (site.cpp).
+  void route_pages(httplib::Server& server);
+  DatabaseResult<std::expected<BoardView, Refusal>> board_view(const BoardName& name,
+                                                               const httplib::Request& request);
+  DatabaseResult<std::optional<DayView>> day_view(const std::string& day);
 
   Store& store_;
   const Clock& clock_;

@@ -1,0 +1,28 @@
+#include "board/assets.hpp"
+
+namespace burrowlight::board {
+
+std::string_view board_stylesheet() {
+  return R"(body { font: 16px/1.45 system-ui, sans-serif; margin: 0; color: #1d1d1f; background: #fbfaf7; }
+header { background: #24303c; padding: 0.6em 1em; }
+header a { color: #f4e3b0; font-weight: bold; text-decoration: none; }
+main { max-width: 64em; margin: 0 auto; padding: 0 1em 2em; }
+h1 { font-size: 1.6em; }
+h2 { font-size: 1.25em; margin-top: 1.6em; }
+table.board { border-collapse: collapse; width: 100%; margin: 0.5em 0; }
+table.board caption { text-align: left; font-weight: bold; padding: 0.3em 0; }
+table.board th, table.board td { border-bottom: 1px solid #d8d4ca; padding: 0.25em 0.5em; text-align: left; }
+table.board td:nth-child(n+3) { font-variant-numeric: tabular-nums; }
+table.board thead th { background: #ece7db; }
+code, pre { font-family: ui-monospace, monospace; overflow-wrap: anywhere; }
+pre { background: #f0ede5; padding: 0.6em; white-space: pre-wrap; }
+dl { display: grid; grid-template-columns: max-content 1fr; gap: 0.2em 1em; }
+dt { font-weight: bold; }
+dd { margin: 0; overflow-wrap: anywhere; }
+.note { color: #4b4b4b; }
+.pager a { margin: 0 0.5em; }
+#player { max-width: 60em; }
+)";
+}
+
+}  // namespace burrowlight::board

@@ -1,0 +1,10 @@
+#pragma once
+// The files the board's pages load from the board itself: its stylesheet and its script.
+
+#include <string_view>
+
+namespace burrowlight::board {
+
+std::string_view board_stylesheet();
+
+}  // namespace burrowlight::board
