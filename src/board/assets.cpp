@@ -25,4 +25,18 @@ dd { margin: 0; overflow-wrap: anywhere; }
 )";
 }
 
+std::string_view board_script() {
+  return R"("use strict";
+// The run's page: the recording at the address in data-cast, played by the asciinema
+// web player that the board serves beside this file.
+(function () {
+  const element = document.getElementById("player");
+  if (element !== null && window.AsciinemaPlayer) {
+    window.board_player = AsciinemaPlayer.create(element.dataset.cast, element,
+                                                 {preload: true, fit: "width", idleTimeLimit: 1});
+  }
+})();
+)";
+}
+
 }  // namespace burrowlight::board

@@ -6,5 +6,7 @@
 namespace burrowlight::board {
 
 std::string_view board_stylesheet();
+// Starts the web player on a run's page.
+std::string_view board_script();
 
 }  // namespace burrowlight::board

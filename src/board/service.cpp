@@ -35,7 +35,7 @@ constexpr int kDaysShownBack = 7;
 
 constexpr std::string_view kJson = "application/json";
 constexpr std::string_view kContentSecurityPolicy =
-    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+    "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
     "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 constexpr std::string_view kUnavailable =
     "The board's database cannot answer now; nothing was changed. Try again later.";
@@ -112,8 +112,8 @@ class BoardServer final : public httplib::Server {
   void lengthen_backlog() { ::listen(svr_sock_, SOMAXCONN); }
 };
 
-Service::Service(Store& store, const Clock& clock)
-    : store_(store), clock_(clock), server_(std::make_unique<BoardServer>()) {
+Service::Service(Store& store, const Clock& clock, std::optional<PlayerBundle> player)
+    : store_(store), clock_(clock), player_(std::move(player)), server_(std::make_unique<BoardServer>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   server_->set_keep_alive_max_count(kRequestsPerConnection);
   // The head and the body of an answer go out in two writes; without this the second
@@ -124,7 +124,9 @@ Service::Service(Store& store, const Clock& clock)
   server_->set_keep_alive_timeout(kKeepAliveSeconds);
   server_->set_payload_max_length(save::kSizeLimit);
   // Every answer, page or not: only the board's own files run or style a page, and a
-  // name that slipped through as markup could load nothing.
+  // name that slipped through as markup could load nothing. The web player compiles its
+  // terminal from WebAssembly, which 'wasm-unsafe-eval' allows (it allows no eval of
+  // script text).
   server_->set_default_headers({{"Content-Security-Policy", std::string(kContentSecurityPolicy)},
                                 {"X-Content-Type-Options", "nosniff"},
                                 {"Referrer-Policy", "no-referrer"}});

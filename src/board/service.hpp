@@ -11,6 +11,7 @@
 #include "board/clock.hpp"
 #include "board/page_cache.hpp"
 #include "board/pages.hpp"
+#include "board/player_bundle.hpp"
 #include "board/requests.hpp"
 #include "board/store.hpp"
 #include "core/error.hpp"
@@ -31,7 +32,8 @@ struct Endpoint {
 
 class Service {
  public:
-  Service(Store& store, const Clock& clock);
+  // Without a player bundle the run pages offer the recording as a download alone.
+  Service(Store& store, const Clock& clock, std::optional<PlayerBundle> player);
   ~Service();
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
@@ -55,6 +57,7 @@ class Service {
   Store& store_;
   const Clock& clock_;
   PageCache pages_;
+  std::optional<PlayerBundle> player_;
   std::unique_ptr<BoardServer> server_;
 };
 

@@ -17,6 +17,8 @@ namespace burrowlight::board {
 namespace {
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
+constexpr const char* kCss = "text/css; charset=utf-8";
+constexpr const char* kJavaScript = "text/javascript; charset=utf-8";
 constexpr std::int64_t kNewestOnFront = 20;
 constexpr std::string_view kUnavailablePage =
     "The board's database cannot answer now. Try again later.";
@@ -118,11 +120,23 @@ void Service::route_pages(httplib::Server& server) {
       return show_refusal(response, {500, "The stored run no longer replays."});
     }
     show(response, 200,
-         run_page({std::move(**found), std::move(*ranks), inspection.record->rules_version, false}));
+         run_page({std::move(**found), std::move(*ranks), inspection.record->rules_version,
+                   player_.has_value()}));
   });
 
   server.Get("/static/board.css", [](const httplib::Request&, httplib::Response& response) {
-    response.set_content(std::string(board_stylesheet()), "text/css; charset=utf-8");
+    response.set_content(std::string(board_stylesheet()), kCss);
+  });
+  server.Get("/static/board.js", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(std::string(board_script()), kJavaScript);
+  });
+  if (!player_) return;
+  server.Get("/static/asciinema-player.min.js",
+             [this](const httplib::Request&, httplib::Response& response) {
+               response.set_content(player_->script, kJavaScript);
+             });
+  server.Get("/static/asciinema-player.css", [this](const httplib::Request&, httplib::Response& response) {
+    response.set_content(player_->style, kCss);
   });
 }
 

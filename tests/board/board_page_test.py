@@ -6,17 +6,20 @@ as text wherever they appear."""
 
 import html.parser
 import json
+import os
 import sqlite3
+import subprocess
 import unittest
 
-from board import Board, sqlite_database
+from board import BOARD, Board, sqlite_database
 from board_test import secret_number
 from harness import Sandbox
 from saves import ACTION_WORDS, normal_save
 
 WAIT = ACTION_WORDS.index("wait") + 1
 
-CSP = ("default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+PLAYER = "/usr/local/lib/node_modules/asciinema-player/dist/bundle"
+CSP = ("default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
        "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'")
 HOSTILE = "<img src=x onerror=alert(1)>\"'</script><script>alert(2)</script>&amp;"
 START = "2030-01-02T10:00:00Z"
@@ -164,6 +167,38 @@ class BoardPageTest(unittest.TestCase):
                        "<dt>Verified by</dt><dd>burrowlight-board ",
                        "<pre><code>burrowlight-verify 1.json</code></pre>"]:
             self.assertIn(figure, body)
+
+    @unittest.skipUnless(os.path.isdir(PLAYER), "the asciinema web player is not installed")
+    def test_the_run_page_plays_the_recording_with_the_player_the_board_serves(self):
+        self.hand_in(3, [WAIT])
+        page = self.page("/runs/1")
+        self.assertIn(("div", {"id": "player", "data-cast": "/runs/1.cast"}), page.tags)
+        self.assertEqual([a["src"] for tag, a in page.tags if tag == "script"],
+                         ["/static/asciinema-player.min.js", "/static/board.js"])
+        self.assertIn(("link", {"rel": "stylesheet", "href": "/static/asciinema-player.css"}),
+                      page.tags)
+        for path, name, kind in [("/static/asciinema-player.min.js", "asciinema-player.min.js",
+                                  "text/javascript; charset=utf-8"),
+                                 ("/static/asciinema-player.css", "asciinema-player.css",
+                                  "text/css; charset=utf-8")]:
+            with self.subTest(path):
+                answer = self.board.get(path)
+                with open(os.path.join(PLAYER, name), "rb") as installed:
+                    self.assertEqual(answer.body, installed.read())
+                self.assertEqual(answer.headers["Content-Type"], kind)
+
+    def test_a_player_folder_that_is_named_must_hold_the_player(self):
+        empty = self.sandbox.path("empty")
+        os.mkdir(empty)
+        for folder in [empty, self.sandbox.path("missing")]:
+            with self.subTest(folder):
+                done = subprocess.run([BOARD, "--listen", "127.0.0.1:0", "--database",
+                                       self.sandbox.path("other.sqlite"), "--player", folder],
+                                      capture_output=True, timeout=60)
+                self.assertEqual(done.returncode, 1)
+                self.assertRegex(done.stderr.decode(),
+                                 "^burrowlight-board: cannot read the web player " + folder +
+                                 "/asciinema-player.min.js: ")
 
     def test_the_daily_commitment_and_once_revealed_its_secret_and_commands(self):
         days = {day["day"]: day for day in self.board.get("/api/daily").json()["days"]}
