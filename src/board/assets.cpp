@@ -27,14 +27,57 @@ dd { margin: 0; overflow-wrap: anywhere; }
 
 std::string_view board_script() {
   return R"("use strict";
-// The run's page: the recording at the address in data-cast, played by the asciinema
-// web player that the board serves beside this file.
 (function () {
-  const element = document.getElementById("player");
-  if (element !== null && window.AsciinemaPlayer) {
-    window.board_player = AsciinemaPlayer.create(element.dataset.cast, element,
-                                                 {preload: true, fit: "width", idleTimeLimit: 1});
+  // A run's page: the recording at the address in data-cast, played by the asciinema
+  // web player that the board serves beside this file.
+  const player = document.getElementById("player");
+  if (player !== null && window.AsciinemaPlayer) {
+    AsciinemaPlayer.create(player.dataset.cast, player, {preload: true, fit: "width"});
   }
+
+  // The front page: the newest verified runs, asked for every few seconds, the rows
+  // rebuilt when the newest run is another. Text goes in as text, never as markup.
+  const newest = document.getElementById("newest");
+  if (newest === null) return;
+  const rows = newest.tBodies[0];
+  let shown = newest.dataset.newest;
+  const cell = (child) => {
+    const td = document.createElement("td");
+    td.append(child);
+    return td;
+  };
+  const row = (run) => {
+    const tr = document.createElement("tr");
+    for (const text of [run.board, run.player, run.score, run.depth, run.actions]) {
+      tr.append(cell(String(text)));
+    }
+    const time = document.createElement("time");
+    time.textContent = run.submitted_at;
+    tr.append(cell(time));
+    const link = document.createElement("a");
+    link.href = "/runs/" + run.id;
+    link.textContent = "run " + run.id;
+    tr.append(cell(link));
+    return tr;
+  };
+  const poll = async () => {
+    try {
+      const answer = await fetch("/api/runs/newest", {cache: "no-store"});
+      if (answer.ok) {
+        const runs = (await answer.json()).runs;
+        const first = runs.length > 0 ? String(runs[0].id) : "";
+        if (first !== shown) {
+          shown = first;
+          newest.dataset.newest = first;
+          rows.replaceChildren(...runs.map(row));
+        }
+      }
+    } catch (error) {
+      // The board did not answer; the next poll asks again.
+    }
+    setTimeout(poll, 2000);
+  };
+  setTimeout(poll, 2000);
 })();
 )";
 }

@@ -6,7 +6,8 @@
 namespace burrowlight::board {
 
 std::string_view board_stylesheet();
-// Starts the web player on a run's page.
+// Starts the web player on a run's page, and the live feed of the newest runs on the
+// front page (polling /api/runs/newest every 2 seconds).
 std::string_view board_script();
 
 }  // namespace burrowlight::board

@@ -147,19 +147,15 @@ void day_section(Html& out, const DayView& view) {
   out.markup("</code></pre>\n");
 }
 
-std::string board_of_run(const StoredRun& run) {
-  if (!run.practice) return "open";
-  if (run.daily) return "daily " + *run.daily;
-  return "seed " + std::to_string(run.seed);
-}
-
 void newest_table(Html& out, const std::vector<StoredRun>& runs) {
-  out.markup("<table class=\"board\" id=\"newest\"><caption>Newest verified runs</caption>\n"
-             "<thead><tr><th scope=\"col\">Board</th>")
+  // The feed script replaces the rows when the newest run is another than this one.
+  out.markup("<table class=\"board\" id=\"newest\" data-newest=\"")
+      .text(runs.empty() ? "" : std::to_string(runs.front().id))
+      .markup("\"><caption>Newest verified runs</caption>\n<thead><tr><th scope=\"col\">Board</th>")
       .markup(kRunHeaders)
       .markup("</tr></thead>\n<tbody>");
   for (const StoredRun& run : runs) {
-    out.markup("<tr><td>").text(board_of_run(run)).markup("</td>");
+    out.markup("<tr><td>").text(board_label(run)).markup("</td>");
     run_cells(out, run);
     out.markup("</tr>\n");
   }
@@ -209,7 +205,7 @@ std::string front_page(const FrontView& view) {
   body.markup("</section>\n");
   std::string title = "Open board";
   if (view.open.page_number > 1) title += ", page " + std::to_string(view.open.page_number);
-  return framed({title, false, false}, body);
+  return framed({title, false, true}, body);
 }
 
 std::string board_page(const BoardView& board, const std::optional<DayView>& day) {

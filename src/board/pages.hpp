@@ -17,6 +17,8 @@ namespace burrowlight::board {
 inline constexpr std::int64_t kRowsPerPage = 50;
 // The front page shows the head of today's daily board; the rest is on its own page.
 inline constexpr std::int64_t kDailyRowsOnFront = 10;
+// The front page's live feed, and what /api/runs/newest answers.
+inline constexpr std::int64_t kNewestRuns = 20;
 
 // One page of a board: its rows and which page they are (from 1).
 struct BoardView {

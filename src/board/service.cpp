@@ -232,6 +232,13 @@ void Service::route() {
     answer(response, 201, run_json(*stored, ranks ? *ranks : std::vector<Rank>{}));
   });
 
+  // The front page's live feed polls this.
+  server.Get("/api/runs/newest", [this](const httplib::Request&, httplib::Response& response) {
+    auto newest = store_.newest(kNewestRuns);
+    if (!newest) return unavailable(response);
+    answer(response, 200, feed_json(*newest));
+  });
+
   server.Get(R"(/api/runs/(\d{1,18}))",
              [this](const httplib::Request& request, httplib::Response& response) {
                const std::optional<std::int64_t> id = run_id(request.matches[1].str());

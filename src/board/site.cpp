@@ -19,7 +19,6 @@ namespace {
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kCss = "text/css; charset=utf-8";
 constexpr const char* kJavaScript = "text/javascript; charset=utf-8";
-constexpr std::int64_t kNewestOnFront = 20;
 constexpr std::string_view kUnavailablePage =
     "The board's database cannot answer now. Try again later.";
 
@@ -81,7 +80,7 @@ void Service::route_pages(httplib::Server& server) {
     const std::string today = day_text(clock_.now());
     auto day = day_view(today);
     auto daily_top = store_.board({BoardKind::Daily, today}, kDailyRowsOnFront, 0);
-    auto newest = store_.newest(kNewestOnFront);
+    auto newest = store_.newest(kNewestRuns);
     if (!day || !daily_top || !newest) return show_unavailable(response);
     show(response, 200, front_page({std::move(**open), *day, std::move(*daily_top), std::move(*newest)}));
   });

@@ -14,7 +14,7 @@ import unittest
 from board import BOARD, Board, sqlite_database
 from board_test import secret_number
 from harness import Sandbox
-from saves import ACTION_WORDS, normal_save
+from saves import ACTION_WORDS, normal_save, save_text
 
 WAIT = ACTION_WORDS.index("wait") + 1
 
@@ -199,6 +199,27 @@ class BoardPageTest(unittest.TestCase):
                 self.assertRegex(done.stderr.decode(),
                                  "^burrowlight-board: cannot read the web player " + folder +
                                  "/asciinema-player.min.js: ")
+
+    def test_the_feed_answers_the_newest_runs_each_with_its_board(self):
+        today = self.board.get("/api/daily").json()["days"]
+        seed = next(day["seed"] for day in today if day["day"] == "2030-01-02")
+        self.hand_in(1)
+        for practice_seed in [2**64 - 1, seed]:
+            answer = self.board.submit(self.token, save_text(practice_seed, None, [WAIT], True))
+            self.assertEqual(answer.status, 201, answer.body)
+        feed = self.board.get("/api/runs/newest")
+        self.assertEqual(feed.headers["Content-Type"], "application/json")
+        self.assertEqual([(run["id"], run["board"], run["player"], run["actions"])
+                          for run in feed.json()["runs"]],
+                         [(3, "daily 2030-01-02", "Ann", 1),
+                          (2, "seed 18446744073709551615", "Ann", 1),
+                          (1, "open", "Ann", 0)])
+        page = self.page("/")
+        self.assertEqual(page.table("Newest")["rows"][1][:2], ["seed 18446744073709551615", "Ann"])
+        self.assertIn(("table", {"class": "board", "id": "newest", "data-newest": "3"}), page.tags)
+        self.assertEqual([a["src"] for tag, a in page.tags if tag == "script"], ["/static/board.js"])
+        self.assertEqual(self.board.get("/static/board.js").headers["Content-Type"],
+                         "text/javascript; charset=utf-8")
 
     def test_the_daily_commitment_and_once_revealed_its_secret_and_commands(self):
         days = {day["day"]: day for day in self.board.get("/api/daily").json()["days"]}
