@@ -186,7 +186,7 @@ std::int64_t page_count(std::int64_t total) {
 
 std::string front_page(const FrontView& view) {
   Html body;
-  body.markup("<section><h2>").text(board_title(view.open.name)).markup("</h2>\n");
+  body.markup("<section>");
   order_line(body, BoardKind::Open);
   board_section(body, view.open, board_title(view.open.name));
   body.markup("</section>\n");
@@ -240,7 +240,7 @@ std::string run_page(const RunView& view) {
   term(body, "Handed in (UTC)", timestamp_text(run.submitted_at));
   term(body, "Rules version", std::to_string(view.rules_version));
   term(body, "Verified by", "burrowlight-board " BURROWLIGHT_VERSION
-                            ", which replayed every action from the seed");
+                            ", which replayed every action from the seed for this page");
   for (const Rank& rank : view.ranks) {
     body.markup("<dt>Rank</dt><dd>").number(rank.rank).markup(" on the ");
     body.link(board_address(rank.board), board_title(rank.board)).markup("</dd>");
