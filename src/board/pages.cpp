@@ -22,9 +22,10 @@ struct Frame {
 
 std::string framed(const Frame& frame, const Html& body) {
   Html page;
-  page.markup("<!doctype html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-              "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-              "<title>")
+  page.markup(
+          "<!doctype html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+          "<title>")
       .text(frame.title)
       .markup(" · ")
       .text(kSite)
@@ -133,16 +134,20 @@ void day_section(Html& out, const DayView& view) {
   out.markup("</code></dd><dt>Committed at</dt><dd>").text(timestamp_text(day.committed_at));
   out.markup("</dd>");
   if (!view.revealed) {
-    out.markup("</dl>\n<p>The secret and the seed are revealed when the day starts (00:00 UTC).</p>\n");
+    out.markup(
+        "</dl>\n<p>The secret and the seed are revealed when the day starts (00:00 UTC).</p>\n");
     return;
   }
   out.markup("<dt>Secret</dt><dd><code>").text(day.secret).markup("</code></dd><dt>Seed</dt><dd>");
   out.link("/seed/" + std::to_string(day.seed), std::to_string(day.seed));
-  out.markup("</dd></dl>\n<p>Check the commitment and the seed with <code>sha256sum</code>:</p>\n<pre><code>");
+  out.markup(
+      "</dd></dl>\n<p>Check the commitment and the seed with "
+      "<code>sha256sum</code>:</p>\n<pre><code>");
   out.text("day=" + day.day + "\nsecret=" + day.secret +
            "\nprintf '%s' \"burrowlight-daily-commitment $day $secret\" | sha256sum"
            "\n# the commitment above\n"
-           "printf '%u\\n' 0x$(printf '%s' \"burrowlight-daily-seed $day $secret\" | sha256sum | cut -c1-16)"
+           "printf '%u\\n' 0x$(printf '%s' \"burrowlight-daily-seed $day $secret\" | sha256sum | "
+           "cut -c1-16)"
            "\n# the seed above");
   out.markup("</code></pre>\n");
 }
@@ -196,7 +201,9 @@ std::string front_page(const FrontView& view) {
     day_section(body, *view.today);
     board_table(body, rows_caption(title, view.daily_top, 1), view.daily_top, 1);
     if (view.daily_top.total > kDailyRowsOnFront) {
-      body.markup("<p>").link("/daily/" + view.today->day.day, "The whole daily board").markup("</p>\n");
+      body.markup("<p>")
+          .link("/daily/" + view.today->day.day, "The whole daily board")
+          .markup("</p>\n");
     }
     body.markup("</section>\n");
   }
@@ -239,18 +246,22 @@ std::string run_page(const RunView& view) {
   term(body, "Accepted actions", std::to_string(run.actions));
   term(body, "Handed in (UTC)", timestamp_text(run.submitted_at));
   term(body, "Rules version", std::to_string(view.rules_version));
-  term(body, "Verified by", "burrowlight-board " BURROWLIGHT_VERSION
-                            ", which replayed every action from the seed for this page");
+  term(body, "Verified by",
+       "burrowlight-board " BURROWLIGHT_VERSION
+       ", which replayed every action from the seed for this page");
   for (const Rank& rank : view.ranks) {
     body.markup("<dt>Rank</dt><dd>").number(rank.rank).markup(" on the ");
     body.link(board_address(rank.board), board_title(rank.board)).markup("</dd>");
   }
   body.markup("</dl>\n<h2>Recording</h2>\n");
   if (view.player) {
-    body.markup("<div id=\"player\" data-cast=\"").text("/runs/" + id + ".cast").markup("\"></div>\n");
+    body.markup("<div id=\"player\" data-cast=\"")
+        .text("/runs/" + id + ".cast")
+        .markup("\"></div>\n");
   } else {
-    body.markup("<p>This board does not serve the web player; play the recording with "
-                "<code>asciinema play</code>.</p>\n");
+    body.markup(
+        "<p>This board does not serve the web player; play the recording with "
+        "<code>asciinema play</code>.</p>\n");
   }
   body.markup("<h2>Downloads</h2>\n<ul class=\"downloads\">");
   const std::pair<std::string_view, std::string_view> files[] = {
@@ -267,7 +278,11 @@ std::string run_page(const RunView& view) {
 
 std::string refusal_page(int status, std::string_view sentence) {
   Html body;
-  body.markup("<p>").text(sentence).markup("</p>\n<p>").link("/", "The open board").markup("</p>\n");
+  body.markup("<p>")
+      .text(sentence)
+      .markup("</p>\n<p>")
+      .link("/", "The open board")
+      .markup("</p>\n");
   return framed({"Error " + std::to_string(status), false, false}, body);
 }
 

@@ -14,7 +14,9 @@ constexpr std::size_t kLargestFile = 8 * 1024 * 1024;
 Result<std::string> read_part(const std::string& directory, std::string_view name) {
   const std::string path = (std::filesystem::path(directory) / name).string();
   auto bytes = sys::read_file_start(path, kLargestFile, Error(path + " is not a regular file"));
-  if (!bytes) return std::unexpected(Error("cannot read the web player " + path + ": " + bytes.error().text()));
+  if (!bytes)
+    return std::unexpected(
+        Error("cannot read the web player " + path + ": " + bytes.error().text()));
   if (bytes->size() > kLargestFile) {
     return std::unexpected(Error("the web player " + path + " is larger than 8 MiB"));
   }
@@ -34,8 +36,8 @@ Result<PlayerBundle> read_player_bundle(const std::string& directory) {
 Result<std::optional<PlayerBundle>> find_player_bundle(const std::optional<std::string>& named) {
   const std::string directory = named.value_or(std::string(kDefaultPlayerDirectory));
   std::error_code ignored;
-  if (!named && !std::filesystem::exists(std::filesystem::path(directory) / "asciinema-player.min.js",
-                                         ignored)) {
+  if (!named && !std::filesystem::exists(
+                    std::filesystem::path(directory) / "asciinema-player.min.js", ignored)) {
     return std::nullopt;
   }
   auto bundle = read_player_bundle(directory);

@@ -41,19 +41,22 @@ std::optional<std::string_view> page_parameter(const httplib::Request& request) 
   return std::string_view(found->second);
 }
 
-std::string next_day(const std::string& day) { return day_text(*day_start(day) + kMicrosecondsPerDay); }
+std::string next_day(const std::string& day) {
+  return day_text(*day_start(day) + kMicrosecondsPerDay);
+}
 
 }  // namespace
 
 // One page of `name`; a page past the last is refused, the empty first page is not.
-DatabaseResult<std::expected<BoardView, Refusal>> Service::board_view(const BoardName& name,
-                                                                     const httplib::Request& request) {
+DatabaseResult<std::expected<BoardView, Refusal>> Service::board_view(
+    const BoardName& name, const httplib::Request& request) {
   auto page_number = page_number_of(page_parameter(request));
   if (!page_number) return std::expected<BoardView, Refusal>(std::unexpect, page_number.error());
   auto page = store_.board(name, kRowsPerPage, (*page_number - 1) * kRowsPerPage);
   if (!page) return std::unexpected(page.error());
   if (*page_number > page_count(page->total)) {
-    return std::expected<BoardView, Refusal>(std::unexpect, Refusal{404, "This board has no such page."});
+    return std::expected<BoardView, Refusal>(std::unexpect,
+                                             Refusal{404, "This board has no such page."});
   }
   return BoardView{name, std::move(*page), *page_number};
 }
@@ -82,46 +85,52 @@ void Service::route_pages(httplib::Server& server) {
     auto daily_top = store_.board({BoardKind::Daily, today}, kDailyRowsOnFront, 0);
     auto newest = store_.newest(kNewestRuns);
     if (!day || !daily_top || !newest) return show_unavailable(response);
-    show(response, 200, front_page({std::move(**open), *day, std::move(*daily_top), std::move(*newest)}));
-  });
-
-  server.Get(R"(/seed/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
-    const std::optional<std::uint64_t> seed = seed_of(request.matches[1].str());
-    if (!seed) {
-      return show_refusal(response, {400, "A seed is a whole number from 0 to 18446744073709551615."});
-    }
-    auto board = board_view({BoardKind::Seed, std::to_string(*seed)}, request);
-    if (!board) return show_unavailable(response);
-    if (!*board) return show_refusal(response, board->error());
-    show(response, 200, board_page(**board, std::nullopt));
-  });
-
-  server.Get(R"(/daily/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
-    const std::string day = request.matches[1].str();
-    if (!day_start(day)) return show_refusal(response, {400, "A day is written YYYY-MM-DD."});
-    auto board = board_view({BoardKind::Daily, day}, request);
-    auto shown = day_view(day);
-    if (!board || !shown) return show_unavailable(response);
-    if (!*board) return show_refusal(response, board->error());
-    show(response, 200, board_page(**board, *shown));
-  });
-
-  server.Get(R"(/runs/(\d{1,18}))", [this](const httplib::Request& request, httplib::Response& response) {
-    const std::optional<std::int64_t> id = run_id(request.matches[1].str());
-    auto found = id ? store_.run(*id) : DatabaseResult<std::optional<StoredRun>>();
-    if (!found) return show_unavailable(response);
-    if (!*found) return show_refusal(response, {404, "There is no run with this id."});
-    auto ranks = store_.ranks(**found);
-    auto bytes = store_.save_of((*found)->id);
-    if (!ranks || !bytes || !*bytes) return show_unavailable(response);
-    const save::Inspection inspection = save::inspect(**bytes);
-    if (!inspection.record || !inspection.run) {
-      return show_refusal(response, {500, "The stored run no longer replays."});
-    }
     show(response, 200,
-         run_page({std::move(**found), std::move(*ranks), inspection.record->rules_version,
-                   player_.has_value()}));
+         front_page({std::move(**open), *day, std::move(*daily_top), std::move(*newest)}));
   });
+
+  server.Get(R"(/seed/([^/]+))",
+             [this](const httplib::Request& request, httplib::Response& response) {
+               const std::optional<std::uint64_t> seed = seed_of(request.matches[1].str());
+               if (!seed) {
+                 return show_refusal(
+                     response, {400, "A seed is a whole number from 0 to 18446744073709551615."});
+               }
+               auto board = board_view({BoardKind::Seed, std::to_string(*seed)}, request);
+               if (!board) return show_unavailable(response);
+               if (!*board) return show_refusal(response, board->error());
+               show(response, 200, board_page(**board, std::nullopt));
+             });
+
+  server.Get(R"(/daily/([^/]+))",
+             [this](const httplib::Request& request, httplib::Response& response) {
+               const std::string day = request.matches[1].str();
+               if (!day_start(day))
+                 return show_refusal(response, {400, "A day is written YYYY-MM-DD."});
+               auto board = board_view({BoardKind::Daily, day}, request);
+               auto shown = day_view(day);
+               if (!board || !shown) return show_unavailable(response);
+               if (!*board) return show_refusal(response, board->error());
+               show(response, 200, board_page(**board, *shown));
+             });
+
+  server.Get(R"(/runs/(\d{1,18}))",
+             [this](const httplib::Request& request, httplib::Response& response) {
+               const std::optional<std::int64_t> id = run_id(request.matches[1].str());
+               auto found = id ? store_.run(*id) : DatabaseResult<std::optional<StoredRun>>();
+               if (!found) return show_unavailable(response);
+               if (!*found) return show_refusal(response, {404, "There is no run with this id."});
+               auto ranks = store_.ranks(**found);
+               auto bytes = store_.save_of((*found)->id);
+               if (!ranks || !bytes || !*bytes) return show_unavailable(response);
+               const save::Inspection inspection = save::inspect(**bytes);
+               if (!inspection.record || !inspection.run) {
+                 return show_refusal(response, {500, "The stored run no longer replays."});
+               }
+               show(response, 200,
+                    run_page({std::move(**found), std::move(*ranks),
+                              inspection.record->rules_version, player_.has_value()}));
+             });
 
   server.Get("/static/board.css", [](const httplib::Request&, httplib::Response& response) {
     response.set_content(std::string(board_stylesheet()), kCss);
@@ -134,9 +143,10 @@ void Service::route_pages(httplib::Server& server) {
              [this](const httplib::Request&, httplib::Response& response) {
                response.set_content(player_->script, kJavaScript);
              });
-  server.Get("/static/asciinema-player.css", [this](const httplib::Request&, httplib::Response& response) {
-    response.set_content(player_->style, kCss);
-  });
+  server.Get("/static/asciinema-player.css",
+             [this](const httplib::Request&, httplib::Response& response) {
+               response.set_content(player_->style, kCss);
+             });
 }
 
 }  // namespace burrowlight::board

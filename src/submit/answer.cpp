@@ -48,8 +48,10 @@ Result<std::string> board_origin(std::string_view url) {
   bool hosty = !scheme.empty() && !rest.empty();
   for (const char character : rest) hosty = hosty && host_character(character);
   if (!hosty) {
-    return std::unexpected(Error("the board's address must be http://HOST[:PORT] or "
-                                 "https://HOST[:PORT], not " + printable(url)));
+    return std::unexpected(
+        Error("the board's address must be http://HOST[:PORT] or "
+              "https://HOST[:PORT], not " +
+              printable(url)));
   }
   return std::string(scheme) + std::string(rest);
 }

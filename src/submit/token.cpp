@@ -31,24 +31,25 @@ Result<std::string> token_from_file(const std::string& path) {
   // Opened once and checked through the descriptor, so the file read is the file checked.
   sys::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!file.valid()) {
-    return std::unexpected(Error("cannot open the token file " + path + ": " +
-                                 sys::last_os_error().text()));
+    return std::unexpected(
+        Error("cannot open the token file " + path + ": " + sys::last_os_error().text()));
   }
   struct stat status {};
   if (::fstat(file.get(), &status) != 0) {
-    return std::unexpected(Error("cannot read the token file " + path + ": " +
-                                 sys::last_os_error().text()));
+    return std::unexpected(
+        Error("cannot read the token file " + path + ": " + sys::last_os_error().text()));
   }
   if (!S_ISREG(status.st_mode)) {
     return std::unexpected(Error("the token file " + path + " is not a regular file"));
   }
   if ((status.st_mode & 07777) != 0600) {
-    return std::unexpected(Error("the token file " + path +
-                                 " may be read by others; make it private with chmod 600"));
+    return std::unexpected(
+        Error("the token file " + path + " may be read by others; make it private with chmod 600"));
   }
   auto text = sys::read_at_most(file.get(), kLargestTokenFile);
   if (!text) {
-    return std::unexpected(Error("cannot read the token file " + path + ": " + text.error().text()));
+    return std::unexpected(
+        Error("cannot read the token file " + path + ": " + text.error().text()));
   }
   auto token = token_of(*text);
   if (!token) {
@@ -60,7 +61,8 @@ Result<std::string> token_from_file(const std::string& path) {
 
 Result<std::string> token_from_environment(const char* value) {
   if (value == nullptr) {
-    return std::unexpected(Error("no token: set BURROWLIGHT_BOARD_TOKEN or name a file with --token-file"));
+    return std::unexpected(
+        Error("no token: set BURROWLIGHT_BOARD_TOKEN or name a file with --token-file"));
   }
   auto token = token_of(value);
   if (!token) {

@@ -1,10 +1,11 @@
 // The one escaper every page's text goes through, and the markup a page builds from it.
 
+#include "board/html.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "board/html.hpp"
 #include "board/pages.hpp"
 
 namespace burrowlight::board {
@@ -43,7 +44,9 @@ TEST(BoardHtml, NoNameAddsMarkupToAPage) {
   const std::string pages[] = {
       run_page({run_by(hostile), {}, 2, true}),
       board_page({{BoardKind::Open, ""}, {1, {run_by(hostile)}}, 1}, std::nullopt),
-      front_page({{{BoardKind::Open, ""}, {1, {run_by(hostile)}}, 1}, std::nullopt, {0, {}},
+      front_page({{{BoardKind::Open, ""}, {1, {run_by(hostile)}}, 1},
+                  std::nullopt,
+                  {0, {}},
                   {run_by(hostile)}}),
   };
   for (const std::string& page : pages) {
@@ -54,8 +57,8 @@ TEST(BoardHtml, NoNameAddsMarkupToAPage) {
 }
 
 TEST(BoardHtml, PagesCountFromOneAndAnEmptyBoardHasOne) {
-  const std::pair<std::int64_t, std::int64_t> cases[] = {
-      {0, 1}, {1, 1}, {50, 1}, {51, 2}, {100, 2}, {101, 3}};
+  const std::pair<std::int64_t, std::int64_t> cases[] = {{0, 1},  {1, 1},   {50, 1},
+                                                         {51, 2}, {100, 2}, {101, 3}};
   for (const auto& [total, pages] : cases) EXPECT_EQ(page_count(total), pages) << total;
 }
 

@@ -1,12 +1,13 @@
 // The board's address as given on the command line, the token's form, and the board's
 // answers as the program reports them.
 
+#include "submit/answer.hpp"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "submit/answer.hpp"
 #include "submit/token.hpp"
 
 namespace burrowlight::submit {
@@ -37,9 +38,14 @@ TEST(SubmitAnswer, BoardAddressesAreASchemeAndAHostAlone) {
 TEST(SubmitAnswer, TokensAreSixtyFourLowercaseHexDigits) {
   const std::string token(64, 'a');
   const std::pair<std::string, bool> cases[] = {
-      {token, true},          {token + "\n", true},          {token + "\n\n", false},
-      {std::string(63, 'a'), false}, {std::string(64, 'A'), false}, {std::string(64, 'g'), false},
-      {" " + token, false},   {"", false},
+      {token, true},
+      {token + "\n", true},
+      {token + "\n\n", false},
+      {std::string(63, 'a'), false},
+      {std::string(64, 'A'), false},
+      {std::string(64, 'g'), false},
+      {" " + token, false},
+      {"", false},
   };
   for (const auto& [text, good] : cases) EXPECT_EQ(token_of(text).has_value(), good) << text;
 }
