@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/save.hpp"
+#include "board/player_bundle.hpp"
 #include "board/store.hpp"
 #include "core/arguments.hpp"
 #include "sys/program.hpp"
@@ -22,6 +23,7 @@ constexpr std::string_view kProgram = "burrowlight-board";
 
 constexpr std::string_view kUsage =
     "Usage: burrowlight-board [--listen HOST:PORT] [--database PATH | --database postgresql://...]\n"
+    "                         [--player DIR]\n"
     "\n"
     "Serves the board: players register, hand in finished runs, which are verified by\n"
     "replay, and read the boards (open, practice seed, daily). With no options it listens on\n"
@@ -32,8 +34,11 @@ constexpr std::string_view kUsage =
     "\n"
     "  --listen HOST:PORT    where to listen (127.0.0.1:8780 by default)\n"
     "  --database WHERE      an SQLite file, or a postgresql:// address\n"
+    "  --player DIR          the asciinema web player's dist/bundle folder (by default\n"
+    "                        /usr/local/lib/node_modules/asciinema-player/dist/bundle)\n"
     "  --clock-start TIME    start the clock at TIME (YYYY-MM-DDTHH:MM:SSZ), for rehearsals\n"
-    "  --version             print the version\n"
+    "  -h, --help            print this help\n"
+    "  -V, --version         print the version\n"
     "\n"
     "SIGINT or SIGTERM ends it cleanly: requests in flight are answered and committed\n"
     "first. docs/board.md describes every address. Exit status: 0 after a clean end, 1 for\n"
@@ -114,10 +119,11 @@ std::optional<Endpoint> endpoint_of(std::string_view text) {
 
 Result<BoardOptions> scan_board_arguments(const std::vector<std::string>& arguments) {
   static constexpr std::array<std::string_view, 0> kKnown = {};
-  static constexpr std::array<ValuedOption, 3> kValued = {{
+  static constexpr std::array<ValuedOption, 4> kValued = {{
       {"--listen", "--listen requires HOST:PORT"},
       {"--database", "--database requires a path or a postgresql:// address"},
       {"--clock-start", "--clock-start requires a time YYYY-MM-DDTHH:MM:SSZ"},
+      {"--player", "--player requires the web player's folder"},
   }};
   auto scanned = scan_tool_arguments(arguments, kKnown, kValued);
   if (!scanned) return std::unexpected(scanned.error());
@@ -138,6 +144,9 @@ Result<BoardOptions> scan_board_arguments(const std::vector<std::string>& argume
     } else if (given.option == "--database") {
       if (given.value.empty()) return std::unexpected(Error(std::string(kValued[1].requirement)));
       options.database = DatabaseAddress{given.value};
+    } else if (given.option == "--player") {
+      if (given.value.empty()) return std::unexpected(Error(std::string(kValued[3].requirement)));
+      options.player = given.value;
     } else {
       options.clock_start = parse_timestamp(given.value);
       if (!options.clock_start) return std::unexpected(Error(std::string(kValued[2].requirement)));
@@ -164,7 +173,9 @@ int run(const std::vector<std::string>& arguments) {
   const Clock clock(options->clock_start);
   auto store = Store::open(*database, clock);
   if (!store) return fail(store.error(), sys::kFailed);
-  Service service(**store, clock);
+  auto player = find_player_bundle(options->player);
+  if (!player) return fail(player.error(), sys::kFailed);
+  Service service(**store, clock, std::move(*player));
   auto port = service.bind(options->listen);
   if (!port) {
     return fail(Error("cannot listen on " + options->listen.host + ":" +

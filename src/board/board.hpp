@@ -20,6 +20,8 @@ struct BoardOptions {
   Endpoint listen{"127.0.0.1", 8780};
   // Empty for the default file in the data directory.
   std::optional<DatabaseAddress> database;
+  // The asciinema web player's dist/bundle folder, when not the installed one.
+  std::optional<std::string> player;
   // Where the clock starts, for tests and rehearsals.
   std::optional<std::int64_t> clock_start;
 };

@@ -70,6 +70,24 @@ std::string taken(const JsonWriter& out) { return std::string(out.text()); }
 
 }  // namespace
 
+std::string_view board_note(BoardKind kind) {
+  switch (kind) {
+    case BoardKind::Open:
+      return kOpenNote;
+    case BoardKind::Seed:
+      return kSeedNote;
+    case BoardKind::Daily:
+      return kDailyNote;
+  }
+  return kOpenNote;
+}
+
+std::string board_label(const StoredRun& run) {
+  if (!run.practice) return "open";
+  if (run.daily) return "daily " + *run.daily;
+  return "seed " + std::to_string(run.seed);
+}
+
 std::string error_json(std::string_view sentence) {
   JsonWriter out;
   out.raw("{\"error\":");
@@ -110,9 +128,7 @@ std::string board_json(const BoardName& board, const BoardPage& page, std::int64
   out.raw(",\"order\":");
   out.string(kOrderRule);
   out.raw(",\"note\":");
-  out.string(board.kind == BoardKind::Open   ? kOpenNote
-             : board.kind == BoardKind::Seed ? kSeedNote
-                                             : kDailyNote);
+  out.string(board_note(board.kind));
   out.raw(",\"total\":");
   out.integer(page.total);
   out.raw(",\"limit\":");
@@ -178,6 +194,33 @@ std::string player_json(const NewPlayer& player) {
   out.raw(",\"token\":");
   out.string(player.token);
   out.raw('}');
+  return taken(out);
+}
+
+std::string feed_json(std::span<const StoredRun> runs) {
+  JsonWriter out;
+  out.raw("{\"runs\":[");
+  bool first = true;
+  for (const StoredRun& run : runs) {
+    if (!first) out.raw(',');
+    first = false;
+    out.raw("{\"id\":");
+    out.integer(run.id);
+    out.raw(",\"board\":");
+    out.string(board_label(run));
+    out.raw(",\"player\":");
+    out.foreign_string(run.player);
+    out.raw(",\"score\":");
+    out.integer(run.score);
+    out.raw(",\"depth\":");
+    out.integer(run.depth);
+    out.raw(",\"actions\":");
+    out.integer(run.actions);
+    out.raw(",\"submitted_at\":");
+    out.string(timestamp_text(run.submitted_at));
+    out.raw('}');
+  }
+  out.raw("]}");
   return taken(out);
 }
 

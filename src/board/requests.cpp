@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
+#include <limits>
 
 namespace burrowlight::board {
 
@@ -89,6 +90,21 @@ std::expected<std::string, Refusal> bearer_token(std::optional<std::string_view>
         401, "The Authorization header must be \"Bearer\" and the 64-digit token of a player."});
   }
   return std::string(token);
+}
+
+std::expected<std::int64_t, Refusal> page_number_of(std::optional<std::string_view> page) {
+  if (!page) return 1;
+  const std::optional<std::uint64_t> value = decimal(*page);
+  if (!value || *value < 1 || *value > 1'000'000) {
+    return std::unexpected(Refusal{400, "page must be a whole number from 1 to 1000000."});
+  }
+  return static_cast<std::int64_t>(*value);
+}
+
+std::optional<std::int64_t> run_id(std::string_view digits) {
+  const std::optional<std::uint64_t> value = decimal(digits);
+  if (!value || *value < 1 || *value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+  return static_cast<std::int64_t>(*value);
 }
 
 std::expected<Paging, Refusal> paging_of(std::optional<std::string_view> limit,

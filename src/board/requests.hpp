@@ -47,6 +47,12 @@ struct Paging {
 std::expected<Paging, Refusal> paging_of(std::optional<std::string_view> limit,
                                          std::optional<std::string_view> offset);
 
+// The page of a board's page, ?page=N, from 1 (the first when absent).
+std::expected<std::int64_t, Refusal> page_number_of(std::optional<std::string_view> page);
+
+// A run's id in its address: a whole number from 1.
+std::optional<std::int64_t> run_id(std::string_view digits);
+
 // A seed in decimal, as the game takes it with --seed.
 std::optional<std::uint64_t> seed_of(std::string_view digits);
 

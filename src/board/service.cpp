@@ -34,6 +34,9 @@ constexpr std::size_t kRequestsPerConnection = 100'000;
 constexpr int kDaysShownBack = 7;
 
 constexpr std::string_view kJson = "application/json";
+constexpr std::string_view kContentSecurityPolicy =
+    "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 constexpr std::string_view kUnavailable =
     "The board's database cannot answer now; nothing was changed. Try again later.";
 
@@ -65,13 +68,6 @@ std::optional<std::string_view> parameter(const httplib::Request& request, const
   auto found = request.params.find(name);
   if (found == request.params.end()) return std::nullopt;
   return std::string_view(found->second);
-}
-
-std::optional<std::int64_t> run_id(std::string_view digits) {
-  std::int64_t id = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-  if (error != std::errc() || end != digits.data() + digits.size() || id < 1) return std::nullopt;
-  return id;
 }
 
 // Reads a body whose length its headers stated, and which they kept within `limit`,
@@ -116,8 +112,8 @@ class BoardServer final : public httplib::Server {
   void lengthen_backlog() { ::listen(svr_sock_, SOMAXCONN); }
 };
 
-Service::Service(Store& store, const Clock& clock)
-    : store_(store), clock_(clock), server_(std::make_unique<BoardServer>()) {
+Service::Service(Store& store, const Clock& clock, std::optional<PlayerBundle> player)
+    : store_(store), clock_(clock), player_(std::move(player)), server_(std::make_unique<BoardServer>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   server_->set_keep_alive_max_count(kRequestsPerConnection);
   // The head and the body of an answer go out in two writes; without this the second
@@ -127,7 +123,15 @@ Service::Service(Store& store, const Clock& clock)
   server_->set_write_timeout(kWriteSeconds, 0);
   server_->set_keep_alive_timeout(kKeepAliveSeconds);
   server_->set_payload_max_length(save::kSizeLimit);
+  // Every answer, page or not: only the board's own files run or style a page, and a
+  // name that slipped through as markup could load nothing. The web player compiles its
+  // terminal from WebAssembly, which 'wasm-unsafe-eval' allows (it allows no eval of
+  // script text).
+  server_->set_default_headers({{"Content-Security-Policy", std::string(kContentSecurityPolicy)},
+                                {"X-Content-Type-Options", "nosniff"},
+                                {"Referrer-Policy", "no-referrer"}});
   route();
+  route_pages(*server_);
 }
 
 Service::~Service() = default;
@@ -226,6 +230,13 @@ void Service::route() {
     auto ranks = store_.ranks(*stored);
     response.set_header("Location", "/api/runs/" + std::to_string(stored->id));
     answer(response, 201, run_json(*stored, ranks ? *ranks : std::vector<Rank>{}));
+  });
+
+  // The front page's live feed polls this.
+  server.Get("/api/runs/newest", [this](const httplib::Request&, httplib::Response& response) {
+    auto newest = store_.newest(kNewestRuns);
+    if (!newest) return unavailable(response);
+    answer(response, 200, feed_json(*newest));
   });
 
   server.Get(R"(/api/runs/(\d{1,18}))",

@@ -3,13 +3,23 @@
 // limits checked before a body is read, and the time-outs that keep a silent client from
 // holding a worker.
 
+#include <expected>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "board/clock.hpp"
 #include "board/page_cache.hpp"
+#include "board/pages.hpp"
+#include "board/player_bundle.hpp"
+#include "board/requests.hpp"
 #include "board/store.hpp"
 #include "core/error.hpp"
+
+namespace httplib {
+class Server;
+struct Request;
+}
 
 namespace burrowlight::board {
 
@@ -22,7 +32,8 @@ struct Endpoint {
 
 class Service {
  public:
-  Service(Store& store, const Clock& clock);
+  // Without a player bundle the run pages offer the recording as a download alone.
+  Service(Store& store, const Clock& clock, std::optional<PlayerBundle> player);
   ~Service();
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
@@ -37,10 +48,16 @@ class Service {
 
  private:
   void route();
+  // The pages for people (site.cpp).
+  void route_pages(httplib::Server& server);
+  DatabaseResult<std::expected<BoardView, Refusal>> board_view(const BoardName& name,
+                                                               const httplib::Request& request);
+  DatabaseResult<std::optional<DayView>> day_view(const std::string& day);
 
   Store& store_;
   const Clock& clock_;
   PageCache pages_;
+  std::optional<PlayerBundle> player_;
   std::unique_ptr<BoardServer> server_;
 };
 

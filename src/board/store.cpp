@@ -176,6 +176,20 @@ DatabaseResult<std::optional<StoredRun>> Store::run(std::int64_t id) {
   return run_of(rows->front());
 }
 
+DatabaseResult<std::vector<StoredRun>> Store::newest(std::int64_t limit) {
+  auto connection = pool_.borrow();
+  if (!connection) return std::unexpected(connection.error());
+  std::string sql(kRunColumns);
+  sql += "ORDER BY runs.id DESC LIMIT ?";
+  const std::array<Value, 1> parameters = {limit};
+  auto rows = (*connection)->query(sql, parameters);
+  if (!rows) return std::unexpected(rows.error());
+  std::vector<StoredRun> runs;
+  runs.reserve(rows->size());
+  for (const Row& row : *rows) runs.push_back(run_of(row));
+  return runs;
+}
+
 DatabaseResult<std::optional<std::string>> Store::save_of(std::int64_t id) {
   auto connection = pool_.borrow();
   if (!connection) return std::unexpected(connection.error());

@@ -37,6 +37,8 @@ class Store {
   DatabaseResult<std::vector<Rank>> ranks(const StoredRun& run);
   DatabaseResult<BoardPage> board(const BoardName& board, std::int64_t limit, std::int64_t offset);
   DatabaseResult<std::optional<StoredRun>> run(std::int64_t id);
+  // The last `limit` runs handed in, newest first.
+  DatabaseResult<std::vector<StoredRun>> newest(std::int64_t limit);
   // The bytes that were submitted for run `id`.
   DatabaseResult<std::optional<std::string>> save_of(std::int64_t id);
 

@@ -151,5 +151,20 @@ TEST(BoardCommandLine, ListenAddressesAndOptions) {
             "--clock-start requires a time YYYY-MM-DDTHH:MM:SSZ");
 }
 
+TEST(BoardRequests, PageNumbersAndRunIdsAreWholeNumbersFromOne) {
+  const std::pair<std::optional<std::string_view>, std::optional<std::int64_t>> pages[] = {
+      {std::nullopt, 1}, {"1", 1}, {"2", 2}, {"1000000", 1000000}, {"1000001", std::nullopt},
+      {"0", std::nullopt}, {"-1", std::nullopt}, {"", std::nullopt}, {"1x", std::nullopt},
+      {" 1", std::nullopt}};
+  for (const auto& [text, page] : pages) {
+    const auto number = page_number_of(text);
+    EXPECT_EQ(number ? std::optional(*number) : std::nullopt, page) << text.value_or("-");
+  }
+  const std::pair<std::string_view, std::optional<std::int64_t>> ids[] = {
+      {"1", 1}, {"007", 7}, {"0", std::nullopt}, {"9223372036854775807", 9223372036854775807},
+      {"9223372036854775808", std::nullopt}, {"", std::nullopt}, {"+1", std::nullopt}};
+  for (const auto& [text, id] : ids) EXPECT_EQ(run_id(text), id) << text;
+}
+
 }  // namespace
 }  // namespace burrowlight::board

@@ -23,6 +23,7 @@ PROGRAMS = {
     "burrowlight-verify": (f"burrowlight-verify (BurrowLight) {VERSION}\n", "--version"),
     "burrowlight-replay": (f"burrowlight-replay (BurrowLight) {VERSION}\n", "--asciicast"),
     "burrowlight-board": (f"burrowlight-board (BurrowLight) {VERSION}\n", "--database"),
+    "burrowlight-submit": (f"burrowlight-submit (BurrowLight) {VERSION}\n", "--token-file"),
 }
 
 
