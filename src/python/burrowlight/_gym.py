@@ -65,7 +65,7 @@ def prototype_observation_space(flat_map=False):
 
 
 def own_spec(environment_id, **kwargs):
-    """The spec of an environment of the id made directly with these keywords: what
+    """The EnvSpec of an environment of the id made directly with these keywords: what
     ``gymnasium.make`` gives the environment it makes, a copy of the registered spec with
     the keywords and without the wrappers ``make`` adds (no time limit among them), so
     that ``gymnasium.make(spec)`` makes the same environment again and a change to the
