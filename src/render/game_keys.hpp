@@ -10,41 +10,42 @@
 namespace burrowlight {
 
 inline constexpr std::array<Binding, 3> kQuitBindings{{
-    {{KeyKind::Escape}, KeyCommand::Quit},
-    {{KeyKind::Letter, 'q'}, KeyCommand::Quit},
-    {{KeyKind::CtrlLetter, 'c'}, KeyCommand::Quit},
+    {{KeyCode::Escape}, KeyCommand::Quit},
+    {{KeyCode::Character, 'q'}, KeyCommand::Quit},
+    {{KeyCode::Character, 'c', true}, KeyCommand::Quit},
 }};
 inline constexpr std::array<Binding, 1> kHelpBindings{
-    {{{KeyKind::Character, '?'}, KeyCommand::Help}}};
+    {{{KeyCode::Character, '?'}, KeyCommand::Help}}};
 inline constexpr std::array<Binding, 1> kStillBindings{
-    {{{KeyKind::Character, ' '}, KeyCommand::Still}}};
-inline constexpr std::array<Binding, 1> kViewBindings{{{{KeyKind::Letter, 'g'}, KeyCommand::View}}};
+    {{{KeyCode::Character, ' '}, KeyCommand::Still}}};
+inline constexpr std::array<Binding, 1> kViewBindings{
+    {{{KeyCode::Character, 'g'}, KeyCommand::View}}};
 inline constexpr std::array<Binding, 2> kZoomBindings{{
-    {{KeyKind::Letter, 'z'}, KeyCommand::ZoomIn},
-    {{KeyKind::Letter, 'x'}, KeyCommand::ZoomOut},
+    {{KeyCode::Character, 'z'}, KeyCommand::ZoomIn},
+    {{KeyCode::Character, 'x'}, KeyCommand::ZoomOut},
 }};
 inline constexpr std::array<Binding, 12> kWalkBindings{{
-    {{KeyKind::Up}, KeyCommand::North},
-    {{KeyKind::Down}, KeyCommand::South},
-    {{KeyKind::Left}, KeyCommand::West},
-    {{KeyKind::Right}, KeyCommand::East},
-    {{KeyKind::Letter, 'w'}, KeyCommand::North},
-    {{KeyKind::Letter, 'k'}, KeyCommand::North},
-    {{KeyKind::Letter, 's'}, KeyCommand::South},
-    {{KeyKind::Letter, 'j'}, KeyCommand::South},
-    {{KeyKind::Letter, 'a'}, KeyCommand::West},
-    {{KeyKind::Letter, 'h'}, KeyCommand::West},
-    {{KeyKind::Letter, 'd'}, KeyCommand::East},
-    {{KeyKind::Letter, 'l'}, KeyCommand::East},
+    {{KeyCode::Up}, KeyCommand::North},
+    {{KeyCode::Down}, KeyCommand::South},
+    {{KeyCode::Left}, KeyCommand::West},
+    {{KeyCode::Right}, KeyCommand::East},
+    {{KeyCode::Character, 'w'}, KeyCommand::North},
+    {{KeyCode::Character, 'k'}, KeyCommand::North},
+    {{KeyCode::Character, 's'}, KeyCommand::South},
+    {{KeyCode::Character, 'j'}, KeyCommand::South},
+    {{KeyCode::Character, 'a'}, KeyCommand::West},
+    {{KeyCode::Character, 'h'}, KeyCommand::West},
+    {{KeyCode::Character, 'd'}, KeyCommand::East},
+    {{KeyCode::Character, 'l'}, KeyCommand::East},
 }};
 inline constexpr std::array<Binding, 2> kInteractBindings{{
-    {{KeyKind::Enter}, KeyCommand::Interact},
-    {{KeyKind::Letter, 'e'}, KeyCommand::Interact},
+    {{KeyCode::Enter}, KeyCommand::Interact},
+    {{KeyCode::Character, 'e'}, KeyCommand::Interact},
 }};
 inline constexpr std::array<Binding, 1> kFinishBindings{
-    {{{KeyKind::Letter, 'f'}, KeyCommand::Finish}}};
+    {{{KeyCode::Character, 'f'}, KeyCommand::Finish}}};
 inline constexpr std::array<Binding, 1> kRestartBindings{
-    {{{KeyKind::Letter, 'r'}, KeyCommand::Restart}}};
+    {{{KeyCode::Character, 'r'}, KeyCommand::Restart}}};
 
 // The keys handled before a game sees a key, whichever game it is.
 inline constexpr std::array<std::span<const Binding>, 5> kSharedBindings{

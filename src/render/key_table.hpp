@@ -19,25 +19,29 @@ struct HelpKey {
   std::string_view text;
 };
 
-// How a table names a key; the terminal decides which pressed keys match it.
-enum class KeyKind : std::uint8_t {
-  // The letter typed in either case, with or without modifiers.
-  Letter,
-  // Exactly this character, with or without modifiers.
+// The keys a terminal reports; the decoder makes them, the tables name them.
+enum class KeyCode : std::uint8_t {
+  // A printable ASCII character, Space included, or a Ctrl+letter.
   Character,
-  // The letter with Ctrl held.
-  CtrlLetter,
   Enter,
   Escape,
   Up,
   Down,
   Left,
   Right,
+  Home,
+  End,
+  Tab,
+  Backspace,
 };
 
+// How a table names a key. A character matches as typed, in either case for a
+// letter, with any modifiers unless `ctrl` asks for Ctrl; any other code matches
+// whatever the modifiers.
 struct KeyName {
-  KeyKind kind;
+  KeyCode code;
   char character = 0;
+  bool ctrl = false;
 };
 
 // What a key does in an interactive game.

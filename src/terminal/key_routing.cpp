@@ -54,27 +54,8 @@ bool handle_presentation_key(KeyCommand command, View& view) {
 }  // namespace
 
 bool matches(const Key& key, KeyName name) {
-  switch (name.kind) {
-    case KeyKind::Letter:
-      return key.is_letter(name.character);
-    case KeyKind::Character:
-      return key.is_character(name.character);
-    case KeyKind::CtrlLetter:
-      return key.is_letter(name.character) && key.modifiers.ctrl;
-    case KeyKind::Enter:
-      return key.code == KeyCode::Enter;
-    case KeyKind::Escape:
-      return key.code == KeyCode::Escape;
-    case KeyKind::Up:
-      return key.code == KeyCode::Up;
-    case KeyKind::Down:
-      return key.code == KeyCode::Down;
-    case KeyKind::Left:
-      return key.code == KeyCode::Left;
-    case KeyKind::Right:
-      return key.code == KeyCode::Right;
-  }
-  return false;
+  if (name.code != KeyCode::Character) return key.code == name.code;
+  return key.is_letter(name.character) && (!name.ctrl || key.modifiers.ctrl);
 }
 
 bool is_small_terminal(std::uint16_t columns, std::uint16_t rows) {

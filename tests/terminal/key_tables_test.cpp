@@ -41,28 +41,7 @@ std::vector<Key> every_key() {
 }
 
 // The plainest key a table's name stands for.
-Key pressed(KeyName name) {
-  switch (name.kind) {
-    case KeyKind::Letter:
-    case KeyKind::Character:
-      return Key::of_character(name.character);
-    case KeyKind::CtrlLetter:
-      return Key::of_character(name.character, Modifiers{.ctrl = true});
-    case KeyKind::Enter:
-      return Key::of(KeyCode::Enter);
-    case KeyKind::Escape:
-      return Key::of(KeyCode::Escape);
-    case KeyKind::Up:
-      return Key::of(KeyCode::Up);
-    case KeyKind::Down:
-      return Key::of(KeyCode::Down);
-    case KeyKind::Left:
-      return Key::of(KeyCode::Left);
-    case KeyKind::Right:
-      return Key::of(KeyCode::Right);
-  }
-  return Key{};
-}
+Key pressed(KeyName name) { return Key{name.code, name.character, Modifiers{.ctrl = name.ctrl}}; }
 
 bool is_shared(KeyCommand command) {
   for (std::span<const Binding> bindings : kSharedBindings) {
