@@ -1,8 +1,9 @@
 #include "main/expedition_keys.hpp"
 
+#include <optional>
 #include <variant>
 
-#include "headless/commands.hpp"
+#include "render/game_keys.hpp"
 #include "terminal/key_routing.hpp"
 
 namespace burrowlight::expedition {
@@ -34,24 +35,21 @@ Action interaction_underfoot(const Session& session) {
   return Action{Interact{}};
 }
 
-// The command a key stands for, or none.
-const headless::ExpeditionCommand* command_of_key(const Key& key, const Session& session) {
-  using headless::kExpeditionCommands;
-  if (auto direction = direction_of(key)) {
-    return &command_for(kExpeditionCommands, session.human_move(*direction));
-  }
-  if (is_interact(key)) return &command_for(kExpeditionCommands, interaction_underfoot(session));
-  if (key.is_letter('f')) return &command_of(kExpeditionCommands, headless::CommandKind::Finish);
-  return nullptr;
+// The action a walking or interacting command stands for here, or none.
+std::optional<Action> action_of(KeyCommand command, const Session& session) {
+  if (auto direction = direction_of(command)) return session.human_move(*direction);
+  if (command == KeyCommand::Interact) return interaction_underfoot(session);
+  return std::nullopt;
 }
 
 }  // namespace
 
 Result<void> handle_expedition_key(const Key& key, Session& session, View& view) {
-  const headless::ExpeditionCommand* command = command_of_key(key, session);
-  if (command == nullptr) return {};
-  if (command->kind == headless::CommandKind::Finish) return session.finish();
-  return apply_and_show(command->action, session, view);
+  std::optional<KeyCommand> command = game_command(kExpeditionKeys, key);
+  if (!command) return {};
+  if (*command == KeyCommand::Finish) return session.finish();
+  if (auto action = action_of(*command, session)) return apply_and_show(*action, session, view);
+  return {};
 }
 
 }  // namespace burrowlight::expedition

@@ -1,8 +1,9 @@
 #include "main/prototype_keys.hpp"
 
+#include <optional>
 #include <string>
 
-#include "headless/commands.hpp"
+#include "render/game_keys.hpp"
 #include "render/palette.hpp"
 #include "terminal/key_routing.hpp"
 
@@ -21,29 +22,23 @@ void greet(const Outcome& outcome, const Game& game, View& view) {
   }
 }
 
-// The command a key stands for, or none.
-const headless::PrototypeCommand* command_of_key(const Key& key) {
-  using headless::kPrototypeCommands;
-  if (auto direction = direction_of(key)) {
-    return &command_for(kPrototypeCommands, PrototypeAction::move(*direction));
-  }
-  if (is_interact(key)) {
-    return &command_for(kPrototypeCommands, PrototypeAction{PrototypeAction::Interact{}});
-  }
-  if (key.is_letter('r')) return &command_of(kPrototypeCommands, headless::CommandKind::Reset);
-  return nullptr;
+// The action a walking or interacting command stands for, or none.
+std::optional<PrototypeAction> action_of(KeyCommand command) {
+  if (auto direction = direction_of(command)) return PrototypeAction::move(*direction);
+  if (command == KeyCommand::Interact) return PrototypeAction{PrototypeAction::Interact{}};
+  return std::nullopt;
 }
 
 }  // namespace
 
 void handle_prototype_key(const Key& key, Game& game, View& view) {
-  const headless::PrototypeCommand* command = command_of_key(key);
-  if (command == nullptr) return;
-  if (command->kind == headless::CommandKind::Reset) {
+  std::optional<KeyCommand> command = game_command(kPrototypeKeys, key);
+  if (!command) return;
+  if (*command == KeyCommand::Restart) {
     game = Game::authored();
     view.reset_camera();
-  } else {
-    greet(game.apply(command->action), game, view);
+  } else if (auto action = action_of(*command)) {
+    greet(game.apply(*action), game, view);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "render/art.hpp"
+#include "render/game_keys.hpp"
 #include "render/map.hpp"
 #include "render/palette.hpp"
 
@@ -24,29 +25,8 @@ constexpr std::array<std::pair<Crystal, std::string_view>, 3> kVoices{{
     {Crystal::AmethystOfEchoes, "ECHOES"},
 }};
 
-constexpr HelpKey kStillHelpKey{"Space", "Pause ambient motion; walking still works"};
 constexpr std::string_view kGuideTitle = "A SMALL GUIDE TO AN IMPOSSIBLE PLACE";
 constexpr std::string_view kReturnToGame = "Press ? or Enter to return to the game.";
-
-constexpr std::array<HelpKey, 7> kPrototypeKeys{{
-    {"WASD / arrows / HJKL", "Walk; bump a door to open it"},
-    {"E / Enter", "Inspect or interact nearby"},
-    kViewHelpKey,
-    kZoomHelpKey,
-    kStillHelpKey,
-    {"R", "Restart this handcrafted location"},
-    {"Q / Escape", "Quit"},
-}};
-
-constexpr std::array<HelpKey, 7> kExpeditionKeys{{
-    {"WASD / arrows / HJKL", "Walk; bump a vein to dig it"},
-    {"E / Enter", "Use flask or portal underfoot"},
-    kViewHelpKey,
-    kZoomHelpKey,
-    kStillHelpKey,
-    {"F", "Seal the saved expedition"},
-    {"Q / Escape", "Exit; progress is already saved"},
-}};
 
 constexpr Guide kPrototypeGuide{
     kGuideTitle,
@@ -54,7 +34,7 @@ constexpr Guide kPrototypeGuide{
     palette::green,
     "Find three singing crystals in the castle. Bring them to the old waystone near the "
     "beginning, then press E.",
-    kPrototypeKeys,
+    help_keys<kPrototypeKeys>(),
     "No combat or time pressure. Take your time.",
     kReturnToGame,
 };
@@ -65,20 +45,20 @@ constexpr Guide kExpeditionGuide{
     palette::pale,
     "Explore three floors. Deeper crystals score more. F finishes this attempt early at its "
     "current score.",
-    kExpeditionKeys,
+    help_keys<kExpeditionKeys>(),
     "512 actions. Invalid moves cost nothing. No time pressure.",
     kReturnToGame,
 };
 
 constexpr Controls kPrototypeControls{
-    "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit",
-    "Space  Stillness    R  Restart",
+    footer_text<kPrototypeKeys, 1>(),
+    footer_text<kPrototypeKeys, 2>(),
     kPrototypeGuide,
 };
 
 constexpr Controls kExpeditionControls{
-    "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit",
-    "F  Finish expedition    Autosave on every action",
+    footer_text<kExpeditionKeys, 1>(),
+    footer_text<kExpeditionKeys, 2>(),
     kExpeditionGuide,
 };
 

@@ -18,6 +18,7 @@
 #include "core/expedition_floors.hpp"
 #include "core/game.hpp"
 #include "core/stream.hpp"
+#include "render/key_table.hpp"
 #include "render/screen.hpp"
 
 namespace burrowlight {
@@ -46,16 +47,6 @@ struct ExpeditionView {
   const Expedition& expedition;
   bool sealed;
 };
-
-// One row of the help overlay's key table: the key in gold, what it does in ink.
-struct HelpKey {
-  std::string_view key;
-  std::string_view text;
-};
-
-// The presentation keys' rows, the same wherever the view is shown.
-inline constexpr HelpKey kViewHelpKey{"G", "Switch colored glyphs / pixel sprites"};
-inline constexpr HelpKey kZoomHelpKey{"Z / X", "Zoom pixel sprites in / out"};
 
 // The help overlay: a titled frame with a greeting, a summary wrapped on two lines,
 // the key table (nine rows at most), a closing remark and how to leave the overlay.

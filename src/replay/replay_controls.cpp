@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "render/game_keys.hpp"
 #include "render/palette.hpp"
 
 namespace burrowlight::replay {

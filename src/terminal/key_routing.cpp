@@ -2,49 +2,70 @@
 
 #include <algorithm>
 
+#include "render/game_keys.hpp"
+
 namespace burrowlight {
 
 namespace {
 
 constexpr std::size_t kLargestZoom = 3;
 
-bool is_quit(const Key& key) {
-  return key.code == KeyCode::Escape || key.is_letter('q') ||
-         (key.is_letter('c') && key.modifiers.ctrl);
+std::optional<KeyCommand> command_in(std::span<const Binding> bindings, const Key& key) {
+  for (const Binding& binding : bindings) {
+    if (matches(key, binding.key)) return binding.command;
+  }
+  return std::nullopt;
 }
 
-// Space, G, Z and X; false for any other key.
-bool handle_presentation_key(const Key& key, View& view) {
-  if (key.is_character(' ')) {
-    view.still = !view.still;
-  } else if (key.is_letter('g')) {
-    view.pixels = !view.pixels;
-    view.recenter = true;
-  } else if (key.is_letter('z')) {
-    if (view.pixels) {
-      view.zoom = std::min(view.zoom + 1, kLargestZoom);
-      view.recenter = true;
-    }
-  } else if (key.is_letter('x')) {
-    if (view.pixels) {
-      view.zoom = view.zoom > 0 ? view.zoom - 1 : 0;
-      view.recenter = true;
-    }
-  } else {
-    return false;
+std::optional<KeyCommand> shared_command(const Key& key) {
+  for (std::span<const Binding> bindings : kSharedBindings) {
+    if (auto command = command_in(bindings, key)) return command;
   }
-  return true;
+  return std::nullopt;
+}
+
+// Stillness, glyphs or pixels, and zoom; false for any other command.
+bool handle_presentation_key(KeyCommand command, View& view) {
+  switch (command) {
+    case KeyCommand::Still:
+      view.still = !view.still;
+      return true;
+    case KeyCommand::View:
+      view.pixels = !view.pixels;
+      view.recenter = true;
+      return true;
+    case KeyCommand::ZoomIn:
+      if (view.pixels) {
+        view.zoom = std::min(view.zoom + 1, kLargestZoom);
+        view.recenter = true;
+      }
+      return true;
+    case KeyCommand::ZoomOut:
+      if (view.pixels) {
+        view.zoom = view.zoom > 0 ? view.zoom - 1 : 0;
+        view.recenter = true;
+      }
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
+
+bool matches(const Key& key, KeyName name) {
+  if (name.code != KeyCode::Character) return key.code == name.code;
+  return key.is_letter(name.character) && (!name.ctrl || key.modifiers.ctrl);
+}
 
 bool is_small_terminal(std::uint16_t columns, std::uint16_t rows) {
   return columns < kMinimumWidth || rows < kMinimumHeight;
 }
 
 KeyRoute route_key(const Key& key, View& view, bool small_terminal, KeyClaim claim) {
-  if (is_quit(key)) return KeyRoute::Quit;
-  if (key.is_character('?')) {
+  std::optional<KeyCommand> command = shared_command(key);
+  if (command == KeyCommand::Quit) return KeyRoute::Quit;
+  if (command == KeyCommand::Help) {
     view.help = !view.help;
     return KeyRoute::Handled;
   }
@@ -54,31 +75,31 @@ KeyRoute route_key(const Key& key, View& view, bool small_terminal, KeyClaim cla
   }
   if (small_terminal) return KeyRoute::Handled;
   if (claim == KeyClaim::Game) return KeyRoute::Game;
-  if (handle_presentation_key(key, view)) return KeyRoute::Handled;
+  if (command && handle_presentation_key(*command, view)) return KeyRoute::Handled;
   return KeyRoute::Game;
 }
 
-std::optional<expedition::Direction> direction_of(const Key& key) {
-  using expedition::Direction;
-  switch (key.code) {
-    case KeyCode::Up:
-      return Direction::North;
-    case KeyCode::Down:
-      return Direction::South;
-    case KeyCode::Left:
-      return Direction::West;
-    case KeyCode::Right:
-      return Direction::East;
-    default:
-      break;
+std::optional<KeyCommand> game_command(const KeyTable& table, const Key& key) {
+  for (const KeyRow& row : table.rows) {
+    if (auto command = command_in(row.bindings, key)) return command;
   }
-  if (key.is_letter('w') || key.is_letter('k')) return Direction::North;
-  if (key.is_letter('s') || key.is_letter('j')) return Direction::South;
-  if (key.is_letter('a') || key.is_letter('h')) return Direction::West;
-  if (key.is_letter('d') || key.is_letter('l')) return Direction::East;
   return std::nullopt;
 }
 
-bool is_interact(const Key& key) { return key.code == KeyCode::Enter || key.is_letter('e'); }
+std::optional<expedition::Direction> direction_of(KeyCommand command) {
+  using expedition::Direction;
+  switch (command) {
+    case KeyCommand::North:
+      return Direction::North;
+    case KeyCommand::South:
+      return Direction::South;
+    case KeyCommand::West:
+      return Direction::West;
+    case KeyCommand::East:
+      return Direction::East;
+    default:
+      return std::nullopt;
+  }
+}
 
 }  // namespace burrowlight

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/expedition_actions.hpp"
+#include "render/key_table.hpp"
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 
@@ -33,10 +34,13 @@ KeyRoute route_key(const Key& key, View& view, bool small_terminal,
 // Whether a terminal of this size is below the smallest playable one.
 bool is_small_terminal(std::uint16_t columns, std::uint16_t rows);
 
-// The walking direction of an arrow key, W A S D or H J K L.
-std::optional<expedition::Direction> direction_of(const Key& key);
+// The command `key` stands for in a game's table, or none.
+std::optional<KeyCommand> game_command(const KeyTable& table, const Key& key);
 
-// E or Enter: interact with whatever is at hand.
-bool is_interact(const Key& key);
+// The walking direction of a command, or none when it does not walk.
+std::optional<expedition::Direction> direction_of(KeyCommand command);
+
+// Whether a pressed key is the key a table names.
+bool matches(const Key& key, KeyName name);
 
 }  // namespace burrowlight

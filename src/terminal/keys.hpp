@@ -9,22 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace burrowlight {
+#include "render/key_table.hpp"
 
-enum class KeyCode : std::uint8_t {
-  // A printable ASCII character, Space included, or a Ctrl+letter.
-  Character,
-  Enter,
-  Escape,
-  Up,
-  Down,
-  Left,
-  Right,
-  Home,
-  End,
-  Tab,
-  Backspace,
-};
+namespace burrowlight {
 
 struct Modifiers {
   bool shift = false;

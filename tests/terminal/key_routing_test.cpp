@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "render/game_keys.hpp"
 #include "render/palette.hpp"
 #include "terminal/frame_loop.hpp"
 
@@ -118,7 +119,7 @@ TEST(KeyRouting, AClaimedPresentationKeyGoesToTheGameAfterQuitHelpAndSmallTermin
   EXPECT_FALSE(view.still);
 }
 
-TEST(KeyRouting, MovementAndInteractKeys) {
+TEST(KeyRouting, MovementAndInteractKeysInBothGames) {
   using expedition::Direction;
   const std::vector<std::pair<Key, std::optional<Direction>>> cases = {
       {key(KeyCode::Up), Direction::North},  {character('w'), Direction::North},
@@ -130,12 +131,16 @@ TEST(KeyRouting, MovementAndInteractKeys) {
       {character('e'), std::nullopt},        {key(KeyCode::Enter), std::nullopt},
       {character('1'), std::nullopt},
   };
-  for (const auto& [pressed, direction] : cases) {
-    EXPECT_EQ(direction_of(pressed), direction) << testing::PrintToString(pressed.character);
+  for (const KeyTable* table : {&kPrototypeKeys, &kExpeditionKeys}) {
+    for (const auto& [pressed, direction] : cases) {
+      std::optional<KeyCommand> command = game_command(*table, pressed);
+      EXPECT_EQ(command ? direction_of(*command) : std::nullopt, direction)
+          << testing::PrintToString(pressed.character);
+    }
+    EXPECT_EQ(game_command(*table, character('E')), KeyCommand::Interact);
+    EXPECT_EQ(game_command(*table, key(KeyCode::Enter)), KeyCommand::Interact);
+    EXPECT_NE(game_command(*table, character('1')), KeyCommand::Interact);
   }
-  EXPECT_TRUE(is_interact(character('E')));
-  EXPECT_TRUE(is_interact(key(KeyCode::Enter)));
-  EXPECT_FALSE(is_interact(character('r')));
 }
 
 TEST(FrameLoop, TimeStepIsCappedAndNeverNegative) {
