@@ -28,7 +28,7 @@ Handled apply_action(Session& session, const Action& action) {
   auto event = session.apply(action);
   if (event) return no_reason();
   if (auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind))
-    return reason(refused->text);
+    return reason(message(refused->refusal));
   return std::unexpected(std::get<ApplyError::Save>(event.error().kind).error);
 }
 
@@ -63,8 +63,7 @@ Result<void> run_expedition(Session session, Input& in, Output& out) {
     Result<std::optional<std::string>> line = reader.next();
     if (!line) return std::unexpected(line.error());
     if (!*line) return {};
-    const ExpeditionCommand* command =
-        find_command(kExpeditionCommands, normalize_command(**line));
+    const ExpeditionCommand* command = find_command(kExpeditionCommands, normalize_command(**line));
     // Lines after "quit" are never read, so a client may close its end whenever it likes.
     if (command != nullptr && command->kind == CommandKind::Quit) return send_reply(out, kGoodbye);
     Handled handled = handle(session, command);

@@ -19,10 +19,9 @@ namespace burrowlight::expedition {
 
 // Why `Session::apply` did not accept an action. In both cases nothing changed.
 struct ApplyError {
-  // The rules or a sealed run turned the action down; the text is the sentence to show,
-  // one of the fixed sentences of the rules.
+  // The rules or a sealed run turned the action down.
   struct Refused {
-    std::string_view text;
+    Refusal refusal;
     bool operator==(const Refused&) const = default;
   };
   // The rules accepted the action but the save could not be written, so it does not
@@ -54,9 +53,8 @@ class Session {
 
   Action human_move(Direction direction) const { return run_.human_move(direction); }
 
-  // Appends one of the fixed sentences (such as a refusal) to the message log, which
-  // keeps the last eight lines.
-  void log(std::string_view sentence) { run_.log(sentence); }
+  // Appends a refusal's sentence to the message log, which keeps the last eight lines.
+  void log(Refusal refusal) { run_.log(refusal); }
 
   // The run's record is exactly what was last written to the save.
   const Run& run() const { return run_; }

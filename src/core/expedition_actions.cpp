@@ -41,44 +41,10 @@ std::uint8_t Action::code() const {
 
 std::string_view Action::word() const { return kActionWords[code() - 1U]; }
 
-std::string_view message(Refusal refusal) {
-  switch (refusal) {
-    case Refusal::Blocked:
-      return "The destination is blocked.";
-    case Refusal::NotRock:
-      return "There is no mineable rock in that direction.";
-    case Refusal::InsufficientCharge:
-      return "There is not enough charge to dig that rock.";
-    case Refusal::NoFlask:
-      return "There is no unused flask under the player.";
-    case Refusal::ChargeFull:
-      return "Charge is full; the flask remains unused.";
-    case Refusal::NoPortal:
-      return "There is no portal under the player.";
-    case Refusal::TurnLimit:
-      return "This expedition has reached its action limit.";
-  }
-  return "";
-}
-
-std::string_view debug_name(Refusal refusal) {
-  switch (refusal) {
-    case Refusal::Blocked:
-      return "Blocked";
-    case Refusal::NotRock:
-      return "NotRock";
-    case Refusal::InsufficientCharge:
-      return "InsufficientCharge";
-    case Refusal::NoFlask:
-      return "NoFlask";
-    case Refusal::ChargeFull:
-      return "ChargeFull";
-    case Refusal::NoPortal:
-      return "NoPortal";
-    case Refusal::TurnLimit:
-      return "TurnLimit";
-  }
-  return "";
+std::optional<Refusal> refusal_of_sentence(std::string_view sentence) {
+  const auto found = std::ranges::find(kRefusalTexts, sentence, &RefusalText::sentence);
+  if (found == kRefusalTexts.end()) return std::nullopt;
+  return static_cast<Refusal>(found - kRefusalTexts.begin());
 }
 
 }  // namespace expedition

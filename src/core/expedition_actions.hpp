@@ -3,6 +3,7 @@
 // words and stored one-byte codes, the events an accepted action reports,
 // and the reasons an action is refused.
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -140,7 +141,8 @@ struct Waited {
 
 using Event = std::variant<Moved, Dug, CrystalTaken, FlaskUsed, PortalTaken, Waited>;
 
-// Why the rules turn an action down.
+// Why an action is turned down: by the rules, or because the run is sealed (which only
+// a run knows, never the rules).
 enum class Refusal : std::uint8_t {
   Blocked,
   NotRock,
@@ -149,11 +151,41 @@ enum class Refusal : std::uint8_t {
   ChargeFull,
   NoPortal,
   TurnLimit,
+  Sealed,
 };
 
-// The sentence shown to the player, with its full stop.
-std::string_view message(Refusal refusal);
-// The variant's name, for diagnostics.
-std::string_view debug_name(Refusal refusal);
+// What a refusal says: the sentence shown to the player, with its full stop, and the
+// variant's name for diagnostics.
+struct RefusalText {
+  std::string_view sentence;
+  std::string_view name;
+};
+
+// Indexed by `Refusal`; a refusal added to the enum without its entry fails to compile.
+inline constexpr std::array<RefusalText, static_cast<std::size_t>(Refusal::Sealed) + 1>
+    kRefusalTexts = {{
+        {"The destination is blocked.", "Blocked"},
+        {"There is no mineable rock in that direction.", "NotRock"},
+        {"There is not enough charge to dig that rock.", "InsufficientCharge"},
+        {"There is no unused flask under the player.", "NoFlask"},
+        {"Charge is full; the flask remains unused.", "ChargeFull"},
+        {"There is no portal under the player.", "NoPortal"},
+        {"This expedition has reached its action limit.", "TurnLimit"},
+        {"This expedition is sealed. Start another with --new.", "Sealed"},
+    }};
+static_assert(std::ranges::none_of(kRefusalTexts,
+                                   [](const RefusalText& text) { return text.sentence.empty(); }),
+              "every refusal has its sentence");
+
+constexpr std::string_view message(Refusal refusal) {
+  return kRefusalTexts[static_cast<std::size_t>(refusal)].sentence;
+}
+constexpr std::string_view debug_name(Refusal refusal) {
+  return kRefusalTexts[static_cast<std::size_t>(refusal)].name;
+}
+
+// The refusal whose sentence is `sentence`, for text that comes from outside (a state
+// handed back by a client); nothing for any other text.
+std::optional<Refusal> refusal_of_sentence(std::string_view sentence);
 
 }  // namespace burrowlight::expedition

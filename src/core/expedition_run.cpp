@@ -74,22 +74,22 @@ std::expected<Run, std::string> Run::start(Record record) {
   return run;
 }
 
-std::expected<Event, std::string_view> Run::apply(const Action& action) {
+std::expected<Event, Refusal> Run::apply(const Action& action) {
   const auto event = accept(action);
   if (event) look_around(*event);
   return event;
 }
 
-std::expected<Event, std::string_view> Run::apply(const Action& action, ViewCache& views) {
+std::expected<Event, Refusal> Run::apply(const Action& action, ViewCache& views) {
   const auto event = accept(action);
   if (event) look_around(*event, views);
   return event;
 }
 
-std::expected<Event, std::string_view> Run::accept(const Action& action) {
-  if (record_.finished) return std::unexpected(kSealedText);
+std::expected<Event, Refusal> Run::accept(const Action& action) {
+  if (record_.finished) return std::unexpected(Refusal::Sealed);
   const auto event = expedition_.apply(action);
-  if (!event) return std::unexpected(message(event.error()));
+  if (!event) return std::unexpected(event.error());
   record_.actions.push_back(action.code());
   if (std::optional<LogLine> line = event_line(*event)) log_.add(*line);
   if (expedition_.turns == kActionLimit) {
@@ -98,7 +98,7 @@ std::expected<Event, std::string_view> Run::accept(const Action& action) {
   return *event;
 }
 
-std::expected<Advance, std::string_view> Run::after(const Action& action) const {
+std::expected<Advance, Refusal> Run::after(const Action& action) const {
   Advance advance{*this, {}};
   const auto event = advance.run.apply(action);
   if (!event) return std::unexpected(event.error());

@@ -22,10 +22,6 @@
 
 namespace burrowlight::expedition {
 
-// The answer to every action once the run is sealed.
-inline constexpr std::string_view kSealedText =
-    "This expedition is sealed. Start another with --new.";
-
 // What an arrow key means: a dig when the neighbouring cell really is a vein (seen or
 // not), a move otherwise.
 Action human_move(const Expedition& expedition, Direction direction);
@@ -40,14 +36,14 @@ class Run {
   static std::expected<Run, std::string> start(Record record);
 
   // One more action: its code appended to the record, a look around, the event's line
-  // logged. A refusal is the sentence that refuses it (the sealed text or the rules'), and
-  // the run stays exactly as it was.
-  std::expected<Event, std::string_view> apply(const Action& action);
+  // logged. A refusal is the rules' or, once the run is sealed, `Refusal::Sealed`, and the
+  // run stays exactly as it was.
+  std::expected<Event, Refusal> apply(const Action& action);
   // The same, with what is in view taken from `views` where they hold it: a caller that
   // steps a run many times keeps them beside it. The run is the same either way.
-  std::expected<Event, std::string_view> apply(const Action& action, ViewCache& views);
+  std::expected<Event, Refusal> apply(const Action& action, ViewCache& views);
   // The same on a copy: the run after the action, or the refusal.
-  std::expected<Advance, std::string_view> after(const Action& action) const;
+  std::expected<Advance, Refusal> after(const Action& action) const;
 
   // Seals the run at its current score; false, and nothing changes, when it is sealed.
   bool finish();
@@ -65,6 +61,7 @@ class Run {
   // Appends one of the fixed sentences (such as a refusal) to the message log, which
   // keeps the last eight lines.
   void log(std::string_view sentence) { log_.add({LogLine::Kind::Fixed, 0, sentence}); }
+  void log(Refusal refusal) { log(message(refusal)); }
 
   // `expedition` is what the record's actions lead to; `in_view` is what the player sees
   // of its current floor, and `explored(f)` what has ever been in view on floor f, which
@@ -87,7 +84,7 @@ class Run {
 
   // The rules' answer to `action`: when they accept it, its code is recorded and its line
   // logged, and the look around that follows is the caller's.
-  std::expected<Event, std::string_view> accept(const Action& action);
+  std::expected<Event, Refusal> accept(const Action& action);
 
   // Works out what is in view now, after `event` or at the start, and adds it to the
   // current floor's memory.

@@ -73,7 +73,7 @@ void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
 }
 
 std::string_view ExpeditionEnv::reply() {
-  if (!state_.error.empty()) return replies_.expedition_failure(state_.run, state_.error);
+  if (state_.error) return replies_.expedition_failure(state_.run, message(*state_.error));
   return replies_.expedition_observation(state_.run);
 }
 

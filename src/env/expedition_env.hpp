@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,15 +48,15 @@ struct ExpeditionStep {
   bool terminated;
   // The run has all its actions and is not sealed.
   bool truncated;
-  // The sentence that refused the action; empty when it was accepted.
-  std::string_view error;
+  // Why the action was refused; nothing when it was accepted.
+  std::optional<expedition::Refusal> error;
 };
 
 // Everything an environment holds: the run and what its last reply said.
 struct ExpeditionState {
   expedition::Run run;
-  // The refusal of the last step, or empty.
-  std::string_view error;
+  // The refusal of the last step, or nothing.
+  std::optional<expedition::Refusal> error;
 
   bool operator==(const ExpeditionState&) const = default;
 };

@@ -56,8 +56,8 @@ void VectorExpeditionEnv::reset(std::span<const std::uint64_t> firsts,
   });
 }
 
-void VectorExpeditionEnv::step(std::span<const std::int64_t> actions,
-                               const ExpeditionBatch& batch, std::span<std::string_view> errors) {
+void VectorExpeditionEnv::step(std::span<const std::int64_t> actions, const ExpeditionBatch& batch,
+                               std::span<std::optional<expedition::Refusal>> errors) {
   if (actions.size() != envs_.size()) {
     panic("VectorExpeditionEnv::step: the actions are not one per environment");
   }
@@ -72,7 +72,8 @@ void VectorExpeditionEnv::step(std::span<const std::int64_t> actions,
 }
 
 void VectorExpeditionEnv::step_one(std::size_t index, std::int64_t action,
-                                   const ExpeditionBatch& batch, std::string_view* error) {
+                                   const ExpeditionBatch& batch,
+                                   std::optional<expedition::Refusal>* error) {
   if (error != nullptr) *error = {};
   if (ended_[index] != 0) {
     episodes_[index] += 1;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -75,10 +76,10 @@ class VectorExpeditionEnv {
 
   // `actions` holds one action index per environment; a span of another size or an index
   // out of range is a broken precondition and panics. When `errors` is not empty (one
-  // entry per environment), errors[i] becomes the sentence that refused environment i's
-  // action, or empty.
+  // entry per environment), errors[i] becomes the refusal of environment i's action, or
+  // nothing.
   void step(std::span<const std::int64_t> actions, const ExpeditionBatch& batch,
-            std::span<std::string_view> errors = {});
+            std::span<std::optional<expedition::Refusal>> errors = {});
 
   // Environment `index` ended its episode on the last step; its next step starts the next.
   bool ended(std::size_t index) const { return ended_[index] != 0; }
@@ -93,7 +94,7 @@ class VectorExpeditionEnv {
 
  private:
   void step_one(std::size_t index, std::int64_t action, const ExpeditionBatch& batch,
-                std::string_view* error);
+                std::optional<expedition::Refusal>* error);
   void observe(std::size_t index, const ExpeditionBatch& batch);
 
   std::vector<ExpeditionEnv> envs_;

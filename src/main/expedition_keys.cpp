@@ -21,7 +21,7 @@ Result<void> apply_and_show(const Action& action, Session& session, View& view) 
     return {};
   }
   if (const auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind)) {
-    session.log(refused->text);
+    session.log(refused->refusal);
     return {};
   }
   return std::unexpected(std::get<ApplyError::Save>(event.error().kind).error);

@@ -71,7 +71,7 @@ py::tuple PythonExpedition::step(const py::handle& action) {
   ExpeditionArrays& arrays = next_arrays();
   py::dict info;
   const env::ExpeditionStep result = env_.step(index);
-  if (!result.error.empty()) info["error"] = std::string(result.error);
+  if (result.error) info["error"] = std::string(expedition::message(*result.error));
   ExpeditionObservation observed;
   env_.observe(observed);
   return py::make_tuple(arrays.fill(observed), result.reward, result.terminated, result.truncated,

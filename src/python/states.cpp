@@ -21,29 +21,13 @@ namespace {
 
 [[noreturn]] void refuse(const std::string& reason) { throw py::value_error(reason); }
 
-// Every sentence a step can be refused with, so that a state keeps pointing at the game's
-// own text rather than at a copy that would have to live somewhere.
-std::optional<std::string_view> refusal_sentence(std::string_view text) {
-  if (text.empty()) return std::string_view{};
-  if (text == expedition::kSealedText) return expedition::kSealedText;
-  constexpr std::array kRefusals{
-      expedition::Refusal::Blocked,   expedition::Refusal::NotRock,
-      expedition::Refusal::InsufficientCharge, expedition::Refusal::NoFlask,
-      expedition::Refusal::ChargeFull, expedition::Refusal::NoPortal,
-      expedition::Refusal::TurnLimit};
-  for (const expedition::Refusal refusal : kRefusals) {
-    if (text == expedition::message(refusal)) return expedition::message(refusal);
-  }
-  return std::nullopt;
-}
-
-// Whether the sentence could have refused the last step of `run`: the sealed text only
-// once it is sealed, the rules' only before, the action limit's only at the limit.
-bool could_refuse(std::string_view sentence, const expedition::Run& run) {
-  if (sentence.empty()) return true;
-  if (sentence == expedition::kSealedText) return run.record().finished;
+// Whether `refusal` could have refused the last step of `run`: the seal only once it is
+// sealed, the rules' only before, the action limit's only at the limit.
+bool could_refuse(std::optional<expedition::Refusal> refusal, const expedition::Run& run) {
+  if (!refusal) return true;
+  if (*refusal == expedition::Refusal::Sealed) return run.record().finished;
   if (run.record().finished) return false;
-  return sentence != expedition::message(expedition::Refusal::TurnLimit) ||
+  return *refusal != expedition::Refusal::TurnLimit ||
          run.expedition().turns >= expedition::kActionLimit;
 }
 
@@ -159,8 +143,9 @@ std::deque<std::string> log_of(const py::handle& given) {
 py::object expedition_state_values(const env::ExpeditionState& state) {
   Record unsealed = state.run.record();
   unsealed.finished = false;
-  return py::make_tuple(unsealed.to_pretty_json(), state.run.record().finished,
-                        std::string(state.error));
+  return py::make_tuple(
+      unsealed.to_pretty_json(), state.run.record().finished,
+      state.error ? std::string(expedition::message(*state.error)) : std::string());
 }
 
 env::ExpeditionState expedition_state_of(const py::object& given) {
@@ -175,12 +160,16 @@ env::ExpeditionState expedition_state_of(const py::object& given) {
   auto run = expedition::Run::start(std::move(*record));
   if (!run) refuse(run.error());
   if (sealed) run->finish();
-  const std::optional<std::string_view> error = refusal_sentence(sentence);
-  if (!error) refuse("not a sentence that refuses an expedition's step");
-  if (!could_refuse(*error, *run))
+  // The state a client hands back holds the sentence; it is read as the refusal it names.
+  std::optional<expedition::Refusal> error;
+  if (!sentence.empty()) {
+    error = expedition::refusal_of_sentence(sentence);
+    if (!error) refuse("not a sentence that refuses an expedition's step");
+  }
+  if (!could_refuse(error, *run))
     refuse("ExpeditionState error could not have refused its last step");
   run->reserve_all_actions();
-  return {std::move(*run), *error};
+  return {std::move(*run), error};
 }
 
 py::object prototype_state_values(const Game& game) {

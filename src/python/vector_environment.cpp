@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -126,17 +128,20 @@ void put_starts(std::span<const std::uint64_t> played, const std::vector<bool>& 
 }
 
 // The sentences that refused the step's actions, where any did, in the same layout.
-void put_errors(std::span<const std::string_view> errors, py::dict& info) {
-  if (std::all_of(errors.begin(), errors.end(), [](std::string_view e) { return e.empty(); }))
+void put_errors(std::span<const std::optional<expedition::Refusal>> errors, py::dict& info) {
+  if (std::none_of(errors.begin(), errors.end(),
+                   [](const std::optional<expedition::Refusal>& e) { return e.has_value(); }))
     return;
-  // The refusals are a few fixed sentences: each becomes a Python string once per step,
-  // however many environments it refused.
-  std::vector<std::pair<std::string_view, py::str>> made;
-  const auto text_of = [&made](std::string_view sentence) -> const py::str& {
-    for (const auto& [known, text] : made) {
-      if (known.data() == sentence.data() && known.size() == sentence.size()) return text;
+  // Each refusal's sentence becomes a Python string once per step, however many
+  // environments it refused.
+  std::array<py::object, expedition::kRefusalTexts.size()> made;
+  const auto text_of = [&made](expedition::Refusal refusal) -> const py::object& {
+    py::object& text = made[static_cast<std::size_t>(refusal)];
+    if (!text) {
+      const std::string_view sentence = expedition::message(refusal);
+      text = py::str(sentence.data(), sentence.size());
     }
-    return made.emplace_back(sentence, py::str(sentence.data(), sentence.size())).second;
+    return text;
   };
   // Each sentence goes straight into its slot: numpy's conversion of a list would look
   // every None over as a possible array, which costs more than stepping the batch.
@@ -144,10 +149,10 @@ void put_errors(std::span<const std::string_view> errors, py::dict& info) {
   auto* const slots = static_cast<PyObject**>(texts.mutable_data());
   py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
   for (std::size_t index = 0; index < errors.size(); ++index) {
-    present.mutable_data()[index] = !errors[index].empty();
-    if (errors[index].empty()) continue;
+    present.mutable_data()[index] = errors[index].has_value();
+    if (!errors[index]) continue;
     PyObject* const none = slots[index];
-    slots[index] = text_of(errors[index]).inc_ref().ptr();
+    slots[index] = text_of(*errors[index]).inc_ref().ptr();
     Py_DECREF(none);
   }
   info["error"] = texts;
@@ -229,7 +234,7 @@ py::tuple PythonVector::step(const py::handle& actions) {
   }
   std::vector<bool> restarted(count);
   std::vector<std::uint64_t> seeds(count);
-  std::vector<std::string_view> errors(count);
+  std::vector<std::optional<expedition::Refusal>> errors(count);
   Arrays arrays(count);
   // Only the fresh arrays' memory is written meanwhile, which no other thread can see yet.
   const env::ExpeditionBatch batch = arrays.batch();
@@ -245,8 +250,8 @@ py::tuple PythonVector::step(const py::handle& actions) {
     put_starts(seeds, restarted, info);
   }
   put_errors(errors, info);
-  return py::make_tuple(arrays.observation(), arrays.rewards(), arrays.terminated,
-                        arrays.truncated, info);
+  return py::make_tuple(arrays.observation(), arrays.rewards(), arrays.terminated, arrays.truncated,
+                        info);
 }
 
 py::tuple PythonVector::observations() const {

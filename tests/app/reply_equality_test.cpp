@@ -140,7 +140,7 @@ class ExpeditionStreams : public testing::Test {
         if (next) {
           *mirror = std::move(next->run);
         } else {
-          reason = next.error();
+          reason = message(next.error());
         }
       } else if (command != "look" && command != "save") {
         reason = kExpeditionUnknownCommand;

@@ -64,7 +64,7 @@ TEST_F(SessionTest, EveryAcceptedActionIsOnDiskAndARefusalWritesNothing) {
   EXPECT_EQ(saved_actions(save_), nlohmann::json({1}));
   const ino_t inode = inode_of(save_);
   EXPECT_EQ(session.apply(word("north")).error(),
-            (ApplyError{ApplyError::Refused{"The destination is blocked."}}));
+            (ApplyError{ApplyError::Refused{Refusal::Blocked}}));
   EXPECT_EQ(inode_of(save_), inode);
   ASSERT_TRUE(session.apply(word("east")));
   EXPECT_EQ(saved_actions(save_), nlohmann::json({1, 4}));
@@ -78,7 +78,7 @@ TEST_F(SessionTest, FinishWritesTheSealOnceAndASealedRunRefusesWithoutWriting) {
   const ino_t inode = inode_of(save_);
   ASSERT_TRUE(session.finish());
   EXPECT_EQ(session.apply(word("east")).error(),
-            (ApplyError{ApplyError::Refused{kSealedText}}));
+            (ApplyError{ApplyError::Refused{Refusal::Sealed}}));
   EXPECT_EQ(inode_of(save_), inode);
 }
 

@@ -6,6 +6,7 @@
 #include <expected>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -242,7 +243,9 @@ TEST(ExpeditionVocabulary, WordsAndCodesMapToTheirActions) {
   }
 }
 
-TEST(ExpeditionVocabulary, ErrorsHaveTheirSentencesAndNames) {
+// The sentences are the ones the headless mode and the Python info write; each refusal
+// has its own sentence and name, and reading a sentence back names its refusal.
+TEST(ExpeditionVocabulary, EveryRefusalHasItsOwnSentenceAndName) {
   const std::vector<std::tuple<Refusal, std::string_view, std::string_view>> errors = {
       {Refusal::Blocked, "The destination is blocked.", "Blocked"},
       {Refusal::NotRock, "There is no mineable rock in that direction.", "NotRock"},
@@ -252,10 +255,23 @@ TEST(ExpeditionVocabulary, ErrorsHaveTheirSentencesAndNames) {
       {Refusal::ChargeFull, "Charge is full; the flask remains unused.", "ChargeFull"},
       {Refusal::NoPortal, "There is no portal under the player.", "NoPortal"},
       {Refusal::TurnLimit, "This expedition has reached its action limit.", "TurnLimit"},
+      {Refusal::Sealed, "This expedition is sealed. Start another with --new.", "Sealed"},
   };
+  ASSERT_EQ(errors.size(), kRefusalTexts.size());
+  std::set<std::string_view> sentences;
+  std::set<std::string_view> names;
   for (const auto& [error, sentence, name] : errors) {
     EXPECT_EQ(message(error), sentence);
     EXPECT_EQ(debug_name(error), name);
+    EXPECT_EQ(refusal_of_sentence(sentence), error) << name;
+    sentences.insert(sentence);
+    names.insert(name);
+  }
+  EXPECT_EQ(sentences.size(), errors.size());
+  EXPECT_EQ(names.size(), errors.size());
+  for (const std::string_view other : {"", "The destination is blocked", "Blocked",
+                                       "the destination is blocked.", "Unknown command."}) {
+    EXPECT_EQ(refusal_of_sentence(other), std::nullopt) << other;
   }
 }
 

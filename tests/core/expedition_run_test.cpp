@@ -58,7 +58,8 @@ Lines log_of(const ExpeditionRun& run) {
 void play(ExpeditionRun& run, const std::vector<std::string_view>& words) {
   for (std::string_view text : words) {
     auto next = run.after(word(text));
-    ASSERT_TRUE(next) << text << " at turn " << run.expedition().turns << ": " << next.error();
+    ASSERT_TRUE(next) << text << " at turn " << run.expedition().turns << ": "
+                      << message(next.error());
     run = std::move(next->run);
   }
 }
@@ -66,7 +67,7 @@ void play(ExpeditionRun& run, const std::vector<std::string_view>& words) {
 std::string_view refusal(const ExpeditionRun& run, std::string_view text) {
   auto next = run.after(word(text));
   if (next) ADD_FAILURE() << text << " was accepted";
-  return next ? "(accepted)" : next.error();
+  return next ? "(accepted)" : message(next.error());
 }
 
 TEST(ExpeditionRun, AFreshRecordLogsItsGreetingAndAPracticeRecordSaysSo) {
@@ -169,7 +170,8 @@ TEST(ExpeditionRun, FinishingSealsOnceAndThenRefusesEveryAction) {
   EXPECT_EQ(sealed->game().log_lines.back(),
             "Expedition finished with 0 score. Your progress is saved; start another with --new.");
   EXPECT_FALSE(sealed->after_finish());
-  for (std::string_view text : kActionWords) EXPECT_EQ(refusal(*sealed, text), kSealedText);
+  for (std::string_view text : kActionWords)
+    EXPECT_EQ(refusal(*sealed, text), message(Refusal::Sealed));
 
   ExpeditionRun reopened = started(sealed->record());
   EXPECT_TRUE(reopened.game().awakened);
@@ -190,9 +192,9 @@ TEST(ExpeditionRun, ARecordThatDoesNotReplayIsTheReplaysReason) {
 TEST(ExpeditionRun, TheLogKeepsTheLastEightLines) {
   ExpeditionRun run = started(Record::practice(0));
   // The log keeps fixed sentences by reference, as literals like these.
-  constexpr std::array<std::string_view, 10> kLines = {
-      "line 1", "line 2", "line 3", "line 4", "line 5",
-      "line 6", "line 7", "line 8", "line 9", "line 10"};
+  constexpr std::array<std::string_view, 10> kLines = {"line 1", "line 2", "line 3", "line 4",
+                                                       "line 5", "line 6", "line 7", "line 8",
+                                                       "line 9", "line 10"};
   for (std::string_view line : kLines) run.log(line);
   EXPECT_EQ(log_of(run), Lines(kLines.begin() + 2, kLines.end()));
 }

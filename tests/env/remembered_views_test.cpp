@@ -112,7 +112,7 @@ TEST(RememberedViews, StepExactlyLikeViewsWorkedOutAnew) {
           static_cast<std::uint32_t>(environment.state().run.expedition().floor);
       const ExpeditionStep result = environment.step(action);
       step(reference, action);
-      if (result.error.empty() && action >= 4 && action < 8) digs += 1;
+      if (!result.error && action >= 4 && action < 8) digs += 1;
       if (environment.state().run.expedition().floor != floor) portals += 1;
 
       const expedition::Run& run = environment.state().run;
