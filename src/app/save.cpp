@@ -51,6 +51,11 @@ std::string join(const std::string& directory, std::string_view name) {
   return (std::filesystem::path(directory) / name).string();
 }
 
+// Where replaced saves are kept, beside the save.
+std::string archive_directory_of(const std::string& path) {
+  return join(directory_of(path), "archive");
+}
+
 // Missing parents are created too, with 0777 less the umask.
 Result<void> create_directories(const std::string& directory) {
   std::error_code error;
@@ -126,13 +131,15 @@ Result<void> fill_and_rename(UniqueFd& file, const std::string& temporary, const
 
 // Puts `bytes` at `path` so that a crash leaves there either what was there before or all
 // of `bytes`, never a part: a fresh temporary file beside it is written, flushed to the
-// device and renamed onto `path`, then the directory is flushed.
+// device and renamed onto `path`, then the directory is flushed. The temporary file is
+// named after the save at `owner`, whose lock the caller holds, so that taking that lock
+// later removes what a killed writer left.
 Result<void> write_durably(const std::string& path, std::string_view bytes,
-                           const WriteSystem& system) {
+                           const std::string& owner, const WriteSystem& system) {
   const std::string directory = directory_of(path);
   const auto suffix = random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary = join(directory, temporary_name(path, *suffix));
+  const std::string temporary = join(directory, temporary_name(owner, *suffix));
 
   UniqueFd file(system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
   if (!file.valid()) return std::unexpected(last_os_error());
@@ -149,13 +156,13 @@ Result<void> write_durably(const std::string& path, std::string_view bytes,
 
 // Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive. The
 // save is replaced next, so the archived copy must be durable first.
-Result<void> archive(const std::string& directory, std::string_view bytes,
-                     const WriteSystem& system) {
-  const std::string archive_directory = join(directory, "archive");
+Result<void> archive(const std::string& path, std::string_view bytes, const WriteSystem& system) {
+  const std::string archive_directory = archive_directory_of(path);
   if (auto created = create_directories(archive_directory); !created) return created;
   const auto suffix = random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  return write_durably(join(archive_directory, "expedition-" + *suffix + ".json"), bytes, system);
+  return write_durably(join(archive_directory, "expedition-" + *suffix + ".json"), bytes, path,
+                       system);
 }
 
 // Whether `later` holds everything `earlier` does: the same expedition with the same
@@ -262,12 +269,12 @@ Result<Save> Save::lock(const std::string& path) {
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
   save::remove_stale_temporaries(save::directory_of(path), path);
+  save::remove_stale_temporaries(save::archive_directory_of(path), path);
   return Save(path, std::move(*lock));
 }
 
 Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, bool new_expedition,
                                                     std::optional<std::uint64_t> seed) {
-  const std::string directory = save::directory_of(path);
   auto locked = lock(path);
   if (!locked) return std::unexpected(locked.error());
   Save opened = std::move(*locked);
@@ -278,7 +285,7 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
   if (*existing) {
     const std::string& bytes = **existing;
     if (new_expedition) {
-      if (auto archived = save::archive(directory, bytes, save::WriteSystem()); !archived)
+      if (auto archived = save::archive(path, bytes, save::WriteSystem()); !archived)
         return std::unexpected(archived.error());
     } else if (seed) {
       return std::unexpected(
@@ -300,7 +307,7 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
 Result<void> Save::write(const Record& record) const { return write(record, save::WriteSystem()); }
 
 Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
-  return save::write_durably(path_, record.to_pretty_json(), system);
+  return save::write_durably(path_, record.to_pretty_json(), path_, system);
 }
 
 Result<void> Save::replace(const Record& record) const {
@@ -311,7 +318,7 @@ Result<void> Save::replace(const Record& record, const save::WriteSystem& system
   const auto existing = save::read_existing(path_);
   if (!existing) return std::unexpected(existing.error());
   if (*existing && save::would_lose_an_expedition(**existing, record)) {
-    if (auto archived = save::archive(save::directory_of(path_), **existing, system); !archived)
+    if (auto archived = save::archive(path_, **existing, system); !archived)
       return archived;
   }
   return write(record, system);

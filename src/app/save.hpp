@@ -76,7 +76,8 @@ class Save {
   // Refuses what save::check_save_path refuses, before anything is created. Then creates
   // the save's directory if it is missing and takes the save's lock, reading nothing; the
   // lock fails at once when another process holds it. Holding the lock, it
-  // removes the temporary files of this save that a killed writer left beside it.
+  // removes the temporary files of this save that a killed writer left beside it and in
+  // its archive.
   static Result<Save> lock(const std::string& path);
 
   // Locks the save at `path`, then resumes it, or creates a new expedition when there is

@@ -412,6 +412,20 @@ TEST_F(SaveTest, TakingTheLockRemovesOnlyThisSavesTemporaryFiles) {
   EXPECT_EQ(names_in(root_), expected);
 }
 
+// An archived copy is written through a temporary file named after the save, so a killed
+// writer's leftover is found there too.
+TEST_F(SaveTest, TakingTheLockRemovesThisSavesTemporaryFilesFromItsArchive) {
+  const std::string own = temporary_name_of(save_);
+  const std::string stale = own.substr(0, own.size() - 20) + "0123456789abcdef.tmp";
+  fs::create_directory(root_ / "archive");
+  for (const std::string& name : {stale, std::string("expedition-0123456789abcdef.json")})
+    write_file(root_ / "archive" / name, "left behind");
+  const auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
+  EXPECT_EQ(names_in(root_ / "archive"),
+            (std::vector<std::string>{"expedition-0123456789abcdef.json"}));
+}
+
 // What a program other than the game keeps of the file it replaces: only an expedition
 // that would otherwise be lost goes to the archive first.
 // The record's actions need not replay here: only the prefix relation is looked at.
