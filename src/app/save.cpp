@@ -141,7 +141,8 @@ Result<void> write_durably(const std::string& path, std::string_view bytes,
   if (!suffix) return std::unexpected(suffix.error());
   const std::string temporary = join(directory, temporary_name(owner, *suffix));
 
-  UniqueFd file(system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
+  UniqueFd file(
+      system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
   if (!file.valid()) return std::unexpected(last_os_error());
   if (auto renamed = fill_and_rename(file, temporary, path, bytes, system); !renamed) {
     // A failure to remove it is ignored: the first error is the one that explains why
@@ -318,8 +319,7 @@ Result<void> Save::replace(const Record& record, const save::WriteSystem& system
   const auto existing = save::read_existing(path_);
   if (!existing) return std::unexpected(existing.error());
   if (*existing && save::would_lose_an_expedition(**existing, record)) {
-    if (auto archived = save::archive(path_, **existing, system); !archived)
-      return archived;
+    if (auto archived = save::archive(path_, **existing, system); !archived) return archived;
   }
   return write(record, system);
 }
