@@ -14,7 +14,6 @@
 #include <system_error>
 
 #include "app/save_temporaries.hpp"
-#include "core/panic.hpp"
 #include "core/untrusted_text.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
@@ -50,6 +49,11 @@ std::string directory_of(const std::string& path) {
 
 std::string join(const std::string& directory, std::string_view name) {
   return (std::filesystem::path(directory) / name).string();
+}
+
+// Where replaced saves are kept, beside the save.
+std::string archive_directory_of(const std::string& path) {
+  return join(directory_of(path), "archive");
 }
 
 // Missing parents are created too, with 0777 less the umask.
@@ -88,18 +92,17 @@ Result<UniqueFd> lock(const std::string& path) {
   if (!file.valid())
     return std::unexpected(
         last_os_error("Cannot lock save " + shown(path) + ": " + shown(lock_path)));
-  if (retry_interrupted([&] { return ::flock(file.get(), LOCK_EX | LOCK_NB); }) != 0) {
-    const std::string reason = errno == EWOULDBLOCK
-                                   ? "lock acquisition failed because the operation would block"
-                                   : "lock acquisition failed due to I/O error";
-    return std::unexpected(Error("Cannot lock save " + shown(path) + ": " + reason +
-                                 ". Close another BurrowLight process using this save."));
-  }
+  if (retry_interrupted([&] { return ::flock(file.get(), LOCK_EX | LOCK_NB); }) != 0)
+    return std::unexpected(Error(error::LockHeld{shown(path), errno == EWOULDBLOCK}));
   return file;
 }
 
 Error not_a_regular_file(const std::string& path) {
   return Error("Save " + shown(path) + " is not a regular file; it was not changed.");
+}
+
+std::unexpected<Error> invalid(std::string reason) {
+  return std::unexpected(Error(error::InvalidSave{std::move(reason)}));
 }
 
 // The save's bytes, or nothing when there is no save yet.
@@ -115,30 +118,52 @@ Result<std::optional<std::string>> read_existing(const std::string& path) {
   return std::move(*bytes);
 }
 
-// Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive.
-Result<void> archive(const std::string& directory, std::string_view bytes) {
-  const std::string archive_directory = join(directory, "archive");
+// Fills the temporary file, flushes and closes it, and renames it onto `path`; the caller
+// removes the temporary file if any of this fails.
+Result<void> fill_and_rename(UniqueFd& file, const std::string& temporary, const std::string& path,
+                             std::string_view bytes, const WriteSystem& system) {
+  if (auto written = system.write_all(file.get(), bytes); !written) return written;
+  if (system.fsync(file.get()) != 0) return std::unexpected(last_os_error());
+  if (auto closed = close_checked(file); !closed) return closed;
+  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_os_error());
+  return {};
+}
+
+// Puts `bytes` at `path` so that a crash leaves there either what was there before or all
+// of `bytes`, never a part: a fresh temporary file beside it is written, flushed to the
+// device and renamed onto `path`, then the directory is flushed. The temporary file is
+// named after the save at `owner`, whose lock the caller holds, so that taking that lock
+// later removes what a killed writer left.
+Result<void> write_durably(const std::string& path, std::string_view bytes,
+                           const std::string& owner, const WriteSystem& system) {
+  const std::string directory = directory_of(path);
+  const auto suffix = random_suffix();
+  if (!suffix) return std::unexpected(suffix.error());
+  const std::string temporary = join(directory, temporary_name(owner, *suffix));
+
+  UniqueFd file(
+      system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
+  if (!file.valid()) return std::unexpected(last_os_error());
+  if (auto renamed = fill_and_rename(file, temporary, path, bytes, system); !renamed) {
+    // A failure to remove it is ignored: the first error is the one that explains why
+    // the file was not written.
+    file.reset();
+    ::unlink(temporary.c_str());
+    return renamed;
+  }
+  // The new file is already in place if this fails; the error still says it may not last.
+  return sync_directory(directory, system);
+}
+
+// Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive. The
+// save is replaced next, so the archived copy must be durable first.
+Result<void> archive(const std::string& path, std::string_view bytes, const WriteSystem& system) {
+  const std::string archive_directory = archive_directory_of(path);
   if (auto created = create_directories(archive_directory); !created) return created;
   const auto suffix = random_suffix();
   if (!suffix) return std::unexpected(suffix.error());
-  const std::string archive_path = join(archive_directory, "expedition-" + *suffix + ".json");
-  UniqueFd file(
-      open_retrying(archive_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
-  if (!file.valid()) return std::unexpected(last_os_error());
-
-  Result<void> stored = sys::write_all(file.get(), bytes);
-  if (stored && retry_interrupted([&] { return ::fsync(file.get()); }) != 0) {
-    stored = std::unexpected(last_os_error());
-  }
-  if (stored) stored = close_checked(file);
-  if (!stored) {
-    // An incomplete copy would pass for the old save; the save itself is still intact.
-    file.reset();
-    ::unlink(archive_path.c_str());
-    return stored;
-  }
-  // The save is replaced next; the archived copy must not be the one that a crash loses.
-  return sync_directory(archive_directory, WriteSystem());
+  return write_durably(join(archive_directory, "expedition-" + *suffix + ".json"), bytes, path,
+                       system);
 }
 
 // Whether `later` holds everything `earlier` does: the same expedition with the same
@@ -167,18 +192,6 @@ Result<Record> new_record(std::optional<std::uint64_t> seed) {
   record::Secret secret;
   if (auto filled = sys::fill_random(secret); !filled) return std::unexpected(filled.error());
   return Record(secret);
-}
-
-// Fills the temporary file, flushes and closes it, and renames it over the save; the
-// caller removes the temporary file if any of this fails.
-Result<void> fill_and_replace(UniqueFd& file, const std::string& temporary, const std::string& path,
-                              const Record& record, const WriteSystem& system) {
-  if (auto written = system.write_all(file.get(), record.to_pretty_json()); !written)
-    return written;
-  if (system.fsync(file.get()) != 0) return std::unexpected(last_os_error());
-  if (auto closed = close_checked(file); !closed) return closed;
-  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_os_error());
-  return {};
 }
 
 }  // namespace
@@ -220,9 +233,9 @@ Result<std::string> random_suffix() {
 
 Inspection inspect(std::string_view bytes) {
   auto record = Record::from_json(bytes);
-  if (!record) return {std::nullopt, std::unexpected(Error(std::move(record.error())))};
+  if (!record) return {std::nullopt, invalid(std::move(record.error()))};
   auto run = expedition::Run::start(*record);
-  if (!run) return {std::move(*record), std::unexpected(Error(std::move(run.error())))};
+  if (!run) return {std::move(*record), invalid(std::move(run.error()))};
   return {std::move(*record), std::move(*run)};
 }
 
@@ -257,12 +270,12 @@ Result<Save> Save::lock(const std::string& path) {
   auto lock = save::lock(path);
   if (!lock) return std::unexpected(lock.error());
   save::remove_stale_temporaries(save::directory_of(path), path);
+  save::remove_stale_temporaries(save::archive_directory_of(path), path);
   return Save(path, std::move(*lock));
 }
 
 Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, bool new_expedition,
                                                     std::optional<std::uint64_t> seed) {
-  const std::string directory = save::directory_of(path);
   auto locked = lock(path);
   if (!locked) return std::unexpected(locked.error());
   Save opened = std::move(*locked);
@@ -273,7 +286,7 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
   if (*existing) {
     const std::string& bytes = **existing;
     if (new_expedition) {
-      if (auto archived = save::archive(directory, bytes); !archived)
+      if (auto archived = save::archive(path, bytes, save::WriteSystem()); !archived)
         return std::unexpected(archived.error());
     } else if (seed) {
       return std::unexpected(
@@ -289,42 +302,26 @@ Result<std::pair<Save, expedition::Run>> Save::open(const std::string& path, boo
   auto record = save::new_record(seed);
   if (!record) return std::unexpected(record.error());
   if (auto written = opened.write(*record); !written) return std::unexpected(written.error());
-  auto run = expedition::Run::start(std::move(*record));
-  if (!run) panic("a fresh record starts");
-  return Opened(std::move(opened), std::move(*run));
+  return Opened(std::move(opened), expedition::Run::fresh(std::move(*record)));
 }
 
 Result<void> Save::write(const Record& record) const { return write(record, save::WriteSystem()); }
 
+Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
+  return save::write_durably(path_, record.to_pretty_json(), path_, system);
+}
+
 Result<void> Save::replace(const Record& record) const {
+  return replace(record, save::WriteSystem());
+}
+
+Result<void> Save::replace(const Record& record, const save::WriteSystem& system) const {
   const auto existing = save::read_existing(path_);
   if (!existing) return std::unexpected(existing.error());
   if (*existing && save::would_lose_an_expedition(**existing, record)) {
-    if (auto archived = save::archive(save::directory_of(path_), **existing); !archived)
-      return archived;
+    if (auto archived = save::archive(path_, **existing, system); !archived) return archived;
   }
-  return write(record);
-}
-
-Result<void> Save::write(const Record& record, const save::WriteSystem& system) const {
-  const std::string& path = path_;
-  const std::string directory = save::directory_of(path);
-  const auto suffix = save::random_suffix();
-  if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary = save::join(directory, save::temporary_name(path, *suffix));
-
-  sys::UniqueFd file(
-      system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, save::kPrivateFile));
-  if (!file.valid()) return std::unexpected(sys::last_os_error());
-  if (auto replaced = save::fill_and_replace(file, temporary, path, record, system); !replaced) {
-    // A failure to remove it is ignored: the first error is the one that explains why
-    // the save was not replaced.
-    file.reset();
-    ::unlink(temporary.c_str());
-    return replaced;
-  }
-  // The new save is already in place if this fails; the error still says it may not last.
-  return save::sync_directory(directory, system);
+  return write(record, system);
 }
 
 }  // namespace burrowlight

@@ -55,9 +55,9 @@ Inspection inspect_file(const std::string& path);
 // where something other than a regular file is.
 Result<void> check_save_path(const std::string& path);
 
-// The system calls of a save write, with the calling convention of the system: -1 and
-// errno on failure. The program uses these plain ones; tests override single calls to
-// prove that a failed write leaves the previous save in place.
+// The system calls of writing a save or its archived copy, with the calling convention of
+// the system: -1 and errno on failure. The program uses these plain ones; tests override
+// single calls to prove that a failed write leaves the previous files in place.
 class WriteSystem {
  public:
   virtual ~WriteSystem() = default;
@@ -76,7 +76,8 @@ class Save {
   // Refuses what save::check_save_path refuses, before anything is created. Then creates
   // the save's directory if it is missing and takes the save's lock, reading nothing; the
   // lock fails at once when another process holds it. Holding the lock, it
-  // removes the temporary files of this save that a killed writer left beside it.
+  // removes the temporary files of this save that a killed writer left beside it and in
+  // its archive.
   static Result<Save> lock(const std::string& path);
 
   // Locks the save at `path`, then resumes it, or creates a new expedition when there is
@@ -87,8 +88,9 @@ class Save {
                                                        bool new_expedition,
                                                        std::optional<std::uint64_t> seed);
 
-  // Replaces the save with `record` in one step: a temporary file is written, flushed to
-  // the device and renamed over the save, then the directory is flushed.
+  // Replaces the save with `record` in one step, as every file of a save is written: a
+  // temporary file is written, flushed to the device and renamed over the save, then the
+  // directory is flushed.
   Result<void> write(const Record& record) const;
   Result<void> write(const Record& record, const save::WriteSystem& system) const;
 
@@ -98,6 +100,7 @@ class Save {
   // (another secret, other actions, fewer actions, or sealed where `record` is not), a
   // copy of it in the archive as --new keeps one, then `write`.
   Result<void> replace(const Record& record) const;
+  Result<void> replace(const Record& record, const save::WriteSystem& system) const;
 
   const std::string& path() const { return path_; }
 

@@ -6,6 +6,7 @@
 
 #include "core/expedition_world.hpp"
 #include "core/overloaded.hpp"
+#include "core/panic.hpp"
 
 namespace burrowlight::expedition {
 
@@ -72,6 +73,12 @@ std::expected<Run, std::string> Run::start(Record record) {
   }
   if (!run.record_.secret) run.log("Practice world: the same seed recreates the same expedition.");
   return run;
+}
+
+Run Run::fresh(Record record) {
+  auto run = start(std::move(record));
+  if (!run) panic("a fresh record starts");
+  return std::move(*run);
 }
 
 std::expected<Event, Refusal> Run::apply(const Action& action) {

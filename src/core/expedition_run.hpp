@@ -34,6 +34,8 @@ class Run {
   // follows every position the player has stood on; a saved record cannot tell it
   // otherwise. The error is the replay's reason the record is invalid.
   static std::expected<Run, std::string> start(Record record);
+  // The run of a record with no actions yet, which no replay can refuse.
+  static Run fresh(Record record);
 
   // One more action: its code appended to the record, a look around, the event's line
   // logged. A refusal is the rules' or, once the run is sealed, `Refusal::Sealed`, and the

@@ -17,11 +17,8 @@ expedition::Run with_room(expedition::Run run) {
   return run;
 }
 
-// The run of a fresh record, which has no actions that could be refused.
 expedition::Run fresh_run(Record record) {
-  auto run = expedition::Run::start(std::move(record));
-  if (!run) panic("a fresh record starts");
-  return with_room(std::move(*run));
+  return with_room(expedition::Run::fresh(std::move(record)));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string>
+#include <variant>
 
 namespace burrowlight::python {
 
@@ -26,18 +27,21 @@ py::object text_of(const std::string& bytes) {
   throw py::error_already_set();
 }
 
-}  // namespace
-
-void raise_failure(const Error& error, const py::handle& filename) {
-  const std::string& text = error.text();
-  if (error.os_code())
-    raise_os(*error.os_code(), text.substr(0, text.rfind(" (os error")), filename);
-  PyErr_SetObject(PyExc_ValueError, text_of(text).ptr());
+[[noreturn]] void raise_value_error(const std::string& words) {
+  PyErr_SetObject(PyExc_ValueError, text_of(words).ptr());
   throw py::error_already_set();
 }
 
-void raise_lock_refused(const Error& error, const py::handle& filename) {
-  raise_os(EWOULDBLOCK, error.text(), filename);
+}  // namespace
+
+void raise_failure(const Error& error, const py::handle& filename) {
+  if (const auto* system = std::get_if<error::System>(&error.kind()))
+    raise_os(system->code, system->description, filename);
+  // Not a failure of the system but a refusal, raised as a file that cannot be locked
+  // without waiting is.
+  if (std::holds_alternative<error::LockHeld>(error.kind()))
+    raise_os(EWOULDBLOCK, error.text(), filename);
+  raise_value_error(error.text());
 }
 
 }  // namespace burrowlight::python

@@ -11,18 +11,10 @@ namespace burrowlight::python {
 
 namespace {
 
-// How a save went, told once the interpreter lock is held again.
-struct Replaced {
-  Result<void> result;
-  bool lock_refused = false;
-};
-
-Replaced replace_under_lock(const std::string& path, const Record& record) {
-  if (auto checked = save::check_save_path(path); !checked) return {checked};
+Result<void> replace_under_lock(const std::string& path, const Record& record) {
   auto held = Save::lock(path);
-  // Taking the lock fails without an errno only when another process holds it.
-  if (!held) return {std::unexpected(held.error()), !held.error().os_code()};
-  return {held->replace(record)};
+  if (!held) return std::unexpected(held.error());
+  return held->replace(record);
 }
 
 }  // namespace
@@ -30,13 +22,11 @@ Replaced replace_under_lock(const std::string& path, const Record& record) {
 void save_expedition(const env::ExpeditionEnv& environment, const py::object& path) {
   const std::string file = path_bytes(path);
   const Record record = environment.record();
-  const Replaced replaced = [&] {
+  const Result<void> replaced = [&] {
     const py::gil_scoped_release released;
     return replace_under_lock(file, record);
   }();
-  if (replaced.result) return;
-  if (replaced.lock_refused) raise_lock_refused(replaced.result.error(), path);
-  raise_failure(replaced.result.error(), path);
+  if (!replaced) raise_failure(replaced.error(), path);
 }
 
 void load_expedition(env::ExpeditionEnv& environment, const py::object& path) {

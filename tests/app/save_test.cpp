@@ -412,6 +412,20 @@ TEST_F(SaveTest, TakingTheLockRemovesOnlyThisSavesTemporaryFiles) {
   EXPECT_EQ(names_in(root_), expected);
 }
 
+// An archived copy is written through a temporary file named after the save, so a killed
+// writer's leftover is found there too.
+TEST_F(SaveTest, TakingTheLockRemovesThisSavesTemporaryFilesFromItsArchive) {
+  const std::string own = temporary_name_of(save_);
+  const std::string stale = own.substr(0, own.size() - 20) + "0123456789abcdef.tmp";
+  fs::create_directory(root_ / "archive");
+  for (const std::string& name : {stale, std::string("expedition-0123456789abcdef.json")})
+    write_file(root_ / "archive" / name, "left behind");
+  const auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
+  EXPECT_EQ(names_in(root_ / "archive"),
+            (std::vector<std::string>{"expedition-0123456789abcdef.json"}));
+}
+
 // What a program other than the game keeps of the file it replaces: only an expedition
 // that would otherwise be lost goes to the archive first.
 // The record's actions need not replay here: only the prefix relation is looked at.
@@ -452,6 +466,47 @@ TEST_F(SaveTest, ReplacingArchivesAnotherExpeditionOrOneTheRecordDoesNotExtend) 
     ASSERT_EQ(copies.size(), archived ? 1u : 0u);
     if (archived) {
       EXPECT_EQ(read_file(root_ / "archive" / copies[0]), *old_bytes);
+    }
+  }
+}
+
+// The archived copy is written as the save is: a failure before its rename leaves no copy
+// and, whatever failed, the save is not replaced while its copy may not last.
+TEST_F(SaveTest, AFailedArchiveWriteLeavesTheSaveAndNoPartialCopy) {
+  using Call = ScriptedSystem::Call;
+  struct Case {
+    Call failing;
+    int code;
+    std::string message;
+    bool archived;
+  };
+  const std::vector<Case> cases = {
+      {Call::OpenFile, EACCES, "Permission denied (os error 13)", false},
+      {Call::WriteAll, ENOSPC, "No space left on device (os error 28)", false},
+      {Call::FsyncFile, EIO, "Input/output error (os error 5)", false},
+      {Call::Rename, EXDEV, "Invalid cross-device link (os error 18)", false},
+      {Call::OpenDirectory, EACCES, "Permission denied (os error 13)", true},
+      {Call::FsyncDirectory, EIO, "Input/output error (os error 5)", true},
+  };
+  const std::string old_bytes = Record(record::Secret{2}).to_pretty_json();
+  const auto held = Save::lock(save_path());
+  ASSERT_TRUE(held) << held.error().text();
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.message);
+    fs::remove_all(root_ / "archive");
+    write_file(save_, old_bytes);
+    const auto replaced =
+        held->replace(Record(record::Secret{1}), ScriptedSystem(test.failing, test.code));
+    ASSERT_FALSE(replaced);
+    EXPECT_EQ(replaced.error().text(), test.message);
+    EXPECT_EQ(replaced.error().os_code(), test.code);
+    EXPECT_EQ(read_file(save_), old_bytes);
+    EXPECT_EQ(names_in(root_),
+              (std::vector<std::string>{"archive", "expedition.json", "expedition.json.lock"}));
+    const std::vector<std::string> copies = names_in(root_ / "archive");
+    ASSERT_EQ(copies.size(), test.archived ? 1u : 0u);
+    if (test.archived) {
+      EXPECT_EQ(read_file(root_ / "archive" / copies[0]), old_bytes);
     }
   }
 }
