@@ -70,6 +70,17 @@ class Board:
             headers["Authorization"] = f"Bearer {token}"
         return self.request("POST", "/api/runs", save, headers)
 
+    def open_board_identities(self):
+        """The expedition id of every run on the open board, read page by page."""
+        listed = set()
+        offset = 0
+        while True:
+            page = self.get("/api/boards/open?limit=500&offset=%d" % offset).json()
+            listed.update(run["expedition_id"] for run in page["runs"])
+            offset += 500
+            if offset >= page["total"]:
+                return listed
+
     def stop(self, how=signal.SIGTERM):
         if self.process.poll() is None:
             self.process.send_signal(how)
