@@ -5,6 +5,8 @@
 #include <charconv>
 #include <limits>
 
+#include "board/clock.hpp"
+
 namespace burrowlight::board {
 
 namespace {
@@ -127,6 +129,22 @@ std::expected<Paging, Refusal> paging_of(std::optional<std::string_view> limit,
   return paging;
 }
 
-std::optional<std::uint64_t> seed_of(std::string_view digits) { return decimal(digits); }
+std::expected<std::uint64_t, Refusal> seed_of(std::string_view digits) {
+  const std::optional<std::uint64_t> seed = decimal(digits);
+  if (!seed) {
+    return std::unexpected(
+        Refusal{400, "A seed is a whole number from 0 to 18446744073709551615."});
+  }
+  return *seed;
+}
+
+std::expected<std::string, Refusal> day_of(std::string_view text) {
+  if (!day_start(text)) return std::unexpected(Refusal{400, "A day is written YYYY-MM-DD."});
+  return std::string(text);
+}
+
+Refusal no_such_run() { return {404, "There is no run with this id."}; }
+
+Refusal no_longer_replays() { return {500, "The stored run no longer replays."}; }
 
 }  // namespace burrowlight::board

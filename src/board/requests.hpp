@@ -53,7 +53,14 @@ std::expected<std::int64_t, Refusal> page_number_of(std::optional<std::string_vi
 // A run's id in its address: a whole number from 1.
 std::optional<std::int64_t> run_id(std::string_view digits);
 
-// A seed in decimal, as the game takes it with --seed.
-std::optional<std::uint64_t> seed_of(std::string_view digits);
+// A seed in decimal, as the game takes it with --seed (400 otherwise).
+std::expected<std::uint64_t, Refusal> seed_of(std::string_view digits);
+
+// A day in its address, YYYY-MM-DD (400 otherwise).
+std::expected<std::string, Refusal> day_of(std::string_view text);
+
+// The refusals that the JSON addresses and the pages share.
+Refusal no_such_run();
+Refusal no_longer_replays();
 
 }  // namespace burrowlight::board

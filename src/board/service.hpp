@@ -17,9 +17,11 @@
 #include "core/error.hpp"
 
 namespace httplib {
+class ContentReader;
 class Server;
 struct Request;
-}
+struct Response;
+}  // namespace httplib
 
 namespace burrowlight::board {
 
@@ -48,8 +50,25 @@ class Service {
 
  private:
   void route();
+  // The JSON addresses and the run files (api.cpp).
+  void register_player(const httplib::Request& request, httplib::Response& response,
+                       const httplib::ContentReader& reader);
+  void submit_run(const httplib::Request& request, httplib::Response& response,
+                  const httplib::ContentReader& reader);
+  void newest_runs(const httplib::Request& request, httplib::Response& response);
+  void stored_run(const httplib::Request& request, httplib::Response& response);
+  void answer_board(const httplib::Request& request, httplib::Response& response,
+                    const BoardName& name);
+  void seed_board(const httplib::Request& request, httplib::Response& response);
+  void daily_board(const httplib::Request& request, httplib::Response& response);
+  void daily_commitments(const httplib::Request& request, httplib::Response& response);
+  void run_file(const httplib::Request& request, httplib::Response& response);
   // The pages for people (site.cpp).
   void route_pages(httplib::Server& server);
+  void show_front_page(const httplib::Request& request, httplib::Response& response);
+  void seed_page(const httplib::Request& request, httplib::Response& response);
+  void daily_page(const httplib::Request& request, httplib::Response& response);
+  void stored_run_page(const httplib::Request& request, httplib::Response& response);
   DatabaseResult<std::expected<BoardView, Refusal>> board_view(const BoardName& name,
                                                                const httplib::Request& request);
   DatabaseResult<std::optional<DayView>> day_view(const std::string& day);

@@ -4,6 +4,8 @@
 
 #include <httplib.h>
 
+#include <functional>
+
 #include "app/save.hpp"
 #include "board/assets.hpp"
 #include "board/clock.hpp"
@@ -76,62 +78,11 @@ DatabaseResult<std::optional<DayView>> Service::day_view(const std::string& day)
 }
 
 void Service::route_pages(httplib::Server& server) {
-  server.Get("/", [this](const httplib::Request& request, httplib::Response& response) {
-    auto open = board_view({BoardKind::Open, ""}, request);
-    if (!open) return show_unavailable(response);
-    if (!*open) return show_refusal(response, open->error());
-    const std::string today = day_text(clock_.now());
-    auto day = day_view(today);
-    auto daily_top = store_.board({BoardKind::Daily, today}, kDailyRowsOnFront, 0);
-    auto newest = store_.newest(kNewestRuns);
-    if (!day || !daily_top || !newest) return show_unavailable(response);
-    show(response, 200,
-         front_page({std::move(**open), *day, std::move(*daily_top), std::move(*newest)}));
-  });
-
-  server.Get(R"(/seed/([^/]+))",
-             [this](const httplib::Request& request, httplib::Response& response) {
-               const std::optional<std::uint64_t> seed = seed_of(request.matches[1].str());
-               if (!seed) {
-                 return show_refusal(
-                     response, {400, "A seed is a whole number from 0 to 18446744073709551615."});
-               }
-               auto board = board_view({BoardKind::Seed, std::to_string(*seed)}, request);
-               if (!board) return show_unavailable(response);
-               if (!*board) return show_refusal(response, board->error());
-               show(response, 200, board_page(**board, std::nullopt));
-             });
-
-  server.Get(R"(/daily/([^/]+))",
-             [this](const httplib::Request& request, httplib::Response& response) {
-               const std::string day = request.matches[1].str();
-               if (!day_start(day))
-                 return show_refusal(response, {400, "A day is written YYYY-MM-DD."});
-               auto board = board_view({BoardKind::Daily, day}, request);
-               auto shown = day_view(day);
-               if (!board || !shown) return show_unavailable(response);
-               if (!*board) return show_refusal(response, board->error());
-               show(response, 200, board_page(**board, *shown));
-             });
-
-  server.Get(R"(/runs/(\d{1,18}))",
-             [this](const httplib::Request& request, httplib::Response& response) {
-               const std::optional<std::int64_t> id = run_id(request.matches[1].str());
-               auto found = id ? store_.run(*id) : DatabaseResult<std::optional<StoredRun>>();
-               if (!found) return show_unavailable(response);
-               if (!*found) return show_refusal(response, {404, "There is no run with this id."});
-               auto ranks = store_.ranks(**found);
-               auto bytes = store_.save_of((*found)->id);
-               if (!ranks || !bytes || !*bytes) return show_unavailable(response);
-               const save::Inspection inspection = save::inspect(**bytes);
-               if (!inspection.record || !inspection.run) {
-                 return show_refusal(response, {500, "The stored run no longer replays."});
-               }
-               show(response, 200,
-                    run_page({std::move(**found), std::move(*ranks),
-                              inspection.record->rules_version, player_.has_value()}));
-             });
-
+  using std::bind_front;
+  server.Get("/", bind_front(&Service::show_front_page, this));
+  server.Get(R"(/seed/([^/]+))", bind_front(&Service::seed_page, this));
+  server.Get(R"(/daily/([^/]+))", bind_front(&Service::daily_page, this));
+  server.Get(R"(/runs/(\d{1,18}))", bind_front(&Service::stored_run_page, this));
   server.Get("/static/board.css", [](const httplib::Request&, httplib::Response& response) {
     response.set_content(std::string(board_stylesheet()), kCss);
   });
@@ -147,6 +98,53 @@ void Service::route_pages(httplib::Server& server) {
              [this](const httplib::Request&, httplib::Response& response) {
                response.set_content(player_->style, kCss);
              });
+}
+
+void Service::show_front_page(const httplib::Request& request, httplib::Response& response) {
+  auto open = board_view({BoardKind::Open, ""}, request);
+  if (!open) return show_unavailable(response);
+  if (!*open) return show_refusal(response, open->error());
+  const std::string today = day_text(clock_.now());
+  auto day = day_view(today);
+  auto daily_top = store_.board({BoardKind::Daily, today}, kDailyRowsOnFront, 0);
+  auto newest = store_.newest(kNewestRuns);
+  if (!day || !daily_top || !newest) return show_unavailable(response);
+  show(response, 200,
+       front_page({std::move(**open), *day, std::move(*daily_top), std::move(*newest)}));
+}
+
+void Service::seed_page(const httplib::Request& request, httplib::Response& response) {
+  const auto seed = seed_of(request.matches[1].str());
+  if (!seed) return show_refusal(response, seed.error());
+  auto board = board_view({BoardKind::Seed, std::to_string(*seed)}, request);
+  if (!board) return show_unavailable(response);
+  if (!*board) return show_refusal(response, board->error());
+  show(response, 200, board_page(**board, std::nullopt));
+}
+
+void Service::daily_page(const httplib::Request& request, httplib::Response& response) {
+  auto day = day_of(request.matches[1].str());
+  if (!day) return show_refusal(response, day.error());
+  auto board = board_view({BoardKind::Daily, *day}, request);
+  auto shown = day_view(*day);
+  if (!board || !shown) return show_unavailable(response);
+  if (!*board) return show_refusal(response, board->error());
+  show(response, 200, board_page(**board, *shown));
+}
+
+void Service::stored_run_page(const httplib::Request& request, httplib::Response& response) {
+  const std::optional<std::int64_t> id = run_id(request.matches[1].str());
+  auto found = id ? store_.run(*id) : DatabaseResult<std::optional<StoredRun>>();
+  if (!found) return show_unavailable(response);
+  if (!*found) return show_refusal(response, no_such_run());
+  auto ranks = store_.ranks(**found);
+  auto bytes = store_.save_of((*found)->id);
+  if (!ranks || !bytes || !*bytes) return show_unavailable(response);
+  const save::Inspection inspection = save::inspect(**bytes);
+  if (!inspection.record || !inspection.run) return show_refusal(response, no_longer_replays());
+  show(response, 200,
+       run_page({std::move(**found), std::move(*ranks), inspection.record->rules_version,
+                 player_.has_value()}));
 }
 
 }  // namespace burrowlight::board

@@ -115,12 +115,30 @@ TEST(BoardRequests, PagingHasDefaultsAndBounds) {
   }
 }
 
-TEST(BoardRequests, SeedsAreUnsignedSixtyFourBitDecimals) {
-  EXPECT_EQ(seed_of("0"), 0u);
-  EXPECT_EQ(seed_of("18446744073709551615"), 18446744073709551615u);
-  EXPECT_EQ(seed_of("18446744073709551616"), std::nullopt);
-  EXPECT_EQ(seed_of("1e3"), std::nullopt);
-  EXPECT_EQ(seed_of(""), std::nullopt);
+TEST(BoardRequests, SeedsAreUnsignedSixtyFourBitDecimalsAndDaysAreDates) {
+  const std::pair<std::string_view, std::optional<std::uint64_t>> seeds[] = {
+      {"0", 0u},
+      {"18446744073709551615", 18446744073709551615u},
+      {"18446744073709551616", std::nullopt},
+      {"1e3", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [digits, seed] : seeds) {
+    const auto found = seed_of(digits);
+    EXPECT_EQ(found ? std::optional(*found) : std::nullopt, seed) << digits;
+    if (!found) {
+      EXPECT_EQ(found.error().status, 400) << digits;
+    }
+  }
+  const std::pair<std::string_view, bool> days[] = {
+      {"2026-12-09", true}, {"2026-13-01", false}, {"2026-12-9", false}, {"", false}};
+  for (const auto& [text, valid] : days) {
+    const auto found = day_of(text);
+    EXPECT_EQ(found.has_value(), valid) << text;
+    if (found) {
+      EXPECT_EQ(*found, text);
+    }
+  }
 }
 
 TEST(BoardCommandLine, ListenAddressesAndOptions) {
