@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/durable_write.hpp"
 #include "app/save_temporaries.hpp"
 #include "core/untrusted_text.hpp"
 #include "sys/io.hpp"
@@ -26,12 +27,16 @@ namespace save {
 
 namespace {
 
-constexpr mode_t kPrivateFile = 0600;
 constexpr std::string_view kLockEnd = ".lock";
 
 // A path as a message shows it: whatever bytes it holds, none reaches the terminal as
 // a control sequence.
 std::string shown(std::string_view path) { return escape_untrusted(path, Untrusted::SaveText); }
+
+// Where replaced saves are kept, beside the save.
+std::string archive_directory_of(const std::string& path) {
+  return join(directory_of(path), "archive");
+}
 
 Error unset_variable(std::string_view name) {
   return Error(std::string(name) + " is unset; use --save PATH");
@@ -41,53 +46,12 @@ using sys::last_os_error;
 using sys::retry_interrupted;
 using sys::UniqueFd;
 
-// The directory a save, its temporary files and its archive live in.
-std::string directory_of(const std::string& path) {
-  const std::string parent = std::filesystem::path(path).parent_path().string();
-  return parent.empty() ? "." : parent;
-}
-
-std::string join(const std::string& directory, std::string_view name) {
-  return (std::filesystem::path(directory) / name).string();
-}
-
-// Where replaced saves are kept, beside the save.
-std::string archive_directory_of(const std::string& path) {
-  return join(directory_of(path), "archive");
-}
-
-// Missing parents are created too, with 0777 less the umask.
-Result<void> create_directories(const std::string& directory) {
-  std::error_code error;
-  std::filesystem::create_directories(directory, error);
-  if (error) return std::unexpected(sys::os_error(error.value()));
-  return {};
-}
-
-int open_retrying(const char* path, int flags, mode_t mode) {
-  return retry_interrupted([&] { return ::open(path, flags, mode); });
-}
-
-// Linux releases the descriptor even when close reports an interruption, so only other
-// errors (such as a delayed write error on a network file system) count.
-Result<void> close_checked(UniqueFd& file) {
-  if (::close(file.release()) != 0 && errno != EINTR) return std::unexpected(last_os_error());
-  return {};
-}
-
-// Makes the names in a directory durable, so that a created or renamed file survives a crash.
-Result<void> sync_directory(const std::string& directory, const WriteSystem& system) {
-  UniqueFd handle(system.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-  if (!handle.valid()) return std::unexpected(last_os_error());
-  if (system.fsync(handle.get()) != 0) return std::unexpected(last_os_error());
-  return close_checked(handle);
-}
-
 // Opens the lock file and takes its lock without waiting: a second process on the same
 // save fails at once instead of hanging until the first one ends.
 Result<UniqueFd> lock(const std::string& path) {
   const std::string lock_path = path + std::string(kLockEnd);
-  UniqueFd file(open_retrying(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile));
+  UniqueFd file(retry_interrupted(
+      [&] { return ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kPrivateFile); }));
   // The user never named the lock file, so the error does.
   if (!file.valid())
     return std::unexpected(
@@ -116,43 +80,6 @@ Result<std::optional<std::string>> read_existing(const std::string& path) {
   if (bytes->size() > kSizeLimit)
     return std::unexpected(Error("Save exceeds 64 KiB; it was not changed."));
   return std::move(*bytes);
-}
-
-// Fills the temporary file, flushes and closes it, and renames it onto `path`; the caller
-// removes the temporary file if any of this fails.
-Result<void> fill_and_rename(UniqueFd& file, const std::string& temporary, const std::string& path,
-                             std::string_view bytes, const WriteSystem& system) {
-  if (auto written = system.write_all(file.get(), bytes); !written) return written;
-  if (system.fsync(file.get()) != 0) return std::unexpected(last_os_error());
-  if (auto closed = close_checked(file); !closed) return closed;
-  if (system.rename(temporary.c_str(), path.c_str()) != 0) return std::unexpected(last_os_error());
-  return {};
-}
-
-// Puts `bytes` at `path` so that a crash leaves there either what was there before or all
-// of `bytes`, never a part: a fresh temporary file beside it is written, flushed to the
-// device and renamed onto `path`, then the directory is flushed. The temporary file is
-// named after the save at `owner`, whose lock the caller holds, so that taking that lock
-// later removes what a killed writer left.
-Result<void> write_durably(const std::string& path, std::string_view bytes,
-                           const std::string& owner, const WriteSystem& system) {
-  const std::string directory = directory_of(path);
-  const auto suffix = random_suffix();
-  if (!suffix) return std::unexpected(suffix.error());
-  const std::string temporary = join(directory, temporary_name(owner, *suffix));
-
-  UniqueFd file(
-      system.open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFile));
-  if (!file.valid()) return std::unexpected(last_os_error());
-  if (auto renamed = fill_and_rename(file, temporary, path, bytes, system); !renamed) {
-    // A failure to remove it is ignored: the first error is the one that explains why
-    // the file was not written.
-    file.reset();
-    ::unlink(temporary.c_str());
-    return renamed;
-  }
-  // The new file is already in place if this fails; the error still says it may not last.
-  return sync_directory(directory, system);
 }
 
 // Keeps a replaced save byte for byte, unparsed, under a fresh name in the archive. The
@@ -225,12 +152,6 @@ Result<std::string> default_path() {
   return (data / "burrowlight" / "expedition.json").string();
 }
 
-Result<std::string> random_suffix() {
-  std::array<std::uint8_t, 8> bytes;
-  if (auto filled = sys::fill_random(bytes); !filled) return std::unexpected(filled.error());
-  return record::hex(bytes);
-}
-
 Inspection inspect(std::string_view bytes) {
   auto record = Record::from_json(bytes);
   if (!record) return {std::nullopt, invalid(std::move(record.error()))};
@@ -246,20 +167,6 @@ Inspection inspect_file(const std::string& path) {
   if (!*existing) return {std::nullopt, std::unexpected(sys::os_error(ENOENT))};
   return inspect(**existing);
 }
-
-int WriteSystem::open(const char* path, int flags, mode_t mode) const {
-  return open_retrying(path, flags, mode);
-}
-
-Result<void> WriteSystem::write_all(int fd, std::string_view bytes) const {
-  return sys::write_all(fd, bytes);
-}
-
-int WriteSystem::fsync(int fd) const {
-  return retry_interrupted([&] { return ::fsync(fd); });
-}
-
-int WriteSystem::rename(const char* from, const char* to) const { return ::rename(from, to); }
 
 }  // namespace save
 

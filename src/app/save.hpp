@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/durable_write.hpp"
 #include "core/error.hpp"
 #include "core/expedition_floors.hpp"
 #include "core/expedition_record.hpp"
@@ -27,9 +28,6 @@ inline constexpr std::size_t kSizeLimit = 65536;
 
 // The data directory's burrowlight/expedition.json; HOME must be set in any case.
 Result<std::string> default_path();
-
-// Sixteen lowercase hexadecimal digits from eight random bytes.
-Result<std::string> random_suffix();
 
 // What the game finds in a save, step by step, before it plays it: the record once the
 // bytes parse, and the run once that record replays. `run` otherwise holds the first
@@ -55,18 +53,6 @@ Inspection inspect_file(const std::string& path);
 // where something other than a regular file is.
 Result<void> check_save_path(const std::string& path);
 
-// The system calls of writing a save or its archived copy, with the calling convention of
-// the system: -1 and errno on failure. The program uses these plain ones; tests override
-// single calls to prove that a failed write leaves the previous files in place.
-class WriteSystem {
- public:
-  virtual ~WriteSystem() = default;
-  virtual int open(const char* path, int flags, mode_t mode) const;
-  virtual Result<void> write_all(int fd, std::string_view bytes) const;
-  virtual int fsync(int fd) const;
-  virtual int rename(const char* from, const char* to) const;
-};
-
 }  // namespace save
 
 // A save path held under its lock, the only way to write a save: no code can replace a
@@ -84,8 +70,7 @@ class Save {
   // none or when `new_expedition` asks for one (archiving the old file first). A practice
   // `seed` is only taken for a new expedition. The run is the record replayed once.
   // Every failure leaves the save as it was.
-  static Result<std::pair<Save, expedition::Run>> open(const std::string& path,
-                                                       bool new_expedition,
+  static Result<std::pair<Save, expedition::Run>> open(const std::string& path, bool new_expedition,
                                                        std::optional<std::uint64_t> seed);
 
   // Replaces the save with `record` in one step, as every file of a save is written: a

@@ -32,7 +32,9 @@ void refuse_and_close(httplib::Response& response, const Refusal& refusal) {
   refuse(response, refusal);
 }
 
-void unavailable(httplib::Response& response) { refuse(response, {503, std::string(kUnavailable)}); }
+void unavailable(httplib::Response& response) {
+  refuse(response, {503, std::string(kUnavailable)});
+}
 
 std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
   if (!request.has_header(name)) return std::nullopt;

@@ -57,8 +57,9 @@ void Service::submit_run(const httplib::Request& request, httplib::Response& res
   auto stored = store_.submit(**player, std::move(*checked));
   if (!stored) {
     if (stored.error().failure != Failure::Conflict) {
-      return refuse(response, {503, "The board cannot store the run now; it was not kept. "
-                                    "Try again later."});
+      return refuse(response, {503,
+                               "The board cannot store the run now; it was not kept. "
+                               "Try again later."});
     }
     return refuse(response, {409, practice ? "This run is already on the board."
                                            : "This expedition is already on the board: a normal "
@@ -87,13 +88,13 @@ void Service::stored_run(const httplib::Request& request, httplib::Response& res
 }
 
 void Service::answer_board(const httplib::Request& request, httplib::Response& response,
-                    const BoardName& name) {
+                           const BoardName& name) {
   auto paging = paging_of(parameter(request, "limit"), parameter(request, "offset"));
   if (!paging) return refuse(response, paging.error());
   // Read before the query, so that a commit meanwhile makes the page older, never newer.
   const std::optional<std::uint64_t> generation = store_.generation();
-  const std::string key = request.path + "?" + std::to_string(paging->limit) + "&" +
-                          std::to_string(paging->offset);
+  const std::string key =
+      request.path + "?" + std::to_string(paging->limit) + "&" + std::to_string(paging->offset);
   if (generation) {
     if (std::optional<std::string> kept = pages_.find(key, *generation)) {
       return answer(response, 200, *kept);

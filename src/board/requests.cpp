@@ -1,9 +1,8 @@
 #include "board/requests.hpp"
 
-#include <nlohmann/json.hpp>
-
 #include <charconv>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 #include "board/clock.hpp"
 
@@ -84,9 +83,8 @@ std::expected<std::string, Refusal> bearer_token(std::optional<std::string_view>
   const std::string_view value = *authorization;
   const std::string_view token =
       value.starts_with(kScheme) ? value.substr(kScheme.size()) : std::string_view();
-  const bool well_formed =
-      token.size() == kTokenDigits &&
-      token.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+  const bool well_formed = token.size() == kTokenDigits &&
+                           token.find_first_not_of("0123456789abcdef") == std::string_view::npos;
   if (!well_formed) {
     return std::unexpected(Refusal{
         401, "The Authorization header must be \"Bearer\" and the 64-digit token of a player."});
@@ -105,7 +103,9 @@ std::expected<std::int64_t, Refusal> page_number_of(std::optional<std::string_vi
 
 std::optional<std::int64_t> run_id(std::string_view digits) {
   const std::optional<std::uint64_t> value = decimal(digits);
-  if (!value || *value < 1 || *value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+  if (!value || *value < 1 ||
+      *value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+    return std::nullopt;
   return static_cast<std::int64_t>(*value);
 }
 

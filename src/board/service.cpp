@@ -1,7 +1,6 @@
 #include "board/service.hpp"
 
 #include <httplib.h>
-
 #include <sys/socket.h>
 
 #include <functional>
@@ -53,7 +52,10 @@ class BoardServer final : public httplib::Server {
 };
 
 Service::Service(Store& store, const Clock& clock, std::optional<PlayerBundle> player)
-    : store_(store), clock_(clock), player_(std::move(player)), server_(std::make_unique<BoardServer>()) {
+    : store_(store),
+      clock_(clock),
+      player_(std::move(player)),
+      server_(std::make_unique<BoardServer>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   server_->set_keep_alive_max_count(kRequestsPerConnection);
   // The head and the body of an answer go out in two writes; without this the second
@@ -99,8 +101,8 @@ void Service::route() {
 
   // A body is judged by its headers before a byte of it is read.
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-    const bool takes_body = request.method == "POST" &&
-                            (request.path == "/api/players" || request.path == "/api/runs");
+    const bool takes_body =
+        request.method == "POST" && (request.path == "/api/players" || request.path == "/api/runs");
     if (!takes_body) return httplib::Server::HandlerResponse::Unhandled;
     const std::size_t limit = request.path == "/api/players" ? kPlayerBodyLimit : save::kSizeLimit;
     const BodyHeaders headers{header(request, "Content-Type"), header(request, "Content-Length"),
@@ -130,10 +132,10 @@ void Service::route() {
   // The front page's live feed polls this.
   server.Get("/api/runs/newest", bind_front(&Service::newest_runs, this));
   server.Get(R"(/api/runs/(\d{1,18}))", bind_front(&Service::stored_run, this));
-  server.Get("/api/boards/open", [this](const httplib::Request& request,
-                                        httplib::Response& response) {
-    answer_board(request, response, BoardName{BoardKind::Open, ""});
-  });
+  server.Get("/api/boards/open",
+             [this](const httplib::Request& request, httplib::Response& response) {
+               answer_board(request, response, BoardName{BoardKind::Open, ""});
+             });
   server.Get(R"(/api/boards/seed/([^/]+))", bind_front(&Service::seed_board, this));
   server.Get(R"(/api/boards/daily/([^/]+))", bind_front(&Service::daily_board, this));
   server.Get("/api/daily", bind_front(&Service::daily_commitments, this));
