@@ -11,7 +11,7 @@
 
 #include "core/expedition_run.hpp"
 #include "core/game.hpp"
-#include "headless/replies.hpp"
+#include "headless/commands.hpp"
 
 namespace burrowlight::headless::library {
 
