@@ -83,13 +83,15 @@ void draw_seeker_panel(Screen& screen, const Layout& layout, const Game& game) {
     screen.wrap(left, 21, room, 3, area_at(game.x, game.y).description, palette::dim);
   }
 
+  // Two rows at the foot of the panel, a blank row above its bottom border.
+  std::int32_t foot = layout.notes_top() - 4;
   if (std::optional<std::size_t> target = game.interaction_target()) {
-    screen.text(left, height - 12, "E  INSPECT", palette::gold);
-    screen.clipped(left, height - 11, room, display_name(game.world.props[*target].kind),
+    screen.text(left, foot, "E  INSPECT", palette::gold);
+    screen.clipped(left, foot + 1, room, display_name(game.world.props[*target].kind),
                    palette::ink);
   } else {
-    screen.text(left, height - 12, "Listen. Look closer.", palette::dim);
-    screen.text(left, height - 11, "The hill has secrets.", palette::dim);
+    screen.text(left, foot, "Listen. Look closer.", palette::dim);
+    screen.text(left, foot + 1, "The hill has secrets.", palette::dim);
   }
 }
 
