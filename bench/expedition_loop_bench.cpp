@@ -13,7 +13,7 @@
 #include "bare_save_write.hpp"
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
-#include "headless/replies.hpp"
+#include "headless/expedition_reply.hpp"
 #include "pipes.hpp"
 
 namespace burrowlight {
@@ -123,7 +123,7 @@ void BM_EachReplyWritten(benchmark::State& state, const Answers& answers) {
 // The program's own work for one reply, without a process or a pipe.
 void BM_ExpeditionReplyInMemory(benchmark::State& state) {
   auto run = expedition::Run::start(Record::practice(0));
-  headless::ReplyWriter replies;
+  headless::ExpeditionReplyWriter replies;
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::string_view reply = replies.expedition_observation(*run);

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "core/game.hpp"
-#include "headless/replies.hpp"
+#include "headless/prototype_reply.hpp"
 #include "pipes.hpp"
 
 namespace burrowlight {
@@ -28,7 +28,7 @@ struct Files {
 
 void BM_PrototypeReplyInMemory(benchmark::State& state) {
   const Game game = Game::authored();
-  headless::ReplyWriter replies;
+  headless::PrototypeReplyWriter replies;
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::string_view reply = replies.prototype_observation(game);

@@ -10,6 +10,7 @@
 
 #include "core/game.hpp"
 #include "core/stream.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight {
@@ -45,12 +46,14 @@ void BM_DrawInner(benchmark::State& state) {
   View view = view_in(static_cast<Mode>(state.range(2)));
   Game game = Game::authored();
   StringOutput out;
-  if (!view.draw_inner(game, std::nullopt, width, height, out)) state.SkipWithError("flush");
+  if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), width, height, out))
+    state.SkipWithError("flush");
   std::size_t bytes = 0;
   for (auto _ : state) {
     out.clear();
     view.advance(kFrameSeconds);
-    if (!view.draw_inner(game, std::nullopt, width, height, out)) state.SkipWithError("flush");
+    if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), width, height, out))
+      state.SkipWithError("flush");
     bytes += out.bytes().size();
   }
   state.counters["bytes_per_frame"] =
@@ -75,7 +78,8 @@ void BM_FirstFrame(benchmark::State& state) {
   for (auto _ : state) {
     View view;
     out.clear();
-    if (!view.draw_inner(game, std::nullopt, 160, 50, out)) state.SkipWithError("flush");
+    if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), 160, 50, out))
+      state.SkipWithError("flush");
     bytes += out.bytes().size();
   }
   state.counters["bytes_per_frame"] =
@@ -89,13 +93,14 @@ void BM_IdleFrames(benchmark::State& state) {
   Game game = Game::authored();
   View view;
   StringOutput out;
-  if (!view.draw_inner(game, std::nullopt, 160, 50, out)) state.SkipWithError("flush");
+  if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), 160, 50, out))
+    state.SkipWithError("flush");
   std::size_t bytes = 0;
   std::size_t changed = 0;
   for (auto _ : state) {
     out.clear();
     view.advance(kFrameSeconds);
-    Screen next = view.compose(game, std::nullopt, 160, 50);
+    Screen next = view.compose(prototype_scene(game), prototype_presentation(game), 160, 50);
     changed += changed_cells(next, view.previous);
     if (!flush(std::move(next), view.previous, out)) state.SkipWithError("flush");
     bytes += out.bytes().size();

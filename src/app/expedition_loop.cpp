@@ -6,7 +6,7 @@
 
 #include "app/line_protocol.hpp"
 #include "headless/commands.hpp"
-#include "headless/replies.hpp"
+#include "headless/expedition_reply.hpp"
 
 namespace burrowlight::headless {
 
@@ -54,7 +54,7 @@ Handled handle(Session& session, const ExpeditionCommand* command) {
 }  // namespace
 
 Result<void> run_expedition(Session session, Input& in, Output& out) {
-  ReplyWriter replies;
+  ExpeditionReplyWriter replies;
   if (auto written = send_reply(out, replies.expedition_observation(session.run())); !written) {
     return written;
   }

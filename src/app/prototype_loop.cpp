@@ -7,13 +7,13 @@
 #include "app/line_protocol.hpp"
 #include "core/game.hpp"
 #include "headless/commands.hpp"
-#include "headless/replies.hpp"
+#include "headless/prototype_reply.hpp"
 
 namespace burrowlight::headless {
 
 Result<void> run_prototype(Input& in, Output& out) {
   Game game = Game::authored();
-  ReplyWriter replies;
+  PrototypeReplyWriter replies;
   if (auto written = send_reply(out, replies.prototype_observation(game)); !written) {
     return written;
   }

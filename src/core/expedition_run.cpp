@@ -1,10 +1,7 @@
 #include "core/expedition_run.hpp"
 
-#include <deque>
 #include <utility>
-#include <vector>
 
-#include "core/expedition_world.hpp"
 #include "core/overloaded.hpp"
 #include "core/panic.hpp"
 
@@ -148,29 +145,6 @@ void Run::see(const CellSet& in_view) {
   in_view_ = in_view;
   // Each floor keeps its own memory across portal trips.
   explored_[expedition_.floor] |= in_view_;
-}
-
-Game Run::game() const {
-  std::vector<std::uint8_t> visible(kCellsPerFloor, 0);
-  std::vector<std::uint8_t> discovered(kCellsPerFloor, 0);
-  for (std::size_t cell = 0; cell < kCellsPerFloor; ++cell) {
-    visible[cell] = in_view_.contains(cell) ? 1 : 0;
-    discovered[cell] = explored_[expedition_.floor].contains(cell) ? 1 : 0;
-  }
-  std::deque<std::string> lines;
-  for (std::size_t index = 0; index < log_.size(); ++index) lines.push_back(log_[index].text());
-  return Game{
-      .world = world(expedition_),
-      .found = {},
-      .visible = std::move(visible),
-      .discovered = std::move(discovered),
-      .log_lines = std::move(lines),
-      .region = starting_area().name,
-      .x = expedition_.x,
-      .y = expedition_.y,
-      .turn = expedition_.turns,
-      .awakened = record_.finished,
-  };
 }
 
 }  // namespace burrowlight::expedition

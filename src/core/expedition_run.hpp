@@ -18,7 +18,6 @@
 #include "core/expedition_record.hpp"
 #include "core/expedition_sight.hpp"
 #include "core/expedition_view_cache.hpp"
-#include "core/game.hpp"
 
 namespace burrowlight::expedition {
 
@@ -73,11 +72,6 @@ class Run {
   const CellSet& in_view() const { return in_view_; }
   const CellSet& explored(std::size_t floor) const { return explored_[floor]; }
   const RunLog& log_lines() const { return log_; }
-
-  // The view model of the current floor that the renderer draws, made anew on each call:
-  // the floor's grid world, the player, the turn, the seal as "awakened", what is in view
-  // and remembered, and the log.
-  Game game() const;
 
   bool operator==(const Run&) const = default;
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 
 #include "core/expedition_floors.hpp"
-#include "core/game.hpp"
 
 namespace burrowlight::expedition {
 

@@ -57,7 +57,6 @@ const Area& area_at(std::int32_t x, std::int32_t y);
 const Area& starting_area();
 
 inline constexpr std::size_t kLogCapacity = 8;
-inline constexpr std::int32_t kSightRadius = 15;
 
 struct Game {
   World world;

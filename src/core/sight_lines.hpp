@@ -9,7 +9,12 @@
 #include <cstdint>
 #include <span>
 
-#include "core/game.hpp"
+namespace burrowlight {
+
+// How far the player of either game sees, in cells.
+inline constexpr std::int32_t kSightRadius = 15;
+
+}  // namespace burrowlight
 
 namespace burrowlight::sight {
 

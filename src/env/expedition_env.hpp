@@ -15,7 +15,7 @@
 #include "core/expedition_run.hpp"
 #include "core/expedition_view_cache.hpp"
 #include "headless/commands.hpp"
-#include "headless/replies.hpp"
+#include "headless/expedition_reply.hpp"
 
 namespace burrowlight::env {
 
@@ -94,7 +94,7 @@ class ExpeditionEnv {
   // Beside the state rather than in it, so that a snapshot stays small; it is right for
   // any state restored.
   expedition::ViewCache views_;
-  headless::ReplyWriter replies_;
+  headless::ExpeditionReplyWriter replies_;
 };
 
 }  // namespace burrowlight::env

@@ -9,7 +9,7 @@
 
 #include "core/game.hpp"
 #include "headless/commands.hpp"
-#include "headless/replies.hpp"
+#include "headless/prototype_reply.hpp"
 
 namespace burrowlight::env {
 
@@ -58,7 +58,7 @@ class PrototypeEnv {
 
  private:
   Game game_ = Game::authored();
-  headless::ReplyWriter replies_;
+  headless::PrototypeReplyWriter replies_;
   // Where props block, found anew for each observation.
   std::vector<std::uint8_t> blocked_;
 };

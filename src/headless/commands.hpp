@@ -140,6 +140,9 @@ inline constexpr FixedText<256> kPrototypeUnknownText =
 inline constexpr std::string_view kExpeditionUnknownCommand = kExpeditionUnknownText.view();
 inline constexpr std::string_view kPrototypeUnknownCommand = kPrototypeUnknownText.view();
 
+// The reply to "quit" in both modes.
+inline constexpr std::string_view kGoodbye = "{\"ok\":true,\"type\":\"goodbye\"}\n";
+
 // What an environment can do by index: the expedition's eleven actions in code order,
 // then "finish", which seals the run.
 inline constexpr auto kExpeditionAgentCommands = [] {

@@ -3,8 +3,9 @@
 
 #include <array>
 
+#include "headless/expedition_reply.hpp"
+#include "headless/commands.hpp"
 #include "headless/expedition_view.hpp"
-#include "headless/replies.hpp"
 
 namespace burrowlight::headless {
 
@@ -83,17 +84,17 @@ void write_objects(JsonWriter& out, const Run& run) {
 
 }  // namespace
 
-std::string_view ReplyWriter::expedition_observation(const Run& run) {
+std::string_view ExpeditionReplyWriter::expedition_observation(const Run& run) {
   write_expedition(run, std::nullopt);
   return out_.text();
 }
 
-std::string_view ReplyWriter::expedition_failure(const Run& run, std::string_view reason) {
+std::string_view ExpeditionReplyWriter::expedition_failure(const Run& run, std::string_view reason) {
   write_expedition(run, reason);
   return out_.text();
 }
 
-void ReplyWriter::write_expedition_id(const Record& record) {
+void ExpeditionReplyWriter::write_expedition_id(const Record& record) {
   if (!record.secret) {
     out_.raw("null");
     return;
@@ -107,7 +108,7 @@ void ReplyWriter::write_expedition_id(const Record& record) {
   out_.raw('"');
 }
 
-void ReplyWriter::write_expedition(const Run& run, std::optional<std::string_view> reason) {
+void ExpeditionReplyWriter::write_expedition(const Run& run, std::optional<std::string_view> reason) {
   const Expedition& expedition = run.expedition();
   const Record& record = run.record();
   JsonWriter& out = out_;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "headless/prototype_reply.hpp"
 #include "headless/commands.hpp"
 #include "headless/prototype_view.hpp"
-#include "headless/replies.hpp"
 
 namespace burrowlight::headless {
 
@@ -71,7 +71,7 @@ void write_objects(JsonWriter& out, const Game& game) {
 
 }  // namespace
 
-ReplyWriter::ReplyWriter() {
+PrototypeReplyWriter::PrototypeReplyWriter() {
   for (std::size_t code = 0; code < kTileCount; ++code) {
     tile_walkable_[code] = walkable(static_cast<Tile>(code));
     for (const bool blocked : {false, true}) {
@@ -84,7 +84,7 @@ ReplyWriter::ReplyWriter() {
   }
 }
 
-std::string_view ReplyWriter::prototype_unknown_command(std::uint64_t turn) {
+std::string_view PrototypeReplyWriter::prototype_unknown_command(std::uint64_t turn) {
   out_.clear();
   out_.raw("{\"error\":");
   out_.string(kPrototypeUnknownCommand);
@@ -105,7 +105,7 @@ constexpr std::string_view kInteractWord =
 
 }  // namespace
 
-void ReplyWriter::write_prototype_legal_actions(const Game& game,
+void PrototypeReplyWriter::write_prototype_legal_actions(const Game& game,
                                                 std::optional<std::size_t> target) {
   out_.raw(kAlwaysLegal.view());
   const std::array<bool, kPrototypeMoveCount> legal = legal_moves(game, blocked_);
@@ -123,7 +123,7 @@ void ReplyWriter::write_prototype_legal_actions(const Game& game,
   out_.raw(']');
 }
 
-void ReplyWriter::write_prototype_visible_tiles(const Game& game) {
+void PrototypeReplyWriter::write_prototype_visible_tiles(const Game& game) {
   const World& world = game.world;
   out_.raw("\"visible_tiles\":[");
   bool first = true;
@@ -145,7 +145,7 @@ void ReplyWriter::write_prototype_visible_tiles(const Game& game) {
   out_.raw(']');
 }
 
-std::string_view ReplyWriter::prototype_observation(const Game& game) {
+std::string_view PrototypeReplyWriter::prototype_observation(const Game& game) {
   // Where props block, found once, so that neither the legal moves nor the tile listing
   // scan the props cell by cell.
   const World& world = game.world;

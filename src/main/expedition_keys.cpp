@@ -3,6 +3,7 @@
 #include <optional>
 #include <variant>
 
+#include "render/expedition_presentation.hpp"
 #include "render/game_keys.hpp"
 #include "terminal/key_routing.hpp"
 
@@ -17,7 +18,7 @@ Result<void> apply_and_show(const Action& action, Session& session, View& view) 
     // floating texts belongs there.
     if (std::holds_alternative<PortalTaken>(*event)) view.reset_camera();
     const Expedition& expedition = session.run().expedition();
-    view.on_expedition_event(*event, expedition.x, expedition.y);
+    show_event(view, *event, expedition.x, expedition.y);
     return {};
   }
   if (const auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind)) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "main/expedition_keys.hpp"
+#include "render/expedition_presentation.hpp"
 #include "terminal/frame_loop.hpp"
 
 namespace burrowlight::expedition {
@@ -15,8 +16,10 @@ class ExpeditionGame final : public FrameGame {
 
   Result<void> draw(View& view, TerminalSize size, Output& out) override {
     const Run& run = session_.run();
-    return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
-                           size.columns, size.rows, out);
+    return view.draw_inner(
+        expedition_scene(run),
+        expedition_presentation(ExpeditionView{run.expedition(), run.record().finished}),
+        size.columns, size.rows, out);
   }
 
   Result<void> on_key(const Key& key, View& view) override {

@@ -2,6 +2,7 @@
 
 #include "core/game.hpp"
 #include "main/prototype_keys.hpp"
+#include "render/prototype_presentation.hpp"
 #include "terminal/frame_loop.hpp"
 
 namespace burrowlight {
@@ -11,7 +12,8 @@ namespace {
 class PrototypeGame final : public FrameGame {
  public:
   Result<void> draw(View& view, TerminalSize size, Output& out) override {
-    return view.draw_inner(game_, std::nullopt, size.columns, size.rows, out);
+    return view.draw_inner(prototype_scene(game_), prototype_presentation(game_), size.columns,
+                           size.rows, out);
   }
 
   Result<void> on_key(const Key& key, View& view) override {

@@ -36,10 +36,10 @@ bool in_middle(std::int32_t x, std::int32_t y) {
 
 }  // namespace
 
-py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionView> expedition) {
+py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& presentation) {
   View view;
   view.pixels = true;
-  const Screen screen = view.compose(game, expedition, kFrameColumns, kFrameRows);
+  const Screen screen = view.compose(scene, presentation, kFrameColumns, kFrameRows);
   const std::int32_t width = screen.width * kCellWidth;
   py::array_t<std::uint8_t> image({screen.height * kCellHeight, width, 3});
   std::uint8_t* out = image.mutable_data();
@@ -61,7 +61,8 @@ py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionVi
 
 py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment) {
   const expedition::Run& run = environment.state().run;
-  return pixels_of(run.game(), ExpeditionView{run.expedition(), run.record().finished});
+  return pixels_of(expedition_scene(run),
+                   expedition_presentation({run.expedition(), run.record().finished}));
 }
 
 }  // namespace burrowlight::python

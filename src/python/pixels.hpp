@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/game.hpp"
 #include "env/expedition_env.hpp"
+#include "render/expedition_presentation.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight::python {
@@ -25,7 +26,7 @@ inline constexpr std::int32_t kCellWidth = 4;
 inline constexpr std::int32_t kCellHeight = 8;
 
 // H × W × 3 uint8, row 0 at the top.
-py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionView> expedition);
+py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& presentation);
 
 // The frame of an expedition environment as it stands.
 py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment);

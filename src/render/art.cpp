@@ -63,6 +63,83 @@ std::uint32_t tile_hash(std::int32_t x, std::int32_t y) {
   return h;
 }
 
+namespace {
+
+// One pixel of a tile's surface: the tile (x, y) and the pixel (sx, sy) in it, their
+// wrapped forms, the pixel's hash and its brightness jitter.
+struct Texel {
+  std::int32_t x, y, sx, sy;
+  std::uint32_t ux, uy, usx, usy;
+  std::uint32_t h;
+  float j;
+};
+
+// Rock, masonry and paving: surfaces cut into courses and blocks.
+Rgb stonework(Tile tile, const Texel& p) {
+  switch (tile) {
+    case Tile::CaveRock: {
+      std::uint32_t m = (p.usx + p.ux + 2u * p.usy) % 7u;
+      float k = m == 0 ? 0.6f : m == 1 ? 1.15f : 0.9f + p.j;
+      return Rgb{42, 43, 57}.scale(k);
+    }
+    case Tile::CastleWall:
+      if (p.sy == 0) return Rgb{111, 94, 112};
+      if (p.sy == 1) return Rgb{77, 67, 86};
+      if (p.sy == 4 || (p.usx + 4u * p.uy) % 8u == 0) return Rgb{27, 23, 31};
+      return Rgb{57, 49, 66}.scale(0.75f + p.j);
+    case Tile::WornStonePath:
+      if (p.sy == 7 || (p.usx + 4u * p.uy) % 8u == 0) return Rgb{24, 29, 34};
+      return Rgb{53, 51, 52}.scale(0.85f + p.j);
+    case Tile::CryptFlagstones:
+      if (p.sy == 0 || (p.usx + 2u * p.uy) % 8u == 0) return Rgb{19, 26, 39};
+      return Rgb{47, 56, 71}.scale(0.85f + p.j);
+    default:
+      return kDarkness;
+  }
+}
+
+// Grass and the castle's laid floors.
+Rgb flooring(Tile tile, const Texel& p) {
+  switch (tile) {
+    case Tile::MossAndGrass: {
+      bool bright_blade = p.h % 11 < 2;
+      return (bright_blade ? Rgb{31, 59, 44} : Rgb{14, 34, 32}).scale(0.9f + p.j);
+    }
+    case Tile::MarbleFloor: {
+      Rgb base = (p.ux + p.uy) % 2u == 0 ? Rgb{44, 45, 62} : Rgb{30, 33, 47};
+      if (p.sx == 7 || p.sy == 7) return base.scale(0.63f);
+      if ((p.usx + p.ux + 2u * p.usy) % 13u == 0) return base.scale(1.3f);
+      return base;
+    }
+    case Tile::GardenMosaic:
+      if (p.sx == 7 || p.sy == 7) return Rgb{14, 34, 39};
+      if ((p.sx == 1 || p.sx == 6) && (p.sy == 1 || p.sy == 6)) return Rgb{101, 111, 91};
+      return Rgb{29, 62, 64}.scale(0.9f + p.j);
+    case Tile::WalnutFloor:
+      if (p.sx == 0 || (p.usy + 3u * p.ux) % 8u == 0) return Rgb{26, 21, 29};
+      return Rgb{66, 43, 42}.scale(0.9f + p.j);
+    case Tile::CrimsonRunner:
+      // The carpet of the nave spans rows 22 to 24; its outer edges carry the gold trim.
+      if ((p.y == 22 && p.sy < 2) || (p.y == 24 && p.sy >= 6)) return Rgb{150, 107, 68};
+      if ((p.usx + p.usy + p.ux) % 9u == 0) return Rgb{119, 48, 70};
+      return Rgb{77, 27, 51};
+    default:
+      return kDarkness;
+  }
+}
+
+Rgb door(bool open, const Texel& p) {
+  if (open) {
+    if (p.sx == 0) return Rgb{106, 76, 50};
+    return Rgb{42, 40, 51};
+  }
+  if (p.sx == 1 && (p.sy == 2 || p.sy == 5)) return Rgb{222, 186, 116};
+  if (p.usx % 3u == 0) return Rgb{42, 27, 30};
+  return Rgb{100, 65, 46};
+}
+
+}  // namespace
+
 Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy, float t) {
   const std::uint32_t ux = wrapped(x);
   const std::uint32_t uy = wrapped(y);
@@ -71,58 +148,27 @@ Rgb terrain(Tile tile, std::int32_t x, std::int32_t y, std::int32_t sx, std::int
   const auto gx = static_cast<std::int32_t>(usx + 8u * ux);
   const auto gy = static_cast<std::int32_t>(usy + 8u * uy);
   const std::uint32_t h = tile_hash(gx, gy);
-  const float j = jitter(h);
+  const Texel texel{x, y, sx, sy, ux, uy, usx, usy, h, jitter(h)};
 
   switch (tile) {
     case Tile::Darkness:
       return kDarkness;
-    case Tile::CaveRock: {
-      std::uint32_t m = (usx + ux + 2u * usy) % 7u;
-      float k = m == 0 ? 0.6f : m == 1 ? 1.15f : 0.9f + j;
-      return Rgb{42, 43, 57}.scale(k);
-    }
+    case Tile::CaveRock:
     case Tile::CastleWall:
-      if (sy == 0) return Rgb{111, 94, 112};
-      if (sy == 1) return Rgb{77, 67, 86};
-      if (sy == 4 || (usx + 4u * uy) % 8u == 0) return Rgb{27, 23, 31};
-      return Rgb{57, 49, 66}.scale(0.75f + j);
-    case Tile::MossAndGrass: {
-      bool bright_blade = h % 11 < 2;
-      return (bright_blade ? Rgb{31, 59, 44} : Rgb{14, 34, 32}).scale(0.9f + j);
-    }
     case Tile::WornStonePath:
-      if (sy == 7 || (usx + 4u * uy) % 8u == 0) return Rgb{24, 29, 34};
-      return Rgb{53, 51, 52}.scale(0.85f + j);
-    case Tile::MarbleFloor: {
-      Rgb base = (ux + uy) % 2u == 0 ? Rgb{44, 45, 62} : Rgb{30, 33, 47};
-      if (sx == 7 || sy == 7) return base.scale(0.63f);
-      if ((usx + ux + 2u * usy) % 13u == 0) return base.scale(1.3f);
-      return base;
-    }
-    case Tile::GardenMosaic:
-      if (sx == 7 || sy == 7) return Rgb{14, 34, 39};
-      if ((sx == 1 || sx == 6) && (sy == 1 || sy == 6)) return Rgb{101, 111, 91};
-      return Rgb{29, 62, 64}.scale(0.9f + j);
-    case Tile::WalnutFloor:
-      if (sx == 0 || (usy + 3u * ux) % 8u == 0) return Rgb{26, 21, 29};
-      return Rgb{66, 43, 42}.scale(0.9f + j);
     case Tile::CryptFlagstones:
-      if (sy == 0 || (usx + 2u * uy) % 8u == 0) return Rgb{19, 26, 39};
-      return Rgb{47, 56, 71}.scale(0.85f + j);
+      return stonework(tile, texel);
+    case Tile::MossAndGrass:
+    case Tile::MarbleFloor:
+    case Tile::GardenMosaic:
+    case Tile::WalnutFloor:
     case Tile::CrimsonRunner:
-      // The carpet of the nave spans rows 22 to 24; its outer edges carry the gold trim.
-      if ((y == 22 && sy < 2) || (y == 24 && sy >= 6)) return Rgb{150, 107, 68};
-      if ((usx + usy + ux) % 9u == 0) return Rgb{119, 48, 70};
-      return Rgb{77, 27, 51};
+      return flooring(tile, texel);
     case Tile::ReflectingPool:
       return reflecting_pool(gx, gy, t);
     case Tile::ClosedOakDoor:
-      if (sx == 1 && (sy == 2 || sy == 5)) return Rgb{222, 186, 116};
-      if (usx % 3u == 0) return Rgb{42, 27, 30};
-      return Rgb{100, 65, 46};
     case Tile::OpenOakDoor:
-      if (sx == 0) return Rgb{106, 76, 50};
-      return Rgb{42, 40, 51};
+      return door(tile == Tile::OpenOakDoor, texel);
   }
   // A byte that names no tile shows as darkness rather than as a made-up surface.
   return kDarkness;

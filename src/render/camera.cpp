@@ -15,10 +15,10 @@ std::int32_t tile_size(std::size_t zoom) {
 }
 
 ViewSize view_size(const Layout& layout, bool pixels, std::size_t zoom) {
-  if (!pixels) return {layout.side_x / 2 - 2, layout.height - 13};
+  if (!pixels) return {layout.side_x / 2 - 2, layout.map_rows()};
   std::int32_t size = tile_size(zoom);
   std::int32_t width = layout.side_x - 5;
-  std::int32_t height = 2 * (layout.height - 13);
+  std::int32_t height = 2 * layout.map_rows();
   return {(width + size - 1) / size, (height + size - 1) / size};
 }
 
@@ -31,14 +31,14 @@ std::int32_t follow(std::int32_t camera, std::int32_t player, std::int32_t view,
   return std::clamp(camera, 0, world - view);
 }
 
-void update_camera(View& view, const Game& game, ViewSize size) {
+void update_camera(View& view, const Scene& scene, ViewSize size) {
   if (view.recenter) {
-    view.camera_x = game.x - size.columns / 2;
-    view.camera_y = game.y - size.rows / 2;
+    view.camera_x = scene.x - size.columns / 2;
+    view.camera_y = scene.y - size.rows / 2;
     view.recenter = false;
   }
-  view.camera_x = follow(view.camera_x, game.x, size.columns, game.world.width);
-  view.camera_y = follow(view.camera_y, game.y, size.rows, game.world.height);
+  view.camera_x = follow(view.camera_x, scene.x, size.columns, scene.world.width);
+  view.camera_y = follow(view.camera_y, scene.y, size.rows, scene.world.height);
 }
 
 }  // namespace burrowlight

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/game.hpp"
+#include "render/scene.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight {
@@ -28,6 +28,6 @@ std::int32_t follow(std::int32_t camera, std::int32_t player, std::int32_t view,
                     std::int32_t world);
 
 // Re-centres the camera when asked to, then lets it follow the player.
-void update_camera(View& view, const Game& game, ViewSize size);
+void update_camera(View& view, const Scene& scene, ViewSize size);
 
 }  // namespace burrowlight

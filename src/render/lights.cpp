@@ -31,16 +31,16 @@ float flicker(const Prop& prop, float t) {
 
 }  // namespace
 
-std::vector<Light> lights(const Game& game, float t) {
+std::vector<Light> lights(const Scene& scene, float t) {
   std::vector<Light> result;
-  result.push_back({game.x, game.y, kPlayerLightRadius, kPlayerLight});
+  result.push_back({scene.x, scene.y, kPlayerLightRadius, kPlayerLight});
   float portal_pulse = 0.85F + 0.1F * std::sin(1.5F * t);
   float crystal_pulse = 0.7F + 0.12F * std::sin(1.7F * t);
-  for (const Prop& prop : game.world.props) {
+  for (const Prop& prop : scene.world.props) {
     if (!prop.active) continue;
     std::optional<PropLight> light = look(prop.kind).light;
     if (!light) continue;
-    if (prop.kind.tag() == PropKind::Tag::ForestWaystone && game.awakened) {
+    if (prop.kind.tag() == PropKind::Tag::ForestWaystone && scene.awakened) {
       light = kAwakenedWaystoneLight;
     }
     Rgb colour = light->colour;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "core/game.hpp"
+#include "render/scene.hpp"
 #include "render/screen.hpp"
 
 namespace burrowlight {
@@ -22,7 +22,7 @@ struct Light {
 };
 
 // The player's light first, then one per lit prop in list order, at clock `t`.
-std::vector<Light> lights(const Game& game, float t);
+std::vector<Light> lights(const Scene& scene, float t);
 
 // The sum of every light's contribution at tile (x, y).
 Rgb light_at(std::span<const Light> lights, std::int32_t x, std::int32_t y);

@@ -39,7 +39,7 @@ bool hides_motes(Tile tile) {
 }
 
 void draw_motes(Screen& screen, const MapFrame& frame) {
-  const World& world = frame.game.world;
+  const World& world = frame.scene.world;
   float t = frame.view.clock;
   for (std::int32_t n = 0; n < kMoteCount; ++n) {
     bool firefly = n < kFireflyCount;
@@ -77,16 +77,18 @@ void draw_floats(Screen& screen, const MapFrame& frame) {
 
 }  // namespace
 
-void draw_map(Screen& screen, View& view, const Game& game, Story story, const Layout& layout) {
-  std::size_t cells = game.world.tiles.size();
-  bool consistent = cells == static_cast<std::size_t>(std::max(game.world.width, 0)) *
-                                 static_cast<std::size_t>(std::max(game.world.height, 0));
-  if (!consistent || game.visible.size() != cells || game.discovered.size() != cells) {
+void draw_map(Screen& screen, View& view, const Scene& scene, const Figure& player,
+              const Layout& layout) {
+  std::size_t cells = scene.world.tiles.size();
+  bool consistent = cells == static_cast<std::size_t>(std::max(scene.world.width, 0)) *
+                                 static_cast<std::size_t>(std::max(scene.world.height, 0));
+  if (!consistent || scene.visible.size() != cells || scene.discovered.size() != cells) {
     panic("visibility grids cover the world");
   }
   ViewSize size = view_size(layout, view.pixels, view.zoom);
-  update_camera(view, game, size);
-  MapFrame frame{game, view, story, layout, size, tile_size(view.zoom), lights(game, view.clock)};
+  update_camera(view, scene, size);
+  MapFrame frame{
+      scene, view, player, layout, size, tile_size(view.zoom), lights(scene, view.clock)};
   if (view.pixels) {
     map_drawing::draw_pixels(screen, frame);
   } else {

@@ -5,11 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/game.hpp"
 #include "core/world.hpp"
 #include "render/camera.hpp"
 #include "render/lights.hpp"
-#include "render/palette.hpp"
+#include "render/scene.hpp"
 #include "render/screen.hpp"
 #include "render/view.hpp"
 
@@ -17,9 +16,9 @@ namespace burrowlight::map_drawing {
 
 // Everything a map layer needs to place a tile on the screen.
 struct MapFrame {
-  const Game& game;
+  const Scene& scene;
   const View& view;
-  Story story;
+  const Figure& player;
   Layout layout;
   ViewSize size;
   std::int32_t tile;
@@ -28,10 +27,10 @@ struct MapFrame {
   // Columns from here on belong to the map frame's right border and beyond.
   std::int32_t right() const { return layout.side_x - 3; }
   // Rows from here on belong to the map frame's bottom border and beyond.
-  std::int32_t bottom() const { return layout.height - 9; }
+  std::int32_t bottom() const { return layout.notes_top() - 1; }
 
   bool visible(std::int32_t x, std::int32_t y) const {
-    return game.world.inside(x, y) && game.visible[game.world.index(x, y)] != 0;
+    return scene.world.inside(x, y) && scene.visible[scene.world.index(x, y)] != 0;
   }
 };
 
@@ -48,10 +47,6 @@ inline CellPosition anchor(const MapFrame& frame, std::int32_t x, std::int32_t y
   if (!frame.view.pixels) return {2 + 2 * across, 4 + down};
   std::int32_t size = frame.tile;
   return {2 + across * size + size / 2, 4 + (down * size) / 2 + size / 4};
-}
-
-inline Rgb player_colour(Story story) {
-  return story == Story::Prototype ? palette::green : palette::pale;
 }
 
 // A taken crystal stays in the prop list, inactive, but is no longer shown.
@@ -73,16 +68,16 @@ struct ShownTile {
 // Calls `draw(ShownTile)` for every discovered tile of the map area, row by row.
 template <class Draw>
 void for_each_shown_tile(const MapFrame& frame, Draw draw) {
-  const Game& game = frame.game;
-  const World& world = game.world;
+  const Scene& scene = frame.scene;
+  const World& world = scene.world;
   for (std::int32_t r = 0; r < frame.size.rows; ++r) {
     for (std::int32_t c = 0; c < frame.size.columns; ++c) {
       const std::int32_t x = frame.view.camera_x + c;
       const std::int32_t y = frame.view.camera_y + r;
       if (!world.inside(x, y)) continue;
       const std::size_t index = world.index(x, y);
-      if (game.discovered[index] == 0) continue;
-      draw(ShownTile{c, r, x, y, world.tiles[index], game.visible[index] != 0});
+      if (scene.discovered[index] == 0) continue;
+      draw(ShownTile{c, r, x, y, world.tiles[index], scene.visible[index] != 0});
     }
   }
 }

@@ -60,7 +60,7 @@ void draw_glyph_tiles(Screen& screen, const MapFrame& frame) {
 
 void draw_glyph_props(Screen& screen, const MapFrame& frame) {
   const View& view = frame.view;
-  for (const Prop& prop : frame.game.world.props) {
+  for (const Prop& prop : frame.scene.world.props) {
     if (!frame.visible(prop.x, prop.y) || taken_crystal(prop)) continue;
     if (prop.x < view.camera_x || prop.y < view.camera_y) continue;
     CellPosition cell = anchor(frame, prop.x, prop.y);
@@ -72,13 +72,13 @@ void draw_glyph_props(Screen& screen, const MapFrame& frame) {
 }
 
 void draw_glyph_player(Screen& screen, const MapFrame& frame) {
-  const Game& game = frame.game;
-  CellPosition cell = anchor(frame, game.x, game.y);
-  if (game.x < frame.view.camera_x || cell.row < 4 || cell.row >= frame.bottom() ||
+  const Scene& scene = frame.scene;
+  CellPosition cell = anchor(frame, scene.x, scene.y);
+  if (scene.x < frame.view.camera_x || cell.row < 4 || cell.row >= frame.bottom() ||
       cell.column >= frame.right()) {
     return;
   }
-  screen.text(cell.column, cell.row, "@", player_colour(frame.story));
+  screen.text(cell.column, cell.row, "@", frame.player.colour);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "render/art.hpp"
 #include "render/map_frame.hpp"
+#include "render/palette.hpp"
 #include "render/prop_looks.hpp"
 
 namespace burrowlight::map_drawing {
@@ -51,14 +52,14 @@ std::int32_t bob(const Prop& prop, Motion motion, float t) {
 }
 
 void paint_pixel_props(PixelBuffer& buffer, const MapFrame& frame) {
-  const Game& game = frame.game;
+  const Scene& scene = frame.scene;
   const View& view = frame.view;
-  for (const Prop& prop : game.world.props) {
+  for (const Prop& prop : scene.world.props) {
     if (!frame.visible(prop.x, prop.y) || taken_crystal(prop)) continue;
     PropLook prop_look = look(prop.kind);
     Rgb body = prop_look.colour;
     // The awakened waystone turns gold, as its light does; its glyph keeps its colour.
-    if (prop.kind.tag() == PropKind::Tag::ForestWaystone && game.awakened) body = palette::gold;
+    if (prop.kind.tag() == PropKind::Tag::ForestWaystone && scene.awakened) body = palette::gold;
     art::blit(
         buffer.pixels, buffer.width, buffer.height,
         art::SpriteRequest{
@@ -75,16 +76,15 @@ void paint_pixel_props(PixelBuffer& buffer, const MapFrame& frame) {
 }
 
 void paint_pixel_player(PixelBuffer& buffer, const MapFrame& frame) {
-  const Game& game = frame.game;
-  const art::Sprite& sprite = frame.story == Story::Prototype ? art::kGoblin : art::kHumanDelver;
+  const Scene& scene = frame.scene;
   art::blit(buffer.pixels, buffer.width, buffer.height,
             art::SpriteRequest{
-                .x = (game.x - frame.view.camera_x) * frame.tile,
-                .y = (game.y - frame.view.camera_y) * frame.tile,
-                .sprite = &sprite,
+                .x = (scene.x - frame.view.camera_x) * frame.tile,
+                .y = (scene.y - frame.view.camera_y) * frame.tile,
+                .sprite = &frame.player.sprite,
                 .size = frame.tile,
-                .body = player_colour(frame.story),
-                .light = light_at(frame.lights, game.x, game.y),
+                .body = frame.player.colour,
+                .light = light_at(frame.lights, scene.x, scene.y),
                 .self_lit = false,
                 .active = true,
             });
@@ -94,7 +94,7 @@ void paint_pixel_player(PixelBuffer& buffer, const MapFrame& frame) {
 
 void draw_pixels(Screen& screen, const MapFrame& frame) {
   std::int32_t width = std::max(frame.layout.side_x - 5, 0);
-  std::int32_t height = std::max(2 * (frame.layout.height - 13), 0);
+  std::int32_t height = std::max(2 * frame.layout.map_rows(), 0);
   PixelBuffer buffer{
       std::vector<Rgb>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
                        kDefaultBackground),

@@ -1,12 +1,13 @@
 #pragma once
-// The renderer's state between frames and its entry points: the loops hand it the
-// game once per frame and it composes the whole screen (header, map, side panel,
-// field notes, footer, help) and flushes it against the frame shown before. The footer
-// and the help belong to the front end: the games tell their own keys, and another
-// front end showing the same game (a replay) brings its own words.
+// The renderer's state between frames and its entry points: the loops hand it a game's
+// scene and presentation once per frame and it composes the whole screen (header, map,
+// side panel, field notes, footer, help) and flushes it against the frame shown before.
+// The footer and the help belong to the front end: the games tell their own keys, and
+// another front end showing the same game (a replay) brings its own words.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,11 +15,10 @@
 #include <vector>
 
 #include "core/error.hpp"
-#include "core/expedition_actions.hpp"
-#include "core/expedition_floors.hpp"
-#include "core/game.hpp"
 #include "core/stream.hpp"
+#include "render/art.hpp"
 #include "render/key_table.hpp"
+#include "render/scene.hpp"
 #include "render/screen.hpp"
 
 namespace burrowlight {
@@ -29,9 +29,6 @@ inline constexpr std::uint16_t kMinimumHeight = 30;
 // Seconds a floating text stays on screen; it fades during the last second.
 inline constexpr float kFloatLifetime = 2.0F;
 
-// Which of the two games a frame shows; they differ in texts, colours and the player.
-enum class Story : std::uint8_t { Prototype, Expedition };
-
 // A short text that rises from a map tile and fades away.
 struct Float {
   std::string text;
@@ -40,12 +37,6 @@ struct Float {
   // Seconds since it appeared.
   float age;
   Rgb colour;
-};
-
-// The expedition shown with a frame, and whether it has been sealed.
-struct ExpeditionView {
-  const Expedition& expedition;
-  bool sealed;
 };
 
 // The help overlay: a titled frame with a greeting, a summary wrapped on two lines,
@@ -68,8 +59,17 @@ struct Controls {
   const Guide& guide;
 };
 
-// The panel geometry of one full-size frame.
+// The panel geometry of one full-size frame. Under the two header rows the map and the
+// side panel stand side by side down to the field notes, which stand on the footer's two
+// lines.
 struct Layout {
+  // The rows of the frames of the map and the side panel start here, below the header.
+  static constexpr std::int32_t kPanelTop = 3;
+  // The field notes show two log lines of two rows each inside their frame.
+  static constexpr std::int32_t kNoteRows = 2;
+  static constexpr std::int32_t kNotesHeight = 2 * kNoteRows + 2;
+  static constexpr std::int32_t kFooterRows = 2;
+
   std::int32_t width;
   std::int32_t height;
   // The width of the side panel.
@@ -78,6 +78,31 @@ struct Layout {
   std::int32_t side_x;
 
   static Layout of(std::uint16_t width, std::uint16_t height);
+
+  // The first row of the field notes' frame.
+  std::int32_t notes_top() const { return height - kFooterRows - kNotesHeight; }
+  // The rows of the map's and the side panel's frames, borders included.
+  std::int32_t panel_height() const { return notes_top() - kPanelTop; }
+  // The rows inside the map's frame.
+  std::int32_t map_rows() const { return panel_height() - 2; }
+};
+
+// How the player is drawn on the map: the sprite of the pixel map and the colour of both.
+struct Figure {
+  const art::Sprite& sprite;
+  Rgb colour;
+};
+
+// What one game shows around its scene: the header's tagline and title, the side panel's
+// title and contents, the player's figure and the keys of the front end that shows it.
+struct Presentation {
+  std::string_view tagline;
+  std::string_view title;
+  std::string_view panel_title;
+  Figure player;
+  const Controls& controls;
+  // Fills the side panel inside its frame.
+  std::function<void(Screen&, const Layout&)> panel;
 };
 
 struct View {
@@ -110,21 +135,13 @@ struct View {
   void advance(float dt);
   // Centres the camera at the next frame and drops every floating text.
   void reset_camera();
-  // Adds the floating text of an expedition event at the player's tile (x, y).
-  void on_expedition_event(const expedition::Event& event, std::int32_t x, std::int32_t y);
 
-  // Builds the frame for a terminal of width x height cells. `expedition` is
-  // empty for the prototype. Without `controls` the game's own are shown.
-  Screen compose(const Game& game, std::optional<ExpeditionView> expedition, std::uint16_t width,
+  // Builds the frame for a terminal of width x height cells.
+  Screen compose(const Scene& scene, const Presentation& presentation, std::uint16_t width,
                  std::uint16_t height);
-  Screen compose(const Game& game, std::optional<ExpeditionView> expedition,
-                 const Controls& controls, std::uint16_t width, std::uint16_t height);
   // Composes one frame and writes what changed since the last one.
-  Result<void> draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
-                          std::uint16_t width, std::uint16_t height, Output& out);
-  Result<void> draw_inner(const Game& game, std::optional<ExpeditionView> expedition,
-                          const Controls& controls, std::uint16_t width, std::uint16_t height,
-                          Output& out);
+  Result<void> draw_inner(const Scene& scene, const Presentation& presentation, std::uint16_t width,
+                          std::uint16_t height, Output& out);
 };
 
 }  // namespace burrowlight

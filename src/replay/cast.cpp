@@ -1,25 +1,13 @@
 #include "replay/cast.hpp"
 
-#include <initializer_list>
-#include <string_view>
+#include <string>
 
 #include "core/expedition_floors.hpp"
 #include "headless/json_writer.hpp"
+#include "render/text.hpp"
 #include "replay/asciicast.hpp"
 
 namespace burrowlight::replay {
-
-namespace {
-
-// Appending piece by piece: g++ 12 reports a false overlap (-Wrestrict) for a literal
-// added to a temporary string in optimised builds.
-std::string joined(std::initializer_list<std::string_view> pieces) {
-  std::string text;
-  for (std::string_view piece : pieces) text += piece;
-  return text;
-}
-
-}  // namespace
 
 std::string run_title(const Timeline& timeline) {
   const expedition::Run& end = timeline.at(timeline.last()).run;

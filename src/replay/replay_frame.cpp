@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "render/expedition_presentation.hpp"
 #include "replay/replay_controls.hpp"
 
 namespace burrowlight::replay {
@@ -10,8 +11,11 @@ Result<void> draw_replay_frame(View& view, const Timeline& timeline, const Playe
                                TerminalSize size, Output& out) {
   const expedition::Run& run = timeline.at(player.step()).run;
   const std::string notes = footer_notes(player, timeline);
-  return view.draw_inner(run.game(), ExpeditionView{run.expedition(), run.record().finished},
-                         Controls{kFooterKeys, notes, kReplayGuide}, size.columns, size.rows, out);
+  return view.draw_inner(
+      expedition_scene(run),
+      expedition_presentation(ExpeditionView{run.expedition(), run.record().finished},
+                              Controls{kFooterKeys, notes, kReplayGuide}),
+      size.columns, size.rows, out);
 }
 
 }  // namespace burrowlight::replay

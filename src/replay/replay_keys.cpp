@@ -2,6 +2,8 @@
 
 #include <variant>
 
+#include "render/expedition_presentation.hpp"
+
 namespace burrowlight::replay {
 
 namespace {
@@ -13,7 +15,7 @@ void show_step_forward(const Moment& reached, View& view) {
   if (!reached.event) return;
   if (std::holds_alternative<expedition::PortalTaken>(*reached.event)) view.reset_camera();
   const Expedition& expedition = reached.run.expedition();
-  view.on_expedition_event(*reached.event, expedition.x, expedition.y);
+  show_event(view, *reached.event, expedition.x, expedition.y);
 }
 
 // Any other change of step: the floating texts belong to steps no longer shown, and on

@@ -1,12 +1,12 @@
 #include "replay/trajectory.hpp"
 
 #include "app/line_protocol.hpp"
-#include "headless/replies.hpp"
+#include "headless/expedition_reply.hpp"
 
 namespace burrowlight::replay {
 
 Result<void> write_trajectory(const Timeline& timeline, Output& out) {
-  headless::ReplyWriter replies;
+  headless::ExpeditionReplyWriter replies;
   for (const Moment& moment : timeline.moments()) {
     if (auto written = send_reply(out, replies.expedition_observation(moment.run)); !written) {
       return written;

@@ -11,7 +11,7 @@
 
 #include "core/expedition_run.hpp"
 #include "core/game.hpp"
-#include "headless/replies.hpp"
+#include "headless/commands.hpp"
 
 namespace burrowlight::headless::library {
 
@@ -106,7 +106,12 @@ inline json prototype_observation(const Game& game) {
 inline json expedition_observation(const expedition::Run& run) {
   const Expedition& expedition = run.expedition();
   const Record& record = run.record();
-  const Game& game = run.game();
+  const expedition::CellSet& in_view = run.in_view();
+  const expedition::CellSet& explored = run.explored(expedition.floor);
+  json messages = json::array();
+  for (std::size_t index = 0; index < run.log_lines().size(); ++index) {
+    messages.push_back(run.log_lines()[index].text());
+  }
   const std::string visible_glyphs = "#.rRCF<>";
   const std::string remembered_glyphs = "#.##....";
   json legal = json::array({"look", "save", "finish", "quit"});
@@ -122,11 +127,11 @@ inline json expedition_observation(const expedition::Run& run) {
       const auto cell = static_cast<std::size_t>(y * kFloorWidth + x);
       const auto kind = static_cast<std::size_t>(expedition.cell(x, y));
       const bool player = x == expedition.x && y == expedition.y;
-      row += player                        ? '@'
-             : flag(game.visible, cell)    ? visible_glyphs[kind]
-             : flag(game.discovered, cell) ? remembered_glyphs[kind]
-                                           : '?';
-      if (kind < 2 || !flag(game.visible, cell)) continue;
+      row += player                    ? '@'
+             : in_view.contains(cell)  ? visible_glyphs[kind]
+             : explored.contains(cell) ? remembered_glyphs[kind]
+                                       : '?';
+      if (kind < 2 || !in_view.contains(cell)) continue;
       objects.push_back({{"dig_cost", kind == 2 || kind == 3 ? json(kind) : json(nullptr)},
                          {"kind", std::string(1, visible_glyphs[kind])},
                          {"x", x},
@@ -149,7 +154,7 @@ inline json expedition_observation(const expedition::Run& run) {
        "@ player, ? undiscovered, # wall or remembered rock, . ground, r soft vein, R hard "
        "vein, C crystal, F flask, < up portal, > down portal"},
       {"max_actions", 512},
-      {"messages", game.log_lines},
+      {"messages", messages},
       {"mode", "expedition"},
       {"objects", objects},
       {"ok", true},

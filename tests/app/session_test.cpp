@@ -105,7 +105,7 @@ TEST_F(SessionTest, AFailedWriteChangesNothingAndTheActionCanBeRetried) {
   fs::remove(directory_);
   fs::rename(root_ / "aside", directory_);
   ASSERT_TRUE(session.apply(word("south")));
-  EXPECT_EQ(session.run().game().y, 3);
+  EXPECT_EQ(session.run().expedition().y, 3);
   EXPECT_EQ(saved_actions(save_), nlohmann::json({4, 2}));
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/game.hpp"
+#include "core/sight_lines.hpp"
 
 namespace burrowlight {
 namespace {

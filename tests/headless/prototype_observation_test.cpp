@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "headless/replies.hpp"
+#include "headless/prototype_reply.hpp"
 
 namespace burrowlight::headless {
 namespace {
 
 using nlohmann::json;
 
-json observed(const Game& game) { return json::parse(ReplyWriter().prototype_observation(game)); }
+json observed(const Game& game) { return json::parse(PrototypeReplyWriter().prototype_observation(game)); }
 
 struct Step {
   std::string_view word;

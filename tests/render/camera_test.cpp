@@ -9,7 +9,9 @@
 #include <optional>
 
 #include "core/game.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
+#include "render/view_frames.hpp"
 
 namespace burrowlight {
 namespace {
@@ -42,14 +44,14 @@ TEST(Camera, FollowCentresSmallWorldsAndScrollsAtTheMargins) {
 TEST(Camera, RecentresOnceWhenAsked) {
   View view;
   Game game = Game::authored();
-  update_camera(view, game, ViewSize{30, 17});
+  update_camera(view, prototype_scene(game), ViewSize{30, 17});
   // Centred at (12 - 15, 23 - 8), then clamped into the world.
   EXPECT_EQ(view.camera_x, 0);
   EXPECT_EQ(view.camera_y, 15);
   EXPECT_FALSE(view.recenter);
 
   game.y = 40;
-  update_camera(view, game, ViewSize{30, 17});
+  update_camera(view, prototype_scene(game), ViewSize{30, 17});
   EXPECT_EQ(view.camera_y, 28) << "follows without re-centring";
 }
 
@@ -75,12 +77,12 @@ TEST(Camera, ViewSizeInTilesPerModeAndZoom) {
 TEST(Camera, ModeChangeRecentresOnTheNextFrame) {
   View view;
   Game game = Game::authored();
-  view.compose(game, std::nullopt, 120, 40);
+  view_frames::compose(view, game, 120, 40);
   EXPECT_EQ(view.camera_x, 0);
   view.pixels = true;
   view.zoom = 3;
   view.recenter = true;
-  view.compose(game, std::nullopt, 120, 40);
+  view_frames::compose(view, game, 120, 40);
   // Eleven tiles across: centred on column 12 is 12 - 5.
   EXPECT_EQ(view.camera_x, 7);
   EXPECT_EQ(view.camera_y, 20);

@@ -12,13 +12,14 @@
 #include "core/game.hpp"
 #include "core/world.hpp"
 #include "marble_floor.hpp"
+#include "render/prototype_presentation.hpp"
 
 namespace burrowlight {
 namespace {
 
 TEST(Lights, ThePlayerFirstThenEveryLitProp) {
   Game game = Game::authored();
-  std::vector<Light> at_start = lights(game, 0.0F);
+  std::vector<Light> at_start = lights(prototype_scene(game), 0.0F);
   // 5 mushrooms, 10 windows, 9 braziers, 5 candle stands, 3 crystals, the waystone.
   ASSERT_EQ(at_start.size(), 1U + 33U);
   EXPECT_EQ(at_start[0].x, 12);
@@ -29,7 +30,7 @@ TEST(Lights, ThePlayerFirstThenEveryLitProp) {
   game.world.props[85].active = false;  // A brazier snuffed.
   game.world.props[94].active = false;  // A candle stand snuffed.
   game.world.props[99].active = false;  // The Emerald taken.
-  EXPECT_EQ(lights(game, 0.0F).size(), 1U + 30U);
+  EXPECT_EQ(lights(prototype_scene(game), 0.0F).size(), 1U + 30U);
 }
 
 TEST(Lights, ColoursAndRadiiByKind) {
@@ -54,7 +55,7 @@ TEST(Lights, ColoursAndRadiiByKind) {
     SCOPED_TRACE(std::string(display_name(c.kind)));
     Game game = marble_floor({{4, 5, c.kind, true}});
     game.awakened = c.awakened;
-    std::vector<Light> frame = lights(game, 0.0F);
+    std::vector<Light> frame = lights(prototype_scene(game), 0.0F);
     ASSERT_EQ(frame.size(), 2U);
     EXPECT_EQ(frame[1].x, 4);
     EXPECT_EQ(frame[1].y, 5);
@@ -67,7 +68,7 @@ TEST(Lights, ColoursAndRadiiByKind) {
                    Tag::OldBookshelves, Tag::SealedSarcophagus, Tag::StoneBench,
                    Tag::FadedRoyalBanner, Tag::Moss, Tag::SoftVein, Tag::HardVein}) {
     SCOPED_TRACE(std::string(display_name(dark)));
-    EXPECT_EQ(lights(marble_floor({{4, 5, dark, true}}), 0.0F).size(), 1U);
+    EXPECT_EQ(lights(prototype_scene(marble_floor({{4, 5, dark, true}})), 0.0F).size(), 1U);
   }
 }
 
@@ -75,13 +76,13 @@ TEST(Lights, FlamesFlicker) {
   // With the phase 0.8 x + y = 0 at t = 0 the flicker is exactly 0.88.
   Game game = marble_floor(
       {{0, 0, PropKind::Tag::Brazier, true}, {0, 0, PropKind::Tag::CandleStand, true}});
-  std::vector<Light> frame = lights(game, 0.0F);
+  std::vector<Light> frame = lights(prototype_scene(game), 0.0F);
   ASSERT_EQ(frame.size(), 3U);
   EXPECT_EQ(frame[1].colour, (Rgb{207, 122, 54}));
   EXPECT_EQ(frame[1].radius, 6.5F);
   EXPECT_EQ(frame[2].colour, (Rgb{193, 153, 87}));
   EXPECT_EQ(frame[2].radius, 5.0F);
-  EXPECT_NE(lights(game, 0.3F)[1].colour, frame[1].colour);
+  EXPECT_NE(lights(prototype_scene(game), 0.3F)[1].colour, frame[1].colour);
 }
 
 TEST(Lights, LightAtATileFallsOffWithDistance) {

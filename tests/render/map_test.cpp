@@ -15,7 +15,9 @@
 #include "render/art.hpp"
 #include "render/lights.hpp"
 #include "render/palette.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
+#include "render/view_frames.hpp"
 
 namespace burrowlight {
 namespace {
@@ -57,7 +59,7 @@ TEST(Glyphs, TilesPropsAndThePlayer) {
                             {8, 4, PropKind::of_crystal(Crystal::SapphireOfSilence), false},
                             {10, 4, PropKind::Tag::CandleStand, false}});
   View view;
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   EXPECT_EQ(view.camera_x, -5);
   EXPECT_EQ(view.camera_y, -2);
   EXPECT_EQ(screen.at(column_of(9), row_of(6)).ch, U'@');
@@ -73,7 +75,7 @@ TEST(Glyphs, TilesPropsAndThePlayer) {
 
   // A prop keeps the tile's background; the tile's second cell is blank.
   Rgb terrain = art::terrain(Tile::MarbleFloor, 3, 4, 3, 3, 0.0F);
-  Rgb light = light_at(lights(game, 0.0F), 3, 4);
+  Rgb light = light_at(lights(prototype_scene(game), 0.0F), 3, 4);
   EXPECT_EQ(screen.at(column_of(3), row_of(4)).bg,
             saturating_add(terrain.scale(0.65F).scale(0.78F), light));
   EXPECT_EQ(screen.at(column_of(3) + 1, row_of(4)).ch, U' ');
@@ -98,7 +100,7 @@ TEST(Glyphs, EveryKindTakesTheFirstCellOfItsTileOnly) {
       if (tag == Tag::Crystal && !active) continue;
       Game game = marble_floor({{3, 4, kind, active}});
       View view;
-      Screen screen = view.compose(game, std::nullopt, 90, 30);
+      Screen screen = view_frames::compose(view, game, 90, 30);
       if (active) {
         EXPECT_NE(screen.at(column_of(3), row_of(4)).ch, U'·');
         EXPECT_NE(screen.at(column_of(3), row_of(4)).ch, U' ');
@@ -113,7 +115,7 @@ TEST(Glyphs, RememberedTilesAreGreyBlueWithoutProps) {
   game.visible[index_of(game, 3, 4)] = 0;
   game.discovered[index_of(game, 4, 4)] = 0;
   View view;
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   Rgb terrain = art::terrain(Tile::MarbleFloor, 3, 4, 3, 3, 0.0F);
   const ScreenCell& cell = screen.at(column_of(3), row_of(4));
   EXPECT_EQ(cell.ch, U'·');
@@ -134,13 +136,13 @@ TEST(Glyphs, TileGlyphsByKind) {
     Game game = marble_floor();
     game.world.set(9, 5, c.tile);
     View view;
-    Screen screen = view.compose(game, std::nullopt, 90, 30);
+    Screen screen = view_frames::compose(view, game, 90, 30);
     EXPECT_EQ(screen.at(column_of(9), row_of(5)).ch, c.glyph);
   }
   // Grass shows a comma where the tile hash is a multiple of 3.
   Game grass = Game::from_world(World::filled(19, 13, Tile::MossAndGrass), 9, 6);
   View view;
-  Screen screen = view.compose(grass, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, grass, 90, 30);
   for (std::int32_t x = 0; x < 19; ++x) {
     EXPECT_EQ(screen.at(column_of(x), row_of(2)).ch, art::tile_hash(x, 2) % 3 == 0 ? U',' : U'·');
   }
@@ -154,7 +156,7 @@ TEST(Glyphs, TileGlyphsByKind) {
 TEST(Pixels, SpritesAreLitAndDrawnWithHalfBlocks) {
   Game game = marble_floor();
   View view = pixel_view();
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   EXPECT_EQ(view.camera_x, 5);
   EXPECT_EQ(view.camera_y, 4);
   for (std::int32_t row = 4; row <= 20; ++row) {
@@ -178,7 +180,7 @@ TEST(Pixels, UnseenTilesStayDarkAndRememberedTilesGreyBlue) {
   game.visible[index_of(game, 10, 6)] = 0;
   game.visible[index_of(game, 11, 6)] = 0;
   View view = pixel_view();
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   // Tile (10, 6) starts at pixel (40, 16): cell column 42, row 12.
   EXPECT_EQ(screen.at(42, 12).fg, kDefaultBackground);
   EXPECT_EQ(screen.at(42, 12).bg, kDefaultBackground);
@@ -192,7 +194,7 @@ TEST(Pixels, CrystalsAreSelfLitAndBob) {
   game.world.props = {{1, 1, PropKind::of_crystal(Crystal::EmeraldOfThorns), true},
                       {3, 1, PropKind::of_crystal(Crystal::EmeraldOfThorns), true}};
   View view = pixel_view();
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   // The world is smaller than the view, so it is centred: camera (-(8 - 8) / 2, (4 - 5) / 2).
   ASSERT_EQ(view.camera_x, 0);
   ASSERT_EQ(view.camera_y, 0);
@@ -212,7 +214,7 @@ TEST(Motes, AFireflyDriftsAndBlinks) {
   // row down and shines at 0.65 × sin 1.7 of its base colour.
   Game game = Game::from_world(World::filled(40, 30, Tile::MossAndGrass), 11, 21);
   View view;
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   ASSERT_EQ(view.camera_x, 0);
   ASSERT_EQ(view.camera_y, 13);
   const ScreenCell& mote = screen.at(2 + 2 * 11 + 1, 4 + 8 + 1);
@@ -224,7 +226,7 @@ TEST(Motes, AFireflyDriftsAndBlinks) {
   game.y = 10;
   game.update_visibility();
   View other;
-  Screen quiet = other.compose(game, std::nullopt, 90, 30);
+  Screen quiet = view_frames::compose(other, game, 90, 30);
   ASSERT_EQ(other.camera_y, 2);
   EXPECT_EQ(quiet.at(2 + 2 * 4, 4 + 8).ch, U'@');
 }
@@ -232,7 +234,7 @@ TEST(Motes, AFireflyDriftsAndBlinks) {
 TEST(Motes, NoneOverWallsOrUnseenTiles) {
   Game game = Game::from_world(World::filled(40, 30, Tile::CastleWall), 11, 21);
   View view;
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   EXPECT_EQ(screen.at(2 + 2 * 11 + 1, 4 + 8 + 1).ch, U' ');
 }
 
@@ -250,7 +252,7 @@ TEST(Floats, RiseFromTheirTileAndFade) {
     Game game = marble_floor();
     View view;
     view.floats.push_back({"+4 CHARGE", 9, 6, c.age, palette::green});
-    Screen screen = view.compose(game, std::nullopt, 90, 30);
+    Screen screen = view_frames::compose(view, game, 90, 30);
     EXPECT_EQ(cells_text(screen, 26, c.row, 9), "+4 CHARGE");
     EXPECT_EQ(screen.at(26, c.row).fg, c.colour);
   }
@@ -261,7 +263,7 @@ TEST(Floats, StayInsideTheMapPanel) {
   View view;
   view.floats.push_back({"a very long floating text that will be cut", -5, 6, 0.0F, palette::ink});
   view.floats.push_back({"+1 CRYSTAL", 9, -2, 0.0F, palette::gold});  // Above the panel.
-  Screen screen = view.compose(game, std::nullopt, 90, 30);
+  Screen screen = view_frames::compose(view, game, 90, 30);
   // Clamped to the left edge of the map area.
   EXPECT_EQ(cells_text(screen, 2, 11, 14), "a very long fl");
   for (std::int32_t row = 0; row < 30; ++row) {

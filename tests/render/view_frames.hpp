@@ -10,6 +10,8 @@
 #include "core/expedition_floors.hpp"
 #include "core/expedition_world.hpp"
 #include "core/game.hpp"
+#include "render/expedition_presentation.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight::view_frames {
@@ -24,17 +26,32 @@ inline Game expedition_game(const Expedition& expedition) {
   return game;
 }
 
+// A prototype frame, composed as its loop composes it.
+inline Screen compose(View& view, const Game& game, std::uint16_t width, std::uint16_t height) {
+  return view.compose(prototype_scene(game), prototype_presentation(game), width, height);
+}
+
+// A frame of the expedition: the map, log and player of `game` with the name of the floor
+// and the panels of `shown`.
+inline Screen compose(View& view, const Game& game, ExpeditionView shown, std::uint16_t width,
+                      std::uint16_t height) {
+  Scene scene = prototype_scene(game);
+  scene.place = floor_name(shown.expedition.floor);
+  return view.compose(scene, expedition_presentation(shown), width, height);
+}
+
 // A frame of the prototype; `view` carries the presentation settings.
 inline Screen prototype_frame(std::uint16_t width, std::uint16_t height,
                               const Game& game = Game::authored(), View view = View()) {
-  return view.compose(game, std::nullopt, width, height);
+  return compose(view, game, width, height);
 }
 
 // A frame of seed 0's first floor with the panels of `shown`.
 inline Screen delve_frame(const Expedition& shown, std::uint16_t width, std::uint16_t height,
                           bool sealed = false) {
   View view;
-  return view.compose(expedition_game(Expedition(0)), ExpeditionView{shown, sealed}, width, height);
+  return compose(view, expedition_game(Expedition(0)), ExpeditionView{shown, sealed}, width,
+                 height);
 }
 
 inline std::vector<std::string> rows(const Screen& screen) {

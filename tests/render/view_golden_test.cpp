@@ -72,9 +72,9 @@ TEST(Golden, PrototypeLaterWithMotesFloatsAndHelp) {
   view.advance(0.1F);
   view.floats.push_back({"+ Emerald of Thorns", game.x, game.y, 0.6F, palette::emerald_of_thorns});
   view.advance(0.1F);
-  expect_golden("prototype_glyphs_clock_120x40", view.compose(game, std::nullopt, 120, 40));
+  expect_golden("prototype_glyphs_clock_120x40", view_frames::compose(view, game, 120, 40));
   view.help = true;
-  expect_golden("prototype_help_120x40", view.compose(game, std::nullopt, 120, 40));
+  expect_golden("prototype_help_120x40", view_frames::compose(view, game, 120, 40));
 }
 
 TEST(Golden, ExpeditionStartOfSeedZero) {
@@ -82,15 +82,15 @@ TEST(Golden, ExpeditionStartOfSeedZero) {
   Game game = expedition_game(expedition);
   View view;
   expect_golden("expedition_seed0_120x40",
-                view.compose(game, ExpeditionView{expedition, false}, 120, 40));
+                view_frames::compose(view, game, ExpeditionView{expedition, false}, 120, 40));
   View pixels;
   pixels.pixels = true;
   pixels.zoom = 3;
   expect_golden("expedition_seed0_pixels_zoom3_120x40",
-                pixels.compose(game, ExpeditionView{expedition, false}, 120, 40));
+                view_frames::compose(pixels, game, ExpeditionView{expedition, false}, 120, 40));
   view.help = true;
   expect_golden("expedition_help_120x40",
-                view.compose(game, ExpeditionView{expedition, true}, 120, 40));
+                view_frames::compose(view, game, ExpeditionView{expedition, true}, 120, 40));
 }
 
 }  // namespace

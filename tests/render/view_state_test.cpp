@@ -9,7 +9,9 @@
 
 #include "core/expedition_actions.hpp"
 #include "core/game.hpp"
+#include "render/expedition_presentation.hpp"
 #include "render/palette.hpp"
+#include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight {
@@ -32,7 +34,7 @@ TEST(View, ExpeditionEventsAddFloatingTexts) {
   for (const Case& c : adding) {
     SCOPED_TRACE(c.text);
     View view;
-    view.on_expedition_event(c.event, 5, 6);
+    show_event(view, c.event, 5, 6);
     ASSERT_EQ(view.floats.size(), 1U);
     EXPECT_EQ(view.floats[0].text, c.text);
     EXPECT_EQ(view.floats[0].colour, c.colour);
@@ -43,7 +45,7 @@ TEST(View, ExpeditionEventsAddFloatingTexts) {
   View view;
   for (const expedition::Event& quiet : std::vector<expedition::Event>{
            expedition::Moved{}, expedition::Waited{}, expedition::PortalTaken{1}}) {
-    view.on_expedition_event(quiet, 1, 1);
+    show_event(view, quiet, 1, 1);
   }
   EXPECT_TRUE(view.floats.empty());
 }
@@ -91,11 +93,11 @@ TEST(View, IdenticalFramesWriteNothingTheSecondTime) {
   View view;
   Game game = Game::authored();
   StringOutput out;
-  ASSERT_TRUE(view.draw_inner(game, std::nullopt, 100, 30, out));
+  ASSERT_TRUE(view.draw_inner(prototype_scene(game), prototype_presentation(game), 100, 30, out));
   std::size_t first = out.bytes().size();
   EXPECT_GT(first, 100U * 30U);
   EXPECT_TRUE(out.bytes().starts_with("\x1b[?2026h\x1b[1;1H"));
-  ASSERT_TRUE(view.draw_inner(game, std::nullopt, 100, 30, out));
+  ASSERT_TRUE(view.draw_inner(prototype_scene(game), prototype_presentation(game), 100, 30, out));
   EXPECT_EQ(out.bytes().size(), first);
   EXPECT_EQ(out.flushes(), 1U);
 }
@@ -112,7 +114,9 @@ class BrokenOutput final : public Output {
 TEST(View, DrawInnerReturnsTheOutputError) {
   View view;
   BrokenOutput out;
-  Result<void> result = view.draw_inner(Game::authored(), std::nullopt, 90, 30, out);
+  const Game game = Game::authored();
+  Result<void> result =
+      view.draw_inner(prototype_scene(game), prototype_presentation(game), 90, 30, out);
   ASSERT_FALSE(result);
   EXPECT_EQ(result.error().text(), "Broken pipe (os error 32)");
   EXPECT_FALSE(view.previous.has_value());

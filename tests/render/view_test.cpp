@@ -36,7 +36,7 @@ TEST(View, SmallTerminalShowsOnlyTheEnlargeNotice) {
                         Case{120, 29, "Current size: 120 x 29. Q exits safely."}}) {
     SCOPED_TRACE(c.size_line);
     View view;
-    Screen screen = view.compose(Game::authored(), std::nullopt, c.width, c.height);
+    Screen screen = view_frames::compose(view, Game::authored(), c.width, c.height);
     std::vector<std::string> lines = rows(screen);
     for (std::int32_t y = 0; y < screen.height; ++y) {
       std::string expected;
@@ -63,7 +63,7 @@ TEST(View, SidePanelWidthFollowsTheTerminalWidth) {
   for (const Case& c : {Case{90, 64}, Case{109, 83}, Case{110, 80}, Case{160, 130}}) {
     SCOPED_TRACE(c.width);
     View view;
-    Screen screen = view.compose(Game::authored(), std::nullopt, c.width, 30);
+    Screen screen = view_frames::compose(view, Game::authored(), c.width, 30);
     // The side frame's corner sits one column left of the panel's first column.
     EXPECT_EQ(screen.at(c.side_x - 1, 3).ch, U'╭');
     EXPECT_EQ(screen.at(c.width - 2, 3).ch, U'╮');

@@ -101,8 +101,11 @@ TEST(ReplayControls, TheGamesRendererDrawsTheReplaysFooterAndHelp) {
   const std::string notes = footer_notes(player, timeline);
   View view;
   const auto frame = [&] {
-    return view_frames::rows(view.compose(run.game(), ExpeditionView{run.expedition(), true},
-                                          Controls{kFooterKeys, notes, kReplayGuide}, 90, 30));
+    return view_frames::rows(
+        view.compose(expedition_scene(run),
+                     expedition_presentation(ExpeditionView{run.expedition(), true},
+                                             Controls{kFooterKeys, notes, kReplayGuide}),
+                     90, 30));
   };
 
   const std::vector<std::string> rows = frame();

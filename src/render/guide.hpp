@@ -1,0 +1,11 @@
+#pragma once
+// The words every game's help overlay shares.
+
+#include <string_view>
+
+namespace burrowlight {
+
+inline constexpr std::string_view kGuideTitle = "A SMALL GUIDE TO AN IMPOSSIBLE PLACE";
+inline constexpr std::string_view kReturnToGame = "Press ? or Enter to return to the game.";
+
+}  // namespace burrowlight
