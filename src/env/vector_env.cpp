@@ -1,14 +1,13 @@
 #include "env/vector_env.hpp"
 
-#include <algorithm>
-
 #include "core/panic.hpp"
 
 namespace burrowlight::env {
 
 namespace {
 
-// Fewer environments than this on a thread cost more in waking it than they save.
+// The environments a thread takes at a time: fewer on a thread cost more in waking it
+// than they save, and runs this short keep the threads evenly busy.
 constexpr std::size_t kSmallestShare = 64;
 
 }  // namespace
@@ -120,17 +119,7 @@ void VectorExpeditionEnv::restore(const std::vector<VectorMember>& members) {
 }
 
 void VectorExpeditionEnv::observe(std::size_t index, const ExpeditionBatch& batch) {
-  ExpeditionObservation observation;
-  envs_[index].observe(observation);
-  std::copy(observation.map.begin(), observation.map.end(), batch.map + index * kCellsPerFloor);
-  std::copy(observation.position.begin(), observation.position.end(), batch.position + index * 2);
-  batch.floor[index] = observation.floor;
-  batch.charge[index] = observation.charge;
-  batch.score[index] = observation.score;
-  batch.turn[index] = observation.turn;
-  batch.finished[index] = observation.finished;
-  std::copy(observation.legal.begin(), observation.legal.end(),
-            batch.legal + index * kExpeditionActionCount);
+  envs_[index].observe(batch.observation.row(index));
 }
 
 }  // namespace burrowlight::env
