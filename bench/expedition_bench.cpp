@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/expedition_actions.hpp"
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 
 namespace burrowlight {
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "core/game.hpp"
-#include "core/stream.hpp"
+#include "base/stream.hpp"
 #include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 

@@ -18,7 +18,7 @@
 #include "app/save.hpp"
 #include "app/session.hpp"
 #include "core/expedition_record.hpp"
-#include "core/stream.hpp"
+#include "base/stream.hpp"
 #include "fuzz_check.hpp"
 #include "reply_lines.hpp"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/prototype_loop.hpp"
-#include "core/stream.hpp"
+#include "base/stream.hpp"
 #include "fuzz_check.hpp"
 #include "reply_lines.hpp"
 

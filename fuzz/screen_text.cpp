@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 #include "fuzz_check.hpp"
 #include "render/screen.hpp"
 

@@ -4,8 +4,8 @@
 // its reply is written.
 
 #include "app/session.hpp"
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight::headless {
 

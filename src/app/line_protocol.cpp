@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight {
 

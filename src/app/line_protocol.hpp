@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/stream.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight {
 

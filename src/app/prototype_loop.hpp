@@ -2,8 +2,8 @@
 // The headless prototype: a program plays the authored location through pipes, one
 // command per line in and one JSON reply per line out.
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight::headless {
 

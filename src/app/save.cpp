@@ -15,7 +15,7 @@
 
 #include "app/durable_write.hpp"
 #include "app/save_temporaries.hpp"
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 #include "sys/io.hpp"
 #include "sys/os_error.hpp"
 #include "sys/random.hpp"

@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "app/durable_write.hpp"
-#include "core/error.hpp"
-#include "core/expedition_floors.hpp"
+#include "base/error.hpp"
+#include "core/expedition.hpp"
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
 #include "sys/unique_fd.hpp"

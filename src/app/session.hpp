@@ -11,7 +11,7 @@
 #include <variant>
 
 #include "app/save.hpp"
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "core/expedition_actions.hpp"
 #include "core/expedition_run.hpp"
 

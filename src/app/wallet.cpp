@@ -7,7 +7,7 @@
 #include <chrono>
 #include <optional>
 
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 #include "sys/io.hpp"
 #include "sys/socket.hpp"
 

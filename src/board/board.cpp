@@ -11,7 +11,7 @@
 #include "app/save.hpp"
 #include "board/player_bundle.hpp"
 #include "board/store.hpp"
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 #include "sys/program.hpp"
 
 

@@ -9,7 +9,7 @@
 
 #include "board/database.hpp"
 #include "board/service.hpp"
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::board {
 

@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::board {
 

@@ -3,7 +3,7 @@
 #include "board/board_json.hpp"
 #include "board/clock.hpp"
 #include "board/html.hpp"
-#include "core/version.hpp"
+#include "base/version.hpp"
 
 namespace burrowlight::board {
 

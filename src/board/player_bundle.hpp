@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::board {
 

@@ -14,7 +14,7 @@
 #include "board/player_bundle.hpp"
 #include "board/requests.hpp"
 #include "board/store.hpp"
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace httplib {
 class ContentReader;

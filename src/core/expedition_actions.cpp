@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "core/expedition_floors.hpp"
-#include "core/overloaded.hpp"
-#include "core/panic.hpp"
+#include "core/expedition.hpp"
+#include "base/overloaded.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight {
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 
 namespace burrowlight {
 

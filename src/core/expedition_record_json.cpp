@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "core/expedition_record.hpp"
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 
 namespace burrowlight {
 

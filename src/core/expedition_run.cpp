@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "core/overloaded.hpp"
-#include "core/panic.hpp"
+#include "base/overloaded.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight::expedition {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "core/expedition_actions.hpp"
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/expedition_log.hpp"
 #include "core/expedition_record.hpp"
 #include "core/expedition_sight.hpp"

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 
 namespace burrowlight::expedition {
 

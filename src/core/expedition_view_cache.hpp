@@ -10,7 +10,7 @@
 #include <array>
 #include <optional>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/expedition_sight.hpp"
 
 namespace burrowlight::expedition {

@@ -2,7 +2,7 @@
 // The current floor of an expedition as a grid world, so that one renderer and one field
 // of view serve both games.
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/world.hpp"
 
 namespace burrowlight::expedition {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/game.hpp"
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "core/sight_lines.hpp"
 
 namespace burrowlight {

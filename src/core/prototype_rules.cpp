@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/game.hpp"
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight {
 

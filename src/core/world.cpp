@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight {
 

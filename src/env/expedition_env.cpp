@@ -3,7 +3,7 @@
 #include <span>
 #include <utility>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "headless/expedition_view.hpp"
 
 namespace burrowlight::env {

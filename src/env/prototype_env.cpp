@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "headless/prototype_view.hpp"
 
 namespace burrowlight::env {

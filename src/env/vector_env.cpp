@@ -1,6 +1,6 @@
 #include "env/vector_env.hpp"
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight::env {
 

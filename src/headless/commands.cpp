@@ -1,6 +1,6 @@
 #include "headless/commands.hpp"
 
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight::headless {
 

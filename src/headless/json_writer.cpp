@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 
-#include "core/json_escapes.hpp"
-#include "core/untrusted_text.hpp"
+#include "base/json_escapes.hpp"
+#include "base/untrusted_text.hpp"
 
 namespace burrowlight::headless {
 

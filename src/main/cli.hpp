@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight {
 

@@ -4,7 +4,7 @@
 // disk before it shows; a refusal only writes its sentence to the log.
 
 #include "app/session.hpp"
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 

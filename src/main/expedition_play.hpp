@@ -2,7 +2,7 @@
 // The interactive expedition: a saved run played full-screen with the keyboard.
 
 #include "app/session.hpp"
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::expedition {
 

@@ -2,7 +2,7 @@
 // The interactive prototype: Pip's handcrafted location, played full-screen with
 // the keyboard. Nothing of it is saved.
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight {
 

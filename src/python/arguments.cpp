@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 #include "sys/random.hpp"
 
 namespace burrowlight::python {

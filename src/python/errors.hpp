@@ -3,7 +3,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::python {
 

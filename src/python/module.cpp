@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/expedition_actions.hpp"
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/game.hpp"
 #include "headless/commands.hpp"
 #include "python/expedition_environment.hpp"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "render/prop_looks.hpp"
 
 namespace burrowlight::art {

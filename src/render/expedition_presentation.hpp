@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/expedition_actions.hpp"
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/expedition_run.hpp"
 #include "render/scene.hpp"
 #include "render/view.hpp"

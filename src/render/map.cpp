@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "render/camera.hpp"
 #include "render/lights.hpp"
 #include "render/map_frame.hpp"

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cstddef>
 
-#include "core/panic.hpp"
-#include "core/utf8.hpp"
+#include "base/panic.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight {
 

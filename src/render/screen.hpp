@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight {
 

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 #include "render/art.hpp"
 #include "render/key_table.hpp"
 #include "render/scene.hpp"

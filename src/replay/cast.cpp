@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "headless/json_writer.hpp"
 #include "render/text.hpp"
 #include "replay/asciicast.hpp"

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 #include "replay/recording.hpp"
 #include "replay/timeline.hpp"
 

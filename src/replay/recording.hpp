@@ -9,7 +9,7 @@
 #include <functional>
 #include <string_view>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "replay/player.hpp"
 #include "replay/timeline.hpp"
 #include "terminal/terminal_size.hpp"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/save.hpp"
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 #include "replay/cast.hpp"
 #include "replay/replay_arguments.hpp"
 #include "replay/timeline.hpp"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 #include "render/view.hpp"
 
 namespace burrowlight::replay {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "replay/recording.hpp"
 
 namespace burrowlight::replay {

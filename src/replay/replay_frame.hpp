@@ -4,8 +4,8 @@
 // flushed against the frame the view showed last. The terminal and a recording draw
 // through here alike, so a recording holds the very frames the terminal shows.
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 #include "render/view.hpp"
 #include "replay/player.hpp"
 #include "replay/timeline.hpp"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 namespace burrowlight::replay {
 

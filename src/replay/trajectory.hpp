@@ -2,8 +2,8 @@
 // A saved expedition as the headless expedition would have told it: a trajectory of
 // JSON observations for offline learning, or for comparing two runs with ordinary tools.
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 #include "replay/timeline.hpp"
 
 namespace burrowlight::replay {

@@ -2,7 +2,7 @@
 // The interactive replay: a saved expedition watched full-screen, step by step, drawn by
 // the game's own renderer as the game drew each state.
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "replay/timeline.hpp"
 
 namespace burrowlight::replay {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/save.hpp"
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 #include "submit/answer.hpp"
 #include "submit/token.hpp"
 #include "sys/io.hpp"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/stream.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight::sys {
 

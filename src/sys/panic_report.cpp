@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "sys/io.hpp"
 
 namespace burrowlight::sys {

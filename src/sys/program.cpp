@@ -7,7 +7,7 @@
 #include <csignal>
 #include <string>
 
-#include "core/version.hpp"
+#include "base/version.hpp"
 #include "sys/fd_stream.hpp"
 #include "sys/io.hpp"
 #include "sys/panic_report.hpp"

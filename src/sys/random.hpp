@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight::sys {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "sys/io.hpp"
 #include "sys/unique_fd.hpp"
 

@@ -7,8 +7,8 @@
 
 #include <chrono>
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 #include "render/view.hpp"
 #include "terminal/key_routing.hpp"
 #include "terminal/keys.hpp"

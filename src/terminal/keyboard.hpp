@@ -6,7 +6,7 @@
 #include <deque>
 #include <optional>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 #include "terminal/keys.hpp"
 
 namespace burrowlight {

@@ -5,7 +5,7 @@
 
 #include <termios.h>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "sys/io.hpp"
 #include "sys/retry.hpp"
 #include "terminal/raw_mode.hpp"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight {
 

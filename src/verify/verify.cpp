@@ -6,7 +6,7 @@
 
 #include "app/line_protocol.hpp"
 #include "app/save.hpp"
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 #include "headless/json_writer.hpp"
 #include "sys/fd_stream.hpp"
 #include "sys/program.hpp"

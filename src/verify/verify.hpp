@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/error.hpp"
-#include "core/stream.hpp"
+#include "base/error.hpp"
+#include "base/stream.hpp"
 
 namespace burrowlight::verify {
 

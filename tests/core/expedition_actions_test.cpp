@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "sys/panic_report.hpp"
 
 namespace burrowlight::expedition {

@@ -11,7 +11,7 @@
 
 #include "core/expedition_record.hpp"
 #include "core/json_corpus.hpp"
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight {
 namespace {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight::headless {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/expedition_world.hpp"
 #include "core/game.hpp"
 #include "render/expedition_presentation.hpp"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/game.hpp"
 #include "render/palette.hpp"
 #include "render/view.hpp"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 #include "core/game.hpp"
 #include "render/palette.hpp"
 #include "render/view_frames.hpp"

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 #include "sys/panic_report.hpp"
 
 namespace burrowlight {

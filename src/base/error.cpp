@@ -1,6 +1,6 @@
-#include "core/error.hpp"
+#include "base/error.hpp"
 
-#include "core/overloaded.hpp"
+#include "base/overloaded.hpp"
 
 namespace burrowlight {
 

@@ -2,7 +2,7 @@
 // choice reads fixed bits of the seed, so a seed means the same floors on
 // every platform and in every version that keeps these rules.
 
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 
 #include <algorithm>
 #include <span>

@@ -1,8 +1,8 @@
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 
 #include <algorithm>
 
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 
 namespace burrowlight {
 

@@ -1,4 +1,4 @@
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 
 #include <gtest/gtest.h>
 

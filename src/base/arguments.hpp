@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.hpp"
+#include "base/error.hpp"
 
 namespace burrowlight {
 

@@ -1,7 +1,7 @@
 // Arguments in messages and the command lines of the tools: quoting any bytes readably,
 // and reading options, "--" and save paths.
 
-#include "core/arguments.hpp"
+#include "base/arguments.hpp"
 
 #include <gtest/gtest.h>
 

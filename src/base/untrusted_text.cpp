@@ -1,10 +1,10 @@
-#include "core/untrusted_text.hpp"
+#include "base/untrusted_text.hpp"
 
 #include <charconv>
 #include <optional>
 
-#include "core/json_escapes.hpp"
-#include "core/utf8.hpp"
+#include "base/json_escapes.hpp"
+#include "base/utf8.hpp"
 
 namespace burrowlight {
 

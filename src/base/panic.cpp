@@ -1,4 +1,4 @@
-#include "core/panic.hpp"
+#include "base/panic.hpp"
 
 #include <atomic>
 #include <cstdlib>

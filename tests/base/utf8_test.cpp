@@ -1,4 +1,4 @@
-#include "core/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <gtest/gtest.h>
 

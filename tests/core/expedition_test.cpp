@@ -1,4 +1,4 @@
-#include "core/expedition_floors.hpp"
+#include "core/expedition.hpp"
 
 #include <gtest/gtest.h>
 
