@@ -65,7 +65,7 @@ BENCHMARK(BM_PrettyFullSave);
 void BM_SaveWrite(benchmark::State& state, const std::string& directory) {
   const Record record = full_record();
   const std::string path = directory + "/expedition.json";
-  const auto held = Save::lock(path);
+  const auto held = app::Save::lock(path);
   if (!held) {
     state.SkipWithError(held.error().text().c_str());
     return;

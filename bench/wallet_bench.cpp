@@ -26,7 +26,7 @@ void BM_AnswerPageRequest(benchmark::State& state) {
   std::string page = "<!doctype html>";
   page.resize(static_cast<std::size_t>(state.range(0)), 'x');
   for (auto _ : state) {
-    std::string bytes = wallet::response_bytes(wallet::response(kBrowserRequest, page));
+    std::string bytes = app::wallet::response_bytes(app::wallet::response(kBrowserRequest, page));
     benchmark::DoNotOptimize(bytes);
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::check(checked->content_hash == board::sha256_hex(bytes), "the run's key is not its hash");
   fuzz::check(checked->practice == !checked->expedition_id.has_value(),
               "a practice run has an identity, or a normal run none");
-  const save::Inspection again = save::inspect(bytes);
+  const app::save::Inspection again = app::save::inspect(bytes);
   fuzz::check(again.run && again.run->expedition().score == checked->score &&
                   again.run->expedition().turns == checked->turns,
               "the figures are not the replay's");

@@ -68,16 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = directory.save_path();
 
   {
-    const auto held = Save::lock(path);
+    const auto held = app::Save::lock(path);
     fuzz::check(held && held->write(Record::practice(kPracticeSeed)).has_value(),
                 "the fresh practice save cannot be written");
   }
-  auto session = expedition::open(path, false, std::nullopt);
+  auto session = app::open_session(path, false, std::nullopt);
   fuzz::check(session.has_value(), "the fresh practice save does not open");
 
   StringInput in(std::string(reinterpret_cast<const char*>(data), size));
   StringOutput out;
-  const Result<void> ended = headless::run_expedition(std::move(*session), in, out);
+  const Result<void> ended = app::run_expedition(std::move(*session), in, out);
   if (!ended) fuzz::check_message(ended.error().text(), "expedition mode error");
   fuzz::check(!out.bytes().empty(), "the expedition wrote no first observation");
   fuzz::check_reply_lines(out.bytes());

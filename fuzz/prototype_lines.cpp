@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace burrowlight;
   StringInput in(std::string(reinterpret_cast<const char*>(data), size));
   StringOutput out;
-  const Result<void> ended = headless::run_prototype(in, out);
+  const Result<void> ended = app::run_prototype(in, out);
   if (!ended) fuzz::check_message(ended.error().text(), "prototype mode error");
   fuzz::check(!out.bytes().empty(), "the prototype wrote no first observation");
   fuzz::check_reply_lines(out.bytes());

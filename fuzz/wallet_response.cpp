@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace burrowlight;
   const std::string_view received(reinterpret_cast<const char*>(data), size);
 
-  const wallet::RequestState state = wallet::request_state(received);
+  const app::wallet::RequestState state = app::wallet::request_state(received);
   const bool complete = received.find("\r\n\r\n") != std::string_view::npos;
-  fuzz::check(complete == (state == wallet::RequestState::Complete),
+  fuzz::check(complete == (state == app::wallet::RequestState::Complete),
               "the request state disagrees with the blank line");
 
-  const wallet::Response response = wallet::response(received, kPage);
+  const app::wallet::Response response = app::wallet::response(received, kPage);
   const bool page = response.status == "200 OK" && response.body == kPage;
   const bool forbidden =
       response.status == "403 Forbidden" && response.body == "Localhost Host header required.";
@@ -37,14 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "the page was served for another request line");
   }
 
-  const std::string bytes = wallet::response_bytes(response);
+  const std::string bytes = app::wallet::response_bytes(response);
   const std::string status_line = "HTTP/1.1 " + std::string(response.status) + "\r\n";
   fuzz::check(bytes.starts_with(status_line), "the response does not open with its status");
   const std::size_t header_end = bytes.find("\r\n\r\n");
   fuzz::check(header_end != std::string::npos, "the response headers do not end");
   fuzz::check(std::string_view(bytes).substr(header_end + 4) == response.body,
               "the response body is not what follows the headers");
-  fuzz::check(wallet::response_bytes(wallet::response(received, kPage)) == bytes,
+  fuzz::check(app::wallet::response_bytes(app::wallet::response(received, kPage)) == bytes,
               "the same request got two different responses");
   return 0;
 }

@@ -16,7 +16,7 @@
 #include "sys/retry.hpp"
 #include "sys/unique_fd.hpp"
 
-namespace burrowlight::save {
+namespace burrowlight::app::save {
 
 using sys::last_os_error;
 using sys::retry_interrupted;
@@ -113,4 +113,4 @@ int WriteSystem::fsync(int fd) const {
 
 int WriteSystem::rename(const char* from, const char* to) const { return ::rename(from, to); }
 
-}  // namespace burrowlight::save
+}  // namespace burrowlight::app::save

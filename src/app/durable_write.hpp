@@ -11,7 +11,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight::save {
+namespace burrowlight::app::save {
 
 // Saves, archived copies and lock files are the player's alone.
 inline constexpr mode_t kPrivateFile = 0600;
@@ -43,4 +43,4 @@ Result<std::string> random_suffix();
 Result<void> write_durably(const std::string& path, std::string_view bytes,
                            const std::string& owner, const WriteSystem& system);
 
-}  // namespace burrowlight::save
+}  // namespace burrowlight::app::save

@@ -8,13 +8,19 @@
 #include "headless/commands.hpp"
 #include "headless/expedition_reply.hpp"
 
-namespace burrowlight::headless {
+namespace burrowlight::app {
 
 namespace {
 
 using expedition::Action;
-using expedition::ApplyError;
-using expedition::Session;
+using headless::CommandKind;
+using headless::ExpeditionCommand;
+using headless::ExpeditionReplyWriter;
+using headless::find_command;
+using headless::kExpeditionCommands;
+using headless::kExpeditionUnknownCommand;
+using headless::kGoodbye;
+using headless::normalize_command;
 
 // What a handled line leaves for its reply: nothing (a plain observation) or the reason
 // for a failure reply. An error instead ends the mode.
@@ -75,4 +81,4 @@ Result<void> run_expedition(Session session, Input& in, Output& out) {
   }
 }
 
-}  // namespace burrowlight::headless
+}  // namespace burrowlight::app

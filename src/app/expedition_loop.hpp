@@ -7,12 +7,12 @@
 #include "base/error.hpp"
 #include "base/stream.hpp"
 
-namespace burrowlight::headless {
+namespace burrowlight::app {
 
 // Answers the opened state, then each line, until "quit" or the end of the input. Bad
 // commands and refused actions only get failure replies; a failed save write, unreadable
 // input or unwritable output ends the mode with that error. The session, and with it the
 // save's lock, goes away on return.
-Result<void> run_expedition(expedition::Session session, Input& in, Output& out);
+Result<void> run_expedition(Session session, Input& in, Output& out);
 
-}  // namespace burrowlight::headless
+}  // namespace burrowlight::app

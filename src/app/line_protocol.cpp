@@ -4,7 +4,7 @@
 
 #include "base/utf8.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 
 namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;
@@ -45,4 +45,4 @@ Result<void> send_reply(Output& out, std::string_view line) {
   return out.flush();
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -10,7 +10,7 @@
 
 #include "base/stream.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 
 class LineReader {
  public:
@@ -35,4 +35,4 @@ class LineReader {
 // can read the reply before it sends the next line. Every headless reply goes out here.
 Result<void> send_reply(Output& out, std::string_view line);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -9,7 +9,15 @@
 #include "headless/commands.hpp"
 #include "headless/prototype_reply.hpp"
 
-namespace burrowlight::headless {
+namespace burrowlight::app {
+
+using headless::CommandKind;
+using headless::find_command;
+using headless::kGoodbye;
+using headless::kPrototypeCommands;
+using headless::normalize_command;
+using headless::PrototypeCommand;
+using headless::PrototypeReplyWriter;
 
 Result<void> run_prototype(Input& in, Output& out) {
   Game game = Game::authored();
@@ -40,4 +48,4 @@ Result<void> run_prototype(Input& in, Output& out) {
   }
 }
 
-}  // namespace burrowlight::headless
+}  // namespace burrowlight::app

@@ -5,9 +5,9 @@
 #include "base/error.hpp"
 #include "base/stream.hpp"
 
-namespace burrowlight::headless {
+namespace burrowlight::app {
 
 // Plays one prototype from a fresh start until "quit" or the end of the input.
 Result<void> run_prototype(Input& in, Output& out);
 
-}  // namespace burrowlight::headless
+}  // namespace burrowlight::app

@@ -21,7 +21,7 @@
 #include "sys/random.hpp"
 #include "sys/retry.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 
 namespace save {
 
@@ -231,4 +231,4 @@ Result<void> Save::replace(const Record& record, const save::WriteSystem& system
   return write(record, system);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -19,7 +19,7 @@
 #include "core/expedition_run.hpp"
 #include "sys/unique_fd.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 
 namespace save {
 
@@ -97,4 +97,4 @@ class Save {
   sys::UniqueFd lock_;
 };
 
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -10,7 +10,7 @@
 
 #include "core/expedition_record.hpp"
 
-namespace burrowlight::save {
+namespace burrowlight::app::save {
 
 namespace {
 
@@ -57,4 +57,4 @@ void remove_stale_temporaries(const std::string& directory, const std::string& p
   }
 }
 
-}  // namespace burrowlight::save
+}  // namespace burrowlight::app::save

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace burrowlight::save {
+namespace burrowlight::app::save {
 
 // ".burrowlight-<16 hex digits from the save's file name>-<suffix>.tmp", for a suffix of
 // sixteen lowercase hexadecimal digits.
@@ -17,4 +17,4 @@ std::string temporary_name(const std::string& path, std::string_view suffix);
 // under way. Failing to list or remove them costs disk space only, so it is not an error.
 void remove_stale_temporaries(const std::string& directory, const std::string& path);
 
-}  // namespace burrowlight::save
+}  // namespace burrowlight::app::save

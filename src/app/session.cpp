@@ -2,7 +2,11 @@
 
 #include <utility>
 
-namespace burrowlight::expedition {
+namespace burrowlight::app {
+
+using expedition::Action;
+using expedition::Event;
+using expedition::Run;
 
 std::expected<Event, ApplyError> Session::apply(const Action& action) {
   auto next = run_.after(action);
@@ -28,7 +32,7 @@ Result<void> Session::write_save() const {
   return save_.write(run_.record());
 }
 
-Result<Session> open(const std::optional<std::string>& save_path, bool new_expedition,
+Result<Session> open_session(const std::optional<std::string>& save_path, bool new_expedition,
                      std::optional<std::uint64_t> seed) {
   std::string path;
   if (save_path) {
@@ -38,9 +42,9 @@ Result<Session> open(const std::optional<std::string>& save_path, bool new_exped
     if (!default_path) return std::unexpected(default_path.error());
     path = std::move(*default_path);
   }
-  auto opened = burrowlight::Save::open(path, new_expedition, seed);
+  auto opened = Save::open(path, new_expedition, seed);
   if (!opened) return std::unexpected(opened.error());
   return Session(std::move(opened->first), std::move(opened->second));
 }
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::app

@@ -15,13 +15,13 @@
 #include "core/expedition_actions.hpp"
 #include "core/expedition_run.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::app {
 
 // Why `Session::apply` did not accept an action. In both cases nothing changed.
 struct ApplyError {
   // The rules or a sealed run turned the action down.
   struct Refused {
-    Refusal refusal;
+    expedition::Refusal refusal;
     bool operator==(const Refused&) const = default;
   };
   // The rules accepted the action but the save could not be written, so it does not
@@ -38,12 +38,12 @@ struct ApplyError {
 class Session {
  public:
   // Joins an opened save to the run its record replays to.
-  Session(burrowlight::Save opened_save, Run run)
+  Session(Save opened_save, expedition::Run run)
       : run_(std::move(run)), save_(std::move(opened_save)) {}
 
   // Applies an action write-ahead: the next run is computed, its record written, and
   // only then taken over.
-  std::expected<Event, ApplyError> apply(const Action& action);
+  std::expected<expedition::Event, ApplyError> apply(const expedition::Action& action);
 
   // Seals the run at its current score. Sealing a sealed run does nothing and succeeds.
   Result<void> finish();
@@ -51,23 +51,23 @@ class Session {
   // Writes the current record to the save file once more.
   Result<void> write_save() const;
 
-  Action human_move(Direction direction) const { return run_.human_move(direction); }
+  expedition::Action human_move(expedition::Direction direction) const { return run_.human_move(direction); }
 
   // Appends a refusal's sentence to the message log, which keeps the last eight lines.
-  void log(Refusal refusal) { run_.log(refusal); }
+  void log(expedition::Refusal refusal) { run_.log(refusal); }
 
   // The run's record is exactly what was last written to the save.
-  const Run& run() const { return run_; }
-  const burrowlight::Save& save() const { return save_; }
+  const expedition::Run& run() const { return run_; }
+  const Save& save() const { return save_; }
 
  private:
-  Run run_;
-  burrowlight::Save save_;
+  expedition::Run run_;
+  Save save_;
 };
 
 // Opens the expedition of the command line: the given save path or the default one, the
 // save under its lock (creating or archiving as asked), then the session.
-Result<Session> open(const std::optional<std::string>& save_path, bool new_expedition,
-                     std::optional<std::uint64_t> seed);
+Result<Session> open_session(const std::optional<std::string>& save_path,
+                             bool new_expedition, std::optional<std::uint64_t> seed);
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::app

@@ -11,7 +11,7 @@
 #include "sys/io.hpp"
 #include "sys/socket.hpp"
 
-namespace burrowlight::wallet {
+namespace burrowlight::app::wallet {
 
 namespace {
 
@@ -203,4 +203,4 @@ Result<void> serve(const std::string& page_path) {
   }
 }
 
-}  // namespace burrowlight::wallet
+}  // namespace burrowlight::app::wallet

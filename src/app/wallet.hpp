@@ -9,7 +9,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight::wallet {
+namespace burrowlight::app::wallet {
 
 inline constexpr std::uint16_t kPort = 8766;
 
@@ -48,4 +48,4 @@ Result<std::string> read_page(const std::string& page_path);
 // start or from accepting a connection.
 Result<void> serve(const std::string& page_path);
 
-}  // namespace burrowlight::wallet
+}  // namespace burrowlight::app::wallet

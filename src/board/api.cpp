@@ -41,7 +41,7 @@ void Service::register_player(const httplib::Request&, httplib::Response& respon
 
 void Service::submit_run(const httplib::Request& request, httplib::Response& response,
                          const httplib::ContentReader& reader) {
-  auto body = read_body(reader, save::kSizeLimit);
+  auto body = read_body(reader, app::save::kSizeLimit);
   if (!body) return refuse_and_close(response, body.error());
   auto token = bearer_token(header(request, "Authorization"));
   if (!token) {
@@ -137,7 +137,7 @@ void Service::run_file(const httplib::Request& request, httplib::Response& respo
   if (!*bytes) return refuse(response, no_such_run());
   const std::string kind = request.matches[2].str();
   if (kind == "json") return answer(response, 200, **bytes);
-  const save::Inspection inspection = save::inspect(**bytes);
+  const app::save::Inspection inspection = app::save::inspect(**bytes);
   if (!inspection.run) return refuse(response, no_longer_replays());
   const replay::Timeline timeline = replay::Timeline::of(inspection.run->record());
   StringOutput out;

@@ -47,7 +47,7 @@ constexpr std::string_view kUsage =
 int fail(const Error& error, int status) { return sys::report_failure(kProgram, error, status); }
 
 Result<DatabaseAddress> default_database() {
-  auto save_path = save::default_path();
+  auto save_path = app::save::default_path();
   if (!save_path) return std::unexpected(save_path.error());
   const std::filesystem::path directory = std::filesystem::path(*save_path).parent_path();
   std::error_code failed;

@@ -64,7 +64,7 @@ Service::Service(Store& store, const Clock& clock, std::optional<PlayerBundle> p
   server_->set_read_timeout(kReadSeconds, 0);
   server_->set_write_timeout(kWriteSeconds, 0);
   server_->set_keep_alive_timeout(kKeepAliveSeconds);
-  server_->set_payload_max_length(save::kSizeLimit);
+  server_->set_payload_max_length(app::save::kSizeLimit);
   // Every answer, page or not: only the board's own files run or style a page, and a
   // name that slipped through as markup could load nothing. The web player compiles its
   // terminal from WebAssembly, which 'wasm-unsafe-eval' allows (it allows no eval of
@@ -104,7 +104,7 @@ void Service::route() {
     const bool takes_body =
         request.method == "POST" && (request.path == "/api/players" || request.path == "/api/runs");
     if (!takes_body) return httplib::Server::HandlerResponse::Unhandled;
-    const std::size_t limit = request.path == "/api/players" ? kPlayerBodyLimit : save::kSizeLimit;
+    const std::size_t limit = request.path == "/api/players" ? kPlayerBodyLimit : app::save::kSizeLimit;
     const BodyHeaders headers{header(request, "Content-Type"), header(request, "Content-Length"),
                               request.has_header("Transfer-Encoding")};
     if (std::optional<Refusal> refusal = check_body_headers(headers, limit)) {

@@ -140,7 +140,7 @@ void Service::stored_run_page(const httplib::Request& request, httplib::Response
   auto ranks = store_.ranks(**found);
   auto bytes = store_.save_of((*found)->id);
   if (!ranks || !bytes || !*bytes) return show_unavailable(response);
-  const save::Inspection inspection = save::inspect(**bytes);
+  const app::save::Inspection inspection = app::save::inspect(**bytes);
   if (!inspection.record || !inspection.run) return show_refusal(response, no_longer_replays());
   show(response, 200,
        run_page({std::move(**found), std::move(*ranks), inspection.record->rules_version,

@@ -6,10 +6,10 @@
 namespace burrowlight::board {
 
 std::expected<CheckedRun, Refusal> check_submission(std::string_view body) {
-  if (body.size() > save::kSizeLimit) {
+  if (body.size() > app::save::kSizeLimit) {
     return std::unexpected(Refusal{413, "A save is at most 64 KiB (65536 bytes); this body is larger."});
   }
-  save::Inspection inspection = save::inspect(body);
+  app::save::Inspection inspection = app::save::inspect(body);
   if (!inspection.run) return std::unexpected(Refusal{400, inspection.run.error().text()});
   const Record& record = inspection.run->record();
   if (!record.finished) {

@@ -21,23 +21,23 @@ namespace {
 // The entries into the five modes. Each is a single call into the module that owns
 // the mode.
 
-Result<void> run_wallet(const std::string& page_path) { return wallet::serve(page_path); }
+Result<void> run_wallet(const std::string& page_path) { return app::wallet::serve(page_path); }
 
 Result<void> run_headless_prototype() {
   sys::FdInput input(STDIN_FILENO);
   sys::FdOutput output(STDOUT_FILENO);
-  return headless::run_prototype(input, output);
+  return app::run_prototype(input, output);
 }
 
 Result<void> run_interactive_prototype() { return play(); }
 
 Result<void> run_expedition(const ExpeditionOptions& options) {
-  auto session = expedition::open(options.save_path, options.new_expedition, options.seed);
+  auto session = app::open_session(options.save_path, options.new_expedition, options.seed);
   if (!session) return std::unexpected(session.error());
   if (options.headless) {
     sys::FdInput input(STDIN_FILENO);
     sys::FdOutput output(STDOUT_FILENO);
-    return headless::run_expedition(std::move(*session), input, output);
+    return app::run_expedition(std::move(*session), input, output);
   }
   return expedition::play(std::move(*session));
 }

@@ -11,7 +11,7 @@ namespace burrowlight::expedition {
 
 namespace {
 
-Result<void> apply_and_show(const Action& action, Session& session, View& view) {
+Result<void> apply_and_show(const Action& action, app::Session& session, View& view) {
   auto event = session.apply(action);
   if (event) {
     // A new floor has a different layout: nothing of the old camera or its
@@ -21,15 +21,15 @@ Result<void> apply_and_show(const Action& action, Session& session, View& view) 
     show_event(view, *event, expedition.x, expedition.y);
     return {};
   }
-  if (const auto* refused = std::get_if<ApplyError::Refused>(&event.error().kind)) {
+  if (const auto* refused = std::get_if<app::ApplyError::Refused>(&event.error().kind)) {
     session.log(refused->refusal);
     return {};
   }
-  return std::unexpected(std::get<ApplyError::Save>(event.error().kind).error);
+  return std::unexpected(std::get<app::ApplyError::Save>(event.error().kind).error);
 }
 
 // One key serves both: on a portal it is the portal, anywhere else the flask.
-Action interaction_underfoot(const Session& session) {
+Action interaction_underfoot(const app::Session& session) {
   const Expedition& expedition = session.run().expedition();
   const Cell underfoot = expedition.cell(expedition.x, expedition.y);
   if (underfoot == Cell::UpPortal || underfoot == Cell::DownPortal) return Action{Portal{}};
@@ -37,7 +37,7 @@ Action interaction_underfoot(const Session& session) {
 }
 
 // The action a walking or interacting command stands for here, or none.
-std::optional<Action> action_of(KeyCommand command, const Session& session) {
+std::optional<Action> action_of(KeyCommand command, const app::Session& session) {
   if (auto direction = direction_of(command)) return session.human_move(*direction);
   if (command == KeyCommand::Interact) return interaction_underfoot(session);
   return std::nullopt;
@@ -45,7 +45,7 @@ std::optional<Action> action_of(KeyCommand command, const Session& session) {
 
 }  // namespace
 
-Result<void> handle_expedition_key(const Key& key, Session& session, View& view) {
+Result<void> handle_expedition_key(const Key& key, app::Session& session, View& view) {
   std::optional<KeyCommand> command = game_command(kExpeditionKeys, key);
   if (!command) return {};
   if (*command == KeyCommand::Finish) return session.finish();

@@ -12,7 +12,7 @@ namespace {
 
 class ExpeditionGame final : public FrameGame {
  public:
-  explicit ExpeditionGame(Session session) : session_(std::move(session)) {}
+  explicit ExpeditionGame(app::Session session) : session_(std::move(session)) {}
 
   Result<void> draw(View& view, TerminalSize size, Output& out) override {
     const Run& run = session_.run();
@@ -27,12 +27,12 @@ class ExpeditionGame final : public FrameGame {
   }
 
  private:
-  Session session_;
+  app::Session session_;
 };
 
 }  // namespace
 
-Result<void> play(Session session) {
+Result<void> play(app::Session session) {
   ExpeditionGame game(std::move(session));
   return run_frame_loop(game);
 }

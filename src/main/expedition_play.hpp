@@ -9,6 +9,6 @@ namespace burrowlight::expedition {
 // Runs until a quit key; success, or the error that ended it (a failed save write
 // included). Takes the session over: when it returns, the save's lock is released.
 // Standard input and output must be a terminal.
-Result<void> play(Session session);
+Result<void> play(app::Session session);
 
 }  // namespace burrowlight::expedition

@@ -12,7 +12,7 @@ namespace burrowlight::python {
 namespace {
 
 Result<void> replace_under_lock(const std::string& path, const Record& record) {
-  auto held = Save::lock(path);
+  auto held = app::Save::lock(path);
   if (!held) return std::unexpected(held.error());
   return held->replace(record);
 }
@@ -31,9 +31,9 @@ void save_expedition(const env::ExpeditionEnv& environment, const py::object& pa
 
 void load_expedition(env::ExpeditionEnv& environment, const py::object& path) {
   const std::string file = path_bytes(path);
-  save::Inspection inspected = [&] {
+  app::save::Inspection inspected = [&] {
     const py::gil_scoped_release released;
-    return save::inspect_file(file);
+    return app::save::inspect_file(file);
   }();
   if (!inspected.run) raise_failure(inspected.run.error(), path);
   environment.resume(std::move(*inspected.run));

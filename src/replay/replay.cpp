@@ -81,7 +81,7 @@ int run(const std::vector<std::string>& arguments) {
     return fail(Error("exactly one save path is required; use --help"), sys::kCommandLineMistake);
   }
   const std::string& path = command_line->operands.front();
-  const save::Inspection inspection = save::inspect_file(path);
+  const app::save::Inspection inspection = app::save::inspect_file(path);
   if (!inspection.run) return fail(unreadable(path, inspection.run.error()), sys::kFailed);
   const Timeline timeline = Timeline::of(inspection.run->record());
 

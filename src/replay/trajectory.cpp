@@ -8,7 +8,7 @@ namespace burrowlight::replay {
 Result<void> write_trajectory(const Timeline& timeline, Output& out) {
   headless::ExpeditionReplyWriter replies;
   for (const Moment& moment : timeline.moments()) {
-    if (auto written = send_reply(out, replies.expedition_observation(moment.run)); !written) {
+    if (auto written = app::send_reply(out, replies.expedition_observation(moment.run)); !written) {
       return written;
     }
   }

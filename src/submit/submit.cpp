@@ -71,12 +71,12 @@ Result<Request> scan(const std::vector<std::string>& arguments) {
 
 // The save's bytes, exactly as they are on the disk, once they are a sealed run.
 Result<std::string> finished_save(const std::string& path) {
-  auto bytes = sys::read_file_start(path, save::kSizeLimit, Error(path + " is not a regular file"));
+  auto bytes = sys::read_file_start(path, app::save::kSizeLimit, Error(path + " is not a regular file"));
   if (!bytes) return std::unexpected(Error("cannot read " + path + ": " + bytes.error().text()));
-  if (bytes->size() > save::kSizeLimit) {
+  if (bytes->size() > app::save::kSizeLimit) {
     return std::unexpected(Error(path + " is larger than a save can be (64 KiB)"));
   }
-  const save::Inspection inspection = save::inspect(*bytes);
+  const app::save::Inspection inspection = app::save::inspect(*bytes);
   if (!inspection.run) return std::unexpected(Error(path + ": " + inspection.run.error().text()));
   if (!inspection.record || !inspection.record->finished) {
     return std::unexpected(Error(path + " is not finished: only a sealed run joins a board "

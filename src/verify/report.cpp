@@ -29,7 +29,7 @@ void boolean_or_null(JsonWriter& out, std::optional<bool> value) {
 }  // namespace
 
 std::string_view report_line(JsonWriter& out, std::string_view path,
-                             const save::Inspection& inspection) {
+                             const app::save::Inspection& inspection) {
   const std::optional<Record>& record = inspection.record;
   const Result<expedition::Run>& run = inspection.run;
   const auto from_record = [&record](auto field) {

@@ -15,6 +15,6 @@ namespace burrowlight::verify {
 // reported once its bytes parse; what its actions lead to (depth, score, turns) only
 // once it replays. Every field that is not known is null.
 std::string_view report_line(headless::JsonWriter& out, std::string_view path,
-                             const save::Inspection& inspection);
+                             const app::save::Inspection& inspection);
 
 }  // namespace burrowlight::verify

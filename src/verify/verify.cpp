@@ -44,9 +44,9 @@ Result<bool> check_saves(std::span<const std::string> paths, Output& out) {
   headless::JsonWriter writer;
   bool all_valid = true;
   for (const std::string& path : paths) {
-    const save::Inspection inspection = save::inspect_file(path);
+    const app::save::Inspection inspection = app::save::inspect_file(path);
     all_valid = all_valid && inspection.run.has_value();
-    if (auto written = send_reply(out, report_line(writer, path, inspection)); !written) {
+    if (auto written = app::send_reply(out, report_line(writer, path, inspection)); !written) {
       return std::unexpected(written.error());
     }
   }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace burrowlight {
+namespace burrowlight::app {
 namespace {
 
 std::vector<std::string> read_all(const std::string& bytes) {
@@ -40,4 +40,4 @@ TEST(LineReader, InvalidUtf8IsAnErrorAfterTheGoodLines) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -42,13 +42,13 @@ TEST(PrototypeLoop, StreamFailuresEndTheMode) {
   for (const auto& [input, good_flushes] : cases) {
     StringInput in(input);
     BrokenOutput out(good_flushes);
-    auto ended = run_prototype(in, out);
+    auto ended = app::run_prototype(in, out);
     ASSERT_FALSE(ended.has_value()) << input;
     EXPECT_EQ(ended.error().text(), "Broken pipe (os error 32)") << input;
   }
   BrokenInput in;
   StringOutput out;
-  auto ended = run_prototype(in, out);
+  auto ended = app::run_prototype(in, out);
   ASSERT_FALSE(ended.has_value());
   EXPECT_EQ(ended.error().text(), "Input/output error (os error 5)");
   EXPECT_EQ(std::count(out.bytes().begin(), out.bytes().end(), '\n'), 1);

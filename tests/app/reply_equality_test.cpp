@@ -70,7 +70,7 @@ TEST(ReplyEquality, PrototypeStreams) {
     }
     StringInput in(stream_of(commands));
     StringOutput out;
-    ASSERT_TRUE(run_prototype(in, out));
+    ASSERT_TRUE(app::run_prototype(in, out));
     const std::vector<std::string> replies = lines_of(out.bytes());
     ASSERT_EQ(replies.size(), commands.size() + 1);
 
@@ -110,14 +110,14 @@ class ExpeditionStreams : public testing::Test {
   // with the library's reply for a mirror run that follows the same commands.
   void play_and_compare(const Record& record, const std::vector<std::string>& commands) {
     const std::string path = (directory_ / "expedition.json").string();
-    auto opened = Save::open(path, true, record.seed);
+    auto opened = app::Save::open(path, true, record.seed);
     ASSERT_TRUE(opened) << opened.error().text();
     auto run = expedition::Run::start(record);
     ASSERT_TRUE(run) << run.error();
     StringInput in(stream_of(commands));
     StringOutput out;
     ASSERT_TRUE(
-        run_expedition(expedition::Session(std::move(opened->first), std::move(*run)), in, out));
+        app::run_expedition(app::Session(std::move(opened->first), std::move(*run)), in, out));
     const std::vector<std::string> replies = lines_of(out.bytes());
 
     auto mirror = expedition::Run::start(record);

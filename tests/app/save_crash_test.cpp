@@ -15,7 +15,7 @@
 #include "app/save.hpp"
 #include "support/files.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,7 +33,7 @@ Record version(std::uint32_t number) {
 
 // Rewrites the save forever, reporting each finished write on `acknowledgements`.
 [[noreturn]] void run_writer(const std::string& path, int acknowledgements) {
-  const auto held = Save::lock(path);
+  const auto held = app::Save::lock(path);
   if (!held) ::_exit(4);
   for (std::uint32_t number = 1;; ++number) {
     if (!held->write(version(number))) ::_exit(2);
@@ -79,7 +79,7 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
   for (int trial = 0; trial < kTrials; ++trial) {
     {
       // Released before the writer starts, which takes the lock for itself.
-      const auto held = Save::lock(path);
+      const auto held = app::Save::lock(path);
       // The lock removed what the previous trial's writer left.
       ASSERT_EQ(count_temporary_files(root), 0) << "trial " << trial;
       ASSERT_TRUE(held && held->write(version(0)));
@@ -126,4 +126,4 @@ TEST(SaveCrash, AKilledWriterLeavesACompleteWrittenSave) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -13,7 +13,7 @@
 #include "core/expedition_record.hpp"
 #include "core/json_corpus.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,7 +51,7 @@ std::vector<std::string> names_in(const fs::path& directory) {
 // What opening `bytes` must answer: the size refusal, the reader's error, the replay's
 // error, or nothing for a save that is valid.
 std::optional<std::string> expected_error(const std::string& bytes) {
-  if (bytes.size() > save::kSizeLimit) return "Save exceeds 64 KiB; it was not changed.";
+  if (bytes.size() > app::save::kSizeLimit) return "Save exceeds 64 KiB; it was not changed.";
   const auto record = Record::from_json(bytes);
   if (!record) return record.error();
   if (auto replayed = record->replay(); !replayed) return replayed.error();
@@ -81,7 +81,7 @@ class SaveJsonCorpusTest : public testing::Test {
 
     const std::optional<std::string> error = expected_error(bytes);
     {
-      const auto opened = Save::open(save_.string(), false, std::nullopt);
+      const auto opened = app::Save::open(save_.string(), false, std::nullopt);
       if (error) {
         ASSERT_FALSE(opened) << context;
         EXPECT_EQ(opened.error().text(), *error) << context;
@@ -90,10 +90,10 @@ class SaveJsonCorpusTest : public testing::Test {
         EXPECT_EQ(opened->second.record(), *Record::from_json(bytes)) << context;
       }
     }
-    const auto seeded = Save::open(save_.string(), false, 7);
+    const auto seeded = app::Save::open(save_.string(), false, 7);
     ASSERT_FALSE(seeded) << context;
     EXPECT_EQ(seeded.error().text(),
-              bytes.size() > save::kSizeLimit
+              bytes.size() > app::save::kSizeLimit
                   ? "Save exceeds 64 KiB; it was not changed."
                   : "Use --new with --seed to create a practice expedition; the existing save "
                     "was not changed.")
@@ -130,4 +130,4 @@ TEST_F(SaveJsonCorpusTest, AValidSaveIsResumedWithoutBeingWritten) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -16,7 +16,7 @@
 #include "support/files.hpp"
 #include "sys/os_error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,7 +56,7 @@ class SaveTest : public testing::Test {
 
 TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {
   const fs::path path = root_ / "data" / "burrowlight" / "expedition.json";
-  auto opened = Save::open(path.string(), false, std::nullopt);
+  auto opened = app::Save::open(path.string(), false, std::nullopt);
   ASSERT_TRUE(opened) << opened.error().text();
   const auto& save = opened->first;
   const Record& record = opened->second.record();
@@ -72,12 +72,12 @@ TEST_F(SaveTest, FirstRunCreatesTheDirectoriesTheSaveAndItsLock) {
 
 TEST_F(SaveTest, PracticeSeedCreatesAPracticeSaveThatAPlainRunResumes) {
   {
-    auto opened = Save::open(save_path(), false, 7);
+    auto opened = app::Save::open(save_path(), false, 7);
     ASSERT_TRUE(opened) << opened.error().text();
     EXPECT_EQ(opened->second.record(), Record::practice(7));
   }
   EXPECT_NE(read_file(save_).find("\"secret\": null,"), std::string::npos);
-  auto resumed = Save::open(save_path(), false, std::nullopt);
+  auto resumed = app::Save::open(save_path(), false, std::nullopt);
   ASSERT_TRUE(resumed) << resumed.error().text();
   EXPECT_EQ(resumed->second.record(), Record::practice(7));
 }
@@ -91,7 +91,7 @@ TEST_F(SaveTest, NewArchivesTheExactOldBytesAndStartsAFreshRecord) {
     SCOPED_TRACE(old_bytes);
     fs::remove_all(root_ / "archive");
     write_file(save_, old_bytes);
-    auto opened = Save::open(save_path(), true, seed);
+    auto opened = app::Save::open(save_path(), true, seed);
     ASSERT_TRUE(opened) << opened.error().text();
     const Record& record = opened->second.record();
     EXPECT_EQ(record,
@@ -110,7 +110,7 @@ TEST_F(SaveTest, NewArchivesTheExactOldBytesAndStartsAFreshRecord) {
 TEST_F(SaveTest, SeedWithAnExistingSaveAndNoNewChangesNothing) {
   write_practice_save();
   const std::string old_bytes = read_file(save_);
-  auto opened = Save::open(save_path(), false, 7);
+  auto opened = app::Save::open(save_path(), false, 7);
   ASSERT_FALSE(opened);
   EXPECT_EQ(
       opened.error().text(),
@@ -121,17 +121,17 @@ TEST_F(SaveTest, SeedWithAnExistingSaveAndNoNewChangesNothing) {
 
 TEST_F(SaveTest, ASaveOf65536BytesIsReadAndOneByteMoreIsRefusedWithAndWithoutNew) {
   const std::string pretty = Record::practice(3).to_pretty_json();
-  write_file(save_, pretty + std::string(save::kSizeLimit - pretty.size(), ' '));
+  write_file(save_, pretty + std::string(app::save::kSizeLimit - pretty.size(), ' '));
   {
-    auto largest = Save::open(save_path(), false, std::nullopt);
+    auto largest = app::Save::open(save_path(), false, std::nullopt);
     ASSERT_TRUE(largest) << largest.error().text();
     EXPECT_EQ(largest->second.record(), Record::practice(3));
   }
 
-  const std::string oversized = pretty + std::string(save::kSizeLimit + 1 - pretty.size(), ' ');
+  const std::string oversized = pretty + std::string(app::save::kSizeLimit + 1 - pretty.size(), ' ');
   write_file(save_, oversized);
   for (bool new_expedition : {false, true}) {
-    auto opened = Save::open(save_path(), new_expedition, std::nullopt);
+    auto opened = app::Save::open(save_path(), new_expedition, std::nullopt);
     ASSERT_FALSE(opened);
     EXPECT_EQ(opened.error().text(), "Save exceeds 64 KiB; it was not changed.");
     EXPECT_EQ(read_file(save_), oversized);
@@ -156,7 +156,7 @@ TEST_F(SaveTest, MalformedAndInvalidSavesAreRefusedAndLeftUntouched) {
   };
   for (const auto& [bytes, message] : cases) {
     write_file(save_, bytes);
-    auto opened = Save::open(save_path(), false, std::nullopt);
+    auto opened = app::Save::open(save_path(), false, std::nullopt);
     ASSERT_FALSE(opened) << bytes;
     EXPECT_EQ(opened.error().text(), message);
     EXPECT_EQ(opened.error().os_code(), std::nullopt);
@@ -182,7 +182,7 @@ TEST_F(SaveTest, InspectingAFileAgreesWithOpeningItAndCreatesNothing) {
   };
   const std::vector<Case> cases = {
       {pretty, true, true},
-      {pretty + std::string(save::kSizeLimit + 1 - pretty.size(), ' '), false, false},
+      {pretty + std::string(app::save::kSizeLimit + 1 - pretty.size(), ' '), false, false},
       {pretty + "}", false, false},
       {edited("\"format_version\": 1", "\"format_version\": 2"), true, false},
       {blocked.to_pretty_json(), true, false},
@@ -190,11 +190,11 @@ TEST_F(SaveTest, InspectingAFileAgreesWithOpeningItAndCreatesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 200));
     write_file(save_, c.bytes);
-    const save::Inspection inspection = save::inspect_file(save_path());
+    const app::save::Inspection inspection = app::save::inspect_file(save_path());
     EXPECT_EQ(names_in(root_), std::vector<std::string>{"expedition.json"});
     EXPECT_EQ(inspection.record.has_value(), c.parses);
     ASSERT_EQ(inspection.run.has_value(), c.valid);
-    auto opened = Save::open(save_path(), false, std::nullopt);
+    auto opened = app::Save::open(save_path(), false, std::nullopt);
     ASSERT_EQ(opened.has_value(), c.valid);
     if (c.valid) {
       EXPECT_EQ(*inspection.record, opened->second.record());
@@ -207,20 +207,20 @@ TEST_F(SaveTest, InspectingAFileAgreesWithOpeningItAndCreatesNothing) {
   }
 
   fs::remove(save_);
-  EXPECT_EQ(save::inspect_file(save_path()).run.error().text(),
+  EXPECT_EQ(app::save::inspect_file(save_path()).run.error().text(),
             "No such file or directory (os error 2)");
   EXPECT_TRUE(names_in(root_).empty());
 }
 
 TEST_F(SaveTest, SystemErrorsCarryTheSystemsWords) {
   write_file(root_ / "file", "");
-  auto opened = Save::open((root_ / "file" / "expedition.json").string(), false, std::nullopt);
+  auto opened = app::Save::open((root_ / "file" / "expedition.json").string(), false, std::nullopt);
   ASSERT_FALSE(opened);
   EXPECT_EQ(opened.error().text(), "Not a directory (os error 20)");
 }
 
 TEST_F(SaveTest, ASecondProcessCannotLockTheSaveAndLeavesItAlone) {
-  auto held = Save::open(save_path(), false, std::nullopt);
+  auto held = app::Save::open(save_path(), false, std::nullopt);
   ASSERT_TRUE(held) << held.error().text();
   const std::string saved = read_file(save_);
 
@@ -230,7 +230,7 @@ TEST_F(SaveTest, ASecondProcessCannotLockTheSaveAndLeavesItAlone) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     ::close(channel[0]);
-    auto second = Save::open(save_path(), true, 9);
+    auto second = app::Save::open(save_path(), true, 9);
     const std::string report = second ? std::string("opened") : second.error().text();
     const bool sent =
         ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
@@ -260,7 +260,7 @@ TEST_F(SaveTest, ABareFileNameUsesTheCurrentDirectory) {
   fs::current_path(root_);
   write_practice_save();
   const std::string old_bytes = read_file(save_);
-  auto opened = Save::open("expedition.json", true, 11);
+  auto opened = app::Save::open("expedition.json", true, 11);
   fs::current_path(previous);
   ASSERT_TRUE(opened) << opened.error().text();
   EXPECT_EQ(opened->first.path(), "expedition.json");
@@ -272,7 +272,7 @@ TEST_F(SaveTest, ABareFileNameUsesTheCurrentDirectory) {
 }
 
 // Records which files a write opens and renames, and can make one call fail.
-class ScriptedSystem final : public save::WriteSystem {
+class ScriptedSystem final : public app::save::WriteSystem {
  public:
   enum class Call : std::uint8_t {
     None,
@@ -344,7 +344,7 @@ TEST_F(SaveTest, AFailedWriteLeavesNoTemporaryFileAndTheOldSaveUnlessItWasReplac
   };
   Record next = Record::practice(3);
   next.actions = {11};
-  auto held = Save::lock(save_path());
+  auto held = app::Save::lock(save_path());
   ASSERT_TRUE(held) << held.error().text();
   for (const Case& test : cases) {
     SCOPED_TRACE(test.message);
@@ -364,7 +364,7 @@ TEST_F(SaveTest, WritesGoThroughAFreshTemporaryFileBesideTheSave) {
   const fs::path previous = fs::current_path();
   fs::current_path(root_);
   ScriptedSystem recorder(ScriptedSystem::Call::None, 0);
-  auto held = Save::lock("expedition.json");
+  auto held = app::Save::lock("expedition.json");
   ASSERT_TRUE(held) << held.error().text();
   const auto written = held->write(Record::practice(1), recorder);
   fs::current_path(previous);
@@ -381,7 +381,7 @@ TEST_F(SaveTest, WritesGoThroughAFreshTemporaryFileBesideTheSave) {
 // The name of a temporary file that a write of the save at `path` goes through.
 std::string temporary_name_of(const fs::path& path) {
   ScriptedSystem recorder(ScriptedSystem::Call::None, 0);
-  auto held = Save::lock(path.string());
+  auto held = app::Save::lock(path.string());
   EXPECT_TRUE(held && held->write(Record::practice(1), recorder));
   return recorder.opened.empty() ? "" : fs::path(recorder.opened[0]).filename().string();
 }
@@ -402,7 +402,7 @@ TEST_F(SaveTest, TakingTheLockRemovesOnlyThisSavesTemporaryFiles) {
   for (const std::vector<std::string>* names : {&stale, &kept}) {
     for (const std::string& name : *names) write_file(root_ / name, "left behind");
   }
-  const auto held = Save::lock(save_path());
+  const auto held = app::Save::lock(save_path());
   ASSERT_TRUE(held) << held.error().text();
 
   std::vector<std::string> expected = kept;
@@ -420,7 +420,7 @@ TEST_F(SaveTest, TakingTheLockRemovesThisSavesTemporaryFilesFromItsArchive) {
   fs::create_directory(root_ / "archive");
   for (const std::string& name : {stale, std::string("expedition-0123456789abcdef.json")})
     write_file(root_ / "archive" / name, "left behind");
-  const auto held = Save::lock(save_path());
+  const auto held = app::Save::lock(save_path());
   ASSERT_TRUE(held) << held.error().text();
   EXPECT_EQ(names_in(root_ / "archive"),
             (std::vector<std::string>{"expedition-0123456789abcdef.json"}));
@@ -458,7 +458,7 @@ TEST_F(SaveTest, ReplacingArchivesAnotherExpeditionOrOneTheRecordDoesNotExtend) 
     fs::remove_all(root_ / "archive");
     fs::remove(save_);
     if (old_bytes) write_file(save_, *old_bytes);
-    const auto held = Save::lock(save_path());
+    const auto held = app::Save::lock(save_path());
     ASSERT_TRUE(held) << held.error().text();
     ASSERT_TRUE(held->replace(next));
     EXPECT_EQ(read_file(save_), next.to_pretty_json());
@@ -489,7 +489,7 @@ TEST_F(SaveTest, AFailedArchiveWriteLeavesTheSaveAndNoPartialCopy) {
       {Call::FsyncDirectory, EIO, "Input/output error (os error 5)", true},
   };
   const std::string old_bytes = Record(record::Secret{2}).to_pretty_json();
-  const auto held = Save::lock(save_path());
+  const auto held = app::Save::lock(save_path());
   ASSERT_TRUE(held) << held.error().text();
   for (const Case& test : cases) {
     SCOPED_TRACE(test.message);
@@ -521,13 +521,13 @@ TEST_F(SaveTest, OnlyARegularFileIsOpenedOrReplaced) {
   for (const std::string& kind : kinds) {
     const std::string path = (root_ / kind).string();
     const std::string refusal = "Save " + path + " is not a regular file; it was not changed.";
-    const auto opened = Save::open(path, false, std::nullopt);
+    const auto opened = app::Save::open(path, false, std::nullopt);
     ASSERT_FALSE(opened) << kind;
     EXPECT_EQ(opened.error().text(), refusal);
-    const auto held = Save::lock(path);
+    const auto held = app::Save::lock(path);
     ASSERT_FALSE(held) << kind;
     EXPECT_EQ(held.error().text(), refusal);
-    EXPECT_EQ(save::inspect_file(path).run.error().text(), refusal);
+    EXPECT_EQ(app::save::inspect_file(path).run.error().text(), refusal);
     EXPECT_FALSE(fs::is_regular_file(path)) << kind;
     EXPECT_FALSE(fs::exists(path + ".lock")) << kind;
   }
@@ -536,7 +536,7 @@ TEST_F(SaveTest, OnlyARegularFileIsOpenedOrReplaced) {
 // Taken under the lock, the checks of a replacement still hold for a file that became
 // something else after the lock was taken.
 TEST_F(SaveTest, AFileReplacedByADirectoryUnderTheLockIsNotReplaced) {
-  const auto held = Save::lock(save_path());
+  const auto held = app::Save::lock(save_path());
   ASSERT_TRUE(held) << held.error().text();
   fs::create_directory(save_);
   const auto replaced = held->replace(Record::practice(1));
@@ -570,10 +570,10 @@ TEST_F(SaveTest, PathsThatNameNoSaveFileAreRefusedBeforeAnythingIsCreated) {
   fs::current_path(root_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    const auto held = Save::lock(c.path);
+    const auto held = app::Save::lock(c.path);
     ASSERT_FALSE(held);
     EXPECT_EQ(held.error().text(), c.error);
-    const auto opened = Save::open(c.path, true, std::nullopt);
+    const auto opened = app::Save::open(c.path, true, std::nullopt);
     ASSERT_FALSE(opened);
     EXPECT_EQ(opened.error().text(), c.error);
     EXPECT_EQ(names_in(root_), std::vector<std::string>{"directory"});
@@ -581,13 +581,13 @@ TEST_F(SaveTest, PathsThatNameNoSaveFileAreRefusedBeforeAnythingIsCreated) {
   }
   // The longest name that takes a lock file.
   const std::string longest(250, 'n');
-  EXPECT_TRUE(Save::open(longest, false, std::nullopt));
+  EXPECT_TRUE(app::Save::open(longest, false, std::nullopt));
   fs::current_path(before);
 }
 
 TEST_F(SaveTest, ALockFileThatCannotBeOpenedIsNamed) {
   fs::create_directory(save_path() + ".lock");
-  const auto held = Save::lock(save_path());
+  const auto held = app::Save::lock(save_path());
   ASSERT_FALSE(held);
   EXPECT_EQ(held.error().text(), "Cannot lock save " + save_path() + ": " + save_path() +
                                      ".lock: Is a directory (os error 21)");
@@ -595,8 +595,8 @@ TEST_F(SaveTest, ALockFileThatCannotBeOpenedIsNamed) {
 }
 
 TEST(SaveSuffix, IsSixteenFreshLowercaseHexDigits) {
-  const auto first = save::random_suffix();
-  const auto second = save::random_suffix();
+  const auto first = app::save::random_suffix();
+  const auto second = app::save::random_suffix();
   ASSERT_TRUE(first && second);
   EXPECT_TRUE(std::regex_match(*first, std::regex("[0-9a-f]{16}"))) << *first;
   EXPECT_NE(*first, *second);
@@ -612,7 +612,7 @@ Result<std::string> default_path_with(const char* home, const char* data) {
     saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  auto path = save::default_path();
+  auto path = app::save::default_path();
   for (const auto& [name, old] : saved) old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name);
   return path;
 }
@@ -626,4 +626,4 @@ TEST(SaveDefaultPath, FollowsTheDataDirectoryAndNeedsHome) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::app

@@ -15,10 +15,13 @@
 
 #include "support/files.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::app {
 namespace {
 
 namespace fs = std::filesystem;
+using expedition::Action;
+using expedition::Refusal;
+using expedition::Wait;
 using test_support::read_file;
 
 // A save write replaces the file by renaming a new one over it, so an unchanged inode
@@ -44,7 +47,7 @@ nlohmann::json saved_actions(const fs::path& path) {
 class SessionTest : public testing::Test {
  protected:
   Session open_session(bool new_expedition, std::optional<std::uint64_t> seed) {
-    auto session = open(save_.string(), new_expedition, seed);
+    auto session = app::open_session(save_.string(), new_expedition, seed);
     if (!session) {
       ADD_FAILURE() << session.error().text();
       std::abort();
@@ -131,11 +134,11 @@ TEST_F(SessionTest, ARecordThatDoesNotReplayIsAnErrorAndReleasesTheLock) {
   record.actions = {1, 1};
   fs::create_directories(directory_);
   std::ofstream(save_) << record.to_pretty_json();
-  auto session = open(save_.string(), false, std::nullopt);
+  auto session = app::open_session(save_.string(), false, std::nullopt);
   ASSERT_FALSE(session);
   EXPECT_EQ(session.error().text(), "Invalid saved action at step 2: The destination is blocked.");
-  EXPECT_TRUE(Save::lock(save_.string()));
+  EXPECT_TRUE(app::Save::lock(save_.string()));
 }
 
 }  // namespace
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::app

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace burrowlight::wallet {
+namespace burrowlight::app::wallet {
 namespace {
 
 constexpr std::string_view kPage = "<!doctype html><title>Handoff</title>";
@@ -151,4 +151,4 @@ TEST(Wallet, RandomRequestsGetOneOfTheThreeAnswers) {
 }
 
 }  // namespace
-}  // namespace burrowlight::wallet
+}  // namespace burrowlight::app::wallet

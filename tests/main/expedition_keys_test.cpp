@@ -25,8 +25,8 @@ class ExpeditionKeys : public testing::Test {
   void SetUp() override { fs::create_directories(directory_ / "saves"); }
 
   // A practice expedition of `seed` in a fresh save.
-  Session open_practice(std::uint64_t seed) {
-    auto session = open((directory_ / "saves" / "run.json").string(), false, seed);
+  app::Session open_practice(std::uint64_t seed) {
+    auto session = app::open_session((directory_ / "saves" / "run.json").string(), false, seed);
     EXPECT_TRUE(session.has_value()) << session.error().text();
     return std::move(*session);
   }
@@ -45,7 +45,7 @@ class ExpeditionKeys : public testing::Test {
 
   test_support::TemporaryDirectory temporary_{"burrowlight-keys"};
   fs::path directory_ = temporary_.path();
-  std::optional<Session> session_;
+  std::optional<app::Session> session_;
   View view_;
 };
 
