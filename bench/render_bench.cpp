@@ -22,14 +22,14 @@ constexpr float kFrameSeconds = 0.033F;
 // The view modes measured; the zoom only matters in PIXELS mode.
 enum class Mode : std::int64_t { Glyphs = 0, PixelsZoom0 = 1, PixelsZoom3 = 2 };
 
-View view_in(Mode mode) {
-  View view;
+render::View view_in(Mode mode) {
+  render::View view;
   view.pixels = mode != Mode::Glyphs;
   view.zoom = mode == Mode::PixelsZoom3 ? 3 : 0;
   return view;
 }
 
-std::size_t changed_cells(const Screen& next, const std::optional<Screen>& previous) {
+std::size_t changed_cells(const render::Screen& next, const std::optional<render::Screen>& previous) {
   if (!previous || previous->cells.size() != next.cells.size()) return next.cells.size();
   std::size_t changed = 0;
   for (std::size_t i = 0; i < next.cells.size(); ++i) {
@@ -43,16 +43,16 @@ std::size_t changed_cells(const Screen& next, const std::optional<Screen>& previ
 void BM_DrawInner(benchmark::State& state) {
   auto width = static_cast<std::uint16_t>(state.range(0));
   auto height = static_cast<std::uint16_t>(state.range(1));
-  View view = view_in(static_cast<Mode>(state.range(2)));
+  render::View view = view_in(static_cast<Mode>(state.range(2)));
   Game game = Game::authored();
   StringOutput out;
-  if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), width, height, out))
+  if (!view.draw_inner(render::prototype_scene(game), render::prototype_presentation(game), width, height, out))
     state.SkipWithError("flush");
   std::size_t bytes = 0;
   for (auto _ : state) {
     out.clear();
     view.advance(kFrameSeconds);
-    if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), width, height, out))
+    if (!view.draw_inner(render::prototype_scene(game), render::prototype_presentation(game), width, height, out))
       state.SkipWithError("flush");
     bytes += out.bytes().size();
   }
@@ -76,9 +76,9 @@ void BM_FirstFrame(benchmark::State& state) {
   StringOutput out;
   std::size_t bytes = 0;
   for (auto _ : state) {
-    View view;
+    render::View view;
     out.clear();
-    if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), 160, 50, out))
+    if (!view.draw_inner(render::prototype_scene(game), render::prototype_presentation(game), 160, 50, out))
       state.SkipWithError("flush");
     bytes += out.bytes().size();
   }
@@ -91,18 +91,18 @@ BENCHMARK(BM_FirstFrame)->Unit(benchmark::kMicrosecond);
 // and the crystals' glow change, so only those cells are sent.
 void BM_IdleFrames(benchmark::State& state) {
   Game game = Game::authored();
-  View view;
+  render::View view;
   StringOutput out;
-  if (!view.draw_inner(prototype_scene(game), prototype_presentation(game), 160, 50, out))
+  if (!view.draw_inner(render::prototype_scene(game), render::prototype_presentation(game), 160, 50, out))
     state.SkipWithError("flush");
   std::size_t bytes = 0;
   std::size_t changed = 0;
   for (auto _ : state) {
     out.clear();
     view.advance(kFrameSeconds);
-    Screen next = view.compose(prototype_scene(game), prototype_presentation(game), 160, 50);
+    render::Screen next = view.compose(render::prototype_scene(game), render::prototype_presentation(game), 160, 50);
     changed += changed_cells(next, view.previous);
-    if (!flush(std::move(next), view.previous, out)) state.SkipWithError("flush");
+    if (!render::flush(std::move(next), view.previous, out)) state.SkipWithError("flush");
     bytes += out.bytes().size();
   }
   state.counters["bytes_per_frame"] =

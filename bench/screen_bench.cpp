@@ -24,12 +24,12 @@ class CountingOutput final : public Output {
 };
 
 // A frame like the pixel map: every cell a half block with its own colours.
-Screen pixel_frame(float t) {
-  Screen screen(kWidth, kHeight);
+render::Screen pixel_frame(float t) {
+  render::Screen screen(kWidth, kHeight);
   for (std::int32_t y = 0; y < kHeight; ++y) {
     for (std::int32_t x = 0; x < kWidth; ++x) {
-      Rgb upper = art::terrain(Tile::ReflectingPool, x / 4, y / 2, (x % 4) * 2, (y % 2) * 4, t);
-      Rgb lower = art::terrain(Tile::MossAndGrass, x / 4, y / 2, (x % 4) * 2, 1 + (y % 2) * 4, t);
+      render::Rgb upper = render::art::terrain(Tile::ReflectingPool, x / 4, y / 2, (x % 4) * 2, (y % 2) * 4, t);
+      render::Rgb lower = render::art::terrain(Tile::MossAndGrass, x / 4, y / 2, (x % 4) * 2, 1 + (y % 2) * 4, t);
       screen.put(x, y, U'▀', upper, lower);
     }
   }
@@ -37,11 +37,11 @@ Screen pixel_frame(float t) {
 }
 
 void BM_FullRedraw(benchmark::State& state) {
-  const Screen frame = pixel_frame(0.0f);
+  const render::Screen frame = pixel_frame(0.0f);
   CountingOutput out;
   for (auto _ : state) {
-    std::optional<Screen> previous;
-    auto result = flush(frame, previous, out);
+    std::optional<render::Screen> previous;
+    auto result = render::flush(frame, previous, out);
     benchmark::DoNotOptimize(result);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(out.written));
@@ -51,15 +51,15 @@ void BM_FullRedraw(benchmark::State& state) {
 BENCHMARK(BM_FullRedraw);
 
 void BM_FewCellsChanged(benchmark::State& state) {
-  const Screen before = pixel_frame(0.0f);
-  Screen after = before;
+  const render::Screen before = pixel_frame(0.0f);
+  render::Screen after = before;
   for (std::int32_t n = 0; n < 25; ++n) {
-    after.text((n * 37) % kWidth, (n * 11) % kHeight, "·", Rgb{211, 224, 153});
+    after.text((n * 37) % kWidth, (n * 11) % kHeight, "·", render::Rgb{211, 224, 153});
   }
   CountingOutput out;
   for (auto _ : state) {
-    std::optional<Screen> previous = before;
-    auto result = flush(after, previous, out);
+    std::optional<render::Screen> previous = before;
+    auto result = render::flush(after, previous, out);
     benchmark::DoNotOptimize(result);
   }
   state.counters["bytes_per_frame"] =
@@ -68,11 +68,11 @@ void BM_FewCellsChanged(benchmark::State& state) {
 BENCHMARK(BM_FewCellsChanged);
 
 void BM_UnchangedFrame(benchmark::State& state) {
-  const Screen frame = pixel_frame(0.0f);
-  std::optional<Screen> previous = frame;
+  const render::Screen frame = pixel_frame(0.0f);
+  std::optional<render::Screen> previous = frame;
   CountingOutput out;
   for (auto _ : state) {
-    auto result = flush(frame, previous, out);
+    auto result = render::flush(frame, previous, out);
     benchmark::DoNotOptimize(result);
   }
 }

@@ -39,7 +39,7 @@ std::vector<Burst> bursts_of(std::string_view input) {
 void check_keys(const std::vector<burrowlight::Key>& keys) {
   using burrowlight::KeyCode;
   for (const burrowlight::Key& key : keys) {
-    if (key.code == KeyCode::Character) {
+    if (key.code == render::KeyCode::Character) {
       burrowlight::fuzz::check(key.character >= 0x20 && key.character <= 0x7e,
                                "a character key that cannot be printed");
     } else {

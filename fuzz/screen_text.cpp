@@ -60,16 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t lines = coordinate(parameters);
   const std::string_view text = input;
 
-  Screen screen(width, height);
+  render::Screen screen(width, height);
   switch (primitive % 4) {
     case 0:
-      screen.text(x, y, text, kDefaultForeground);
+      screen.text(x, y, text, render::kDefaultForeground);
       break;
     case 1:
-      screen.clipped(x, y, limit, text, kDefaultForeground);
+      screen.clipped(x, y, limit, text, render::kDefaultForeground);
       break;
     case 2:
-      screen.wrap(x, y, limit, lines, text, kDefaultForeground);
+      screen.wrap(x, y, limit, lines, text, render::kDefaultForeground);
       break;
     default:
       screen.frame(x, y, limit, lines, text);
@@ -79,6 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int32_t row = 0; row < screen.height; ++row) {
     fuzz::check(utf8::valid(screen.row_text(row)), "a row is not valid UTF-8");
   }
-  fuzz::check(utf8::valid(frame_update(screen, std::nullopt)), "frame bytes are not UTF-8");
+  fuzz::check(utf8::valid(render::frame_update(screen, std::nullopt)), "frame bytes are not UTF-8");
   return 0;
 }

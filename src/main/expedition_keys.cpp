@@ -11,14 +11,14 @@ namespace burrowlight::expedition {
 
 namespace {
 
-Result<void> apply_and_show(const Action& action, app::Session& session, View& view) {
+Result<void> apply_and_show(const Action& action, app::Session& session, render::View& view) {
   auto event = session.apply(action);
   if (event) {
     // A new floor has a different layout: nothing of the old camera or its
     // floating texts belongs there.
     if (std::holds_alternative<PortalTaken>(*event)) view.reset_camera();
     const Expedition& expedition = session.run().expedition();
-    show_event(view, *event, expedition.x, expedition.y);
+    render::show_event(view, *event, expedition.x, expedition.y);
     return {};
   }
   if (const auto* refused = std::get_if<app::ApplyError::Refused>(&event.error().kind)) {
@@ -37,18 +37,18 @@ Action interaction_underfoot(const app::Session& session) {
 }
 
 // The action a walking or interacting command stands for here, or none.
-std::optional<Action> action_of(KeyCommand command, const app::Session& session) {
+std::optional<Action> action_of(render::KeyCommand command, const app::Session& session) {
   if (auto direction = direction_of(command)) return session.human_move(*direction);
-  if (command == KeyCommand::Interact) return interaction_underfoot(session);
+  if (command == render::KeyCommand::Interact) return interaction_underfoot(session);
   return std::nullopt;
 }
 
 }  // namespace
 
-Result<void> handle_expedition_key(const Key& key, app::Session& session, View& view) {
-  std::optional<KeyCommand> command = game_command(kExpeditionKeys, key);
+Result<void> handle_expedition_key(const Key& key, app::Session& session, render::View& view) {
+  std::optional<render::KeyCommand> command = game_command(render::kExpeditionKeys, key);
   if (!command) return {};
-  if (*command == KeyCommand::Finish) return session.finish();
+  if (*command == render::KeyCommand::Finish) return session.finish();
   if (auto action = action_of(*command, session)) return apply_and_show(*action, session, view);
   return {};
 }

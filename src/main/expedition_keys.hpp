@@ -12,6 +12,6 @@ namespace burrowlight::expedition {
 
 // Applies a key the shared keys did not take; other keys change nothing. An error
 // (the save could not be written) ends the game.
-Result<void> handle_expedition_key(const Key& key, app::Session& session, View& view);
+Result<void> handle_expedition_key(const Key& key, app::Session& session, render::View& view);
 
 }  // namespace burrowlight::expedition

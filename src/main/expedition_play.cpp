@@ -14,15 +14,15 @@ class ExpeditionGame final : public FrameGame {
  public:
   explicit ExpeditionGame(app::Session session) : session_(std::move(session)) {}
 
-  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
     const Run& run = session_.run();
     return view.draw_inner(
-        expedition_scene(run),
-        expedition_presentation(ExpeditionView{run.expedition(), run.record().finished}),
+        render::expedition_scene(run),
+        render::expedition_presentation(render::ExpeditionView{run.expedition(), run.record().finished}),
         size.columns, size.rows, out);
   }
 
-  Result<void> on_key(const Key& key, View& view) override {
+  Result<void> on_key(const Key& key, render::View& view) override {
     return handle_expedition_key(key, session_, view);
   }
 

@@ -9,6 +9,6 @@
 namespace burrowlight {
 
 // Applies a key the shared keys did not take; other keys change nothing.
-void handle_prototype_key(const Key& key, Game& game, View& view);
+void handle_prototype_key(const Key& key, Game& game, render::View& view);
 
 }  // namespace burrowlight

@@ -11,12 +11,12 @@ namespace {
 
 class PrototypeGame final : public FrameGame {
  public:
-  Result<void> draw(View& view, TerminalSize size, Output& out) override {
-    return view.draw_inner(prototype_scene(game_), prototype_presentation(game_), size.columns,
+  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
+    return view.draw_inner(render::prototype_scene(game_), render::prototype_presentation(game_), size.columns,
                            size.rows, out);
   }
 
-  Result<void> on_key(const Key& key, View& view) override {
+  Result<void> on_key(const Key& key, render::View& view) override {
     handle_prototype_key(key, game_, view);
     return {};
   }

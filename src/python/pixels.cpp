@@ -7,13 +7,13 @@ namespace burrowlight::python {
 namespace {
 
 struct CellColours {
-  Rgb top;
-  Rgb bottom;
+  render::Rgb top;
+  render::Rgb bottom;
   // The colour of the middle of the cell, where a glyph of text would be.
-  Rgb middle;
+  render::Rgb middle;
 };
 
-CellColours colours_of(const ScreenCell& cell) {
+CellColours colours_of(const render::ScreenCell& cell) {
   switch (cell.ch) {
     case U'▀':
       return {cell.fg, cell.bg, cell.fg};
@@ -36,10 +36,10 @@ bool in_middle(std::int32_t x, std::int32_t y) {
 
 }  // namespace
 
-py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& presentation) {
-  View view;
+py::array_t<std::uint8_t> pixels_of(const render::Scene& scene, const render::Presentation& presentation) {
+  render::View view;
   view.pixels = true;
-  const Screen screen = view.compose(scene, presentation, kFrameColumns, kFrameRows);
+  const render::Screen screen = view.compose(scene, presentation, kFrameColumns, kFrameRows);
   const std::int32_t width = screen.width * kCellWidth;
   py::array_t<std::uint8_t> image({screen.height * kCellHeight, width, 3});
   std::uint8_t* out = image.mutable_data();
@@ -48,7 +48,7 @@ py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& pres
       const CellColours colours = colours_of(screen.at(column / kCellWidth, row / kCellHeight));
       const std::int32_t x = column % kCellWidth;
       const std::int32_t y = row % kCellHeight;
-      const Rgb& colour = in_middle(x, y)         ? colours.middle
+      const render::Rgb& colour = in_middle(x, y)         ? colours.middle
                           : y < kCellHeight / 2 ? colours.top
                                                 : colours.bottom;
       *out++ = colour.r;
@@ -61,8 +61,8 @@ py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& pres
 
 py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment) {
   const expedition::Run& run = environment.state().run;
-  return pixels_of(expedition_scene(run),
-                   expedition_presentation({run.expedition(), run.record().finished}));
+  return pixels_of(render::expedition_scene(run),
+                   render::expedition_presentation({run.expedition(), run.record().finished}));
 }
 
 }  // namespace burrowlight::python

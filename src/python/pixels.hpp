@@ -26,7 +26,7 @@ inline constexpr std::int32_t kCellWidth = 4;
 inline constexpr std::int32_t kCellHeight = 8;
 
 // H × W × 3 uint8, row 0 at the top.
-py::array_t<std::uint8_t> pixels_of(const Scene& scene, const Presentation& presentation);
+py::array_t<std::uint8_t> pixels_of(const render::Scene& scene, const render::Presentation& presentation);
 
 // The frame of an expedition environment as it stands.
 py::array_t<std::uint8_t> expedition_pixels(const env::ExpeditionEnv& environment);

@@ -47,7 +47,7 @@ py::dict PythonPrototype::observation() {
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }
 
 py::array_t<std::uint8_t> PythonPrototype::pixels() const {
-  return pixels_of(prototype_scene(env_.state()), prototype_presentation(env_.state()));
+  return pixels_of(render::prototype_scene(env_.state()), render::prototype_presentation(env_.state()));
 }
 
 void PythonPrototype::restore(const py::handle& state) {

@@ -7,7 +7,7 @@
 #include "base/panic.hpp"
 #include "render/prop_looks.hpp"
 
-namespace burrowlight::art {
+namespace burrowlight::render::art {
 
 namespace {
 
@@ -258,4 +258,4 @@ void draw_portrait(Screen& screen, std::int32_t x, const Sprite& sprite, Rgb bod
   }
 }
 
-}  // namespace burrowlight::art
+}  // namespace burrowlight::render::art

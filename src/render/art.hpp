@@ -12,7 +12,7 @@
 #include "core/world.hpp"
 #include "render/screen.hpp"
 
-namespace burrowlight::art {
+namespace burrowlight::render::art {
 
 // A position hash shared by the terrain jitter and the map's grass glyphs.
 std::uint32_t tile_hash(std::int32_t x, std::int32_t y);
@@ -223,4 +223,4 @@ void blit(std::vector<Rgb>& buffer, std::int32_t width, std::int32_t height,
 // Paints a sprite at its natural size as 8 x 4 half-block cells from column x, row 5.
 void draw_portrait(Screen& screen, std::int32_t x, const Sprite& sprite, Rgb body);
 
-}  // namespace burrowlight::art
+}  // namespace burrowlight::render::art

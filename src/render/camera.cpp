@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 constexpr std::array<std::int32_t, 4> kTileSizes{2, 4, 6, 8};
@@ -41,4 +41,4 @@ void update_camera(View& view, const Scene& scene, ViewSize size) {
   view.camera_y = follow(view.camera_y, scene.y, size.rows, scene.world.height);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

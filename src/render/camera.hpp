@@ -8,7 +8,7 @@
 #include "render/scene.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // The number of map tiles across and down the map area.
 struct ViewSize {
@@ -30,4 +30,4 @@ std::int32_t follow(std::int32_t camera, std::int32_t player, std::int32_t view,
 // Re-centres the camera when asked to, then lets it follow the player.
 void update_camera(View& view, const Scene& scene, ViewSize size);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

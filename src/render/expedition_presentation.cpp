@@ -15,7 +15,7 @@
 #include "render/palette.hpp"
 #include "render/text.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 constexpr std::array<std::string_view, kFloorCount> kFloorNames{
@@ -151,4 +151,4 @@ void show_event(View& view, const expedition::Event& event, std::int32_t x, std:
   }
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -13,7 +13,7 @@
 #include "render/scene.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // The expedition the side panel tells of, and whether it has been sealed.
 struct ExpeditionView {
@@ -36,4 +36,4 @@ Presentation expedition_presentation(ExpeditionView shown, const Controls& contr
 // Adds the floating text of an expedition event at the player's tile (x, y).
 void show_event(View& view, const expedition::Event& event, std::int32_t x, std::int32_t y);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -7,7 +7,7 @@
 
 #include "render/key_table.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 inline constexpr std::array<Binding, 3> kQuitBindings{{
     {{KeyCode::Escape}, KeyCommand::Quit},
@@ -92,4 +92,4 @@ inline constexpr std::array<KeyRow, 8> kExpeditionKeyRows{{
 }};
 inline constexpr KeyTable kExpeditionKeys{kExpeditionKeyRows, "Autosave on every action"};
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 inline constexpr std::string_view kGuideTitle = "A SMALL GUIDE TO AN IMPOSSIBLE PLACE";
 inline constexpr std::string_view kReturnToGame = "Press ? or Enter to return to the game.";
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

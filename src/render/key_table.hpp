@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // One row of the help overlay's key table: the key in gold, what it does in ink.
 struct HelpKey {
@@ -155,4 +155,4 @@ constexpr std::span<const HelpKey> help_keys() {
   return key_table_detail::kHelpKeys<kTable>;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -7,7 +7,7 @@
 #include "render/palette.hpp"
 #include "render/prop_looks.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 constexpr Rgb kPlayerLight{126, 110, 73};
@@ -89,4 +89,4 @@ Rgb remembered(Rgb colour) {
   return {channel(luminance * 0.2F), channel(luminance * 0.24F), channel(luminance * 0.34F)};
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

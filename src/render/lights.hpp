@@ -10,7 +10,7 @@
 #include "render/scene.hpp"
 #include "render/screen.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // One light source of the current frame.
 struct Light {
@@ -32,4 +32,4 @@ Rgb saturating_add(Rgb left, Rgb right);
 // The grey-blue of a remembered tile that is no longer in view.
 Rgb remembered(Rgb colour);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

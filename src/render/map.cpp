@@ -11,7 +11,7 @@
 #include "render/lights.hpp"
 #include "render/map_frame.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 using map_drawing::anchor;
@@ -98,4 +98,4 @@ void draw_map(Screen& screen, View& view, const Scene& scene, const Figure& play
   draw_floats(screen, frame);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

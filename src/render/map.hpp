@@ -7,10 +7,10 @@
 #include "render/screen.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // Fills the map panel of a full-size frame; moves the camera as it goes.
 void draw_map(Screen& screen, View& view, const Scene& scene, const Figure& player,
               const Layout& layout);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -12,7 +12,7 @@
 #include "render/screen.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight::map_drawing {
+namespace burrowlight::render::map_drawing {
 
 // Everything a map layer needs to place a tile on the screen.
 struct MapFrame {
@@ -88,4 +88,4 @@ void draw_glyphs(Screen& screen, const MapFrame& frame);
 // Tiles, props and the player as scaled pixel art, two pixels to a cell.
 void draw_pixels(Screen& screen, const MapFrame& frame);
 
-}  // namespace burrowlight::map_drawing
+}  // namespace burrowlight::render::map_drawing

@@ -6,7 +6,7 @@
 #include "render/map_frame.hpp"
 #include "render/prop_looks.hpp"
 
-namespace burrowlight::map_drawing {
+namespace burrowlight::render::map_drawing {
 namespace {
 
 char32_t tile_glyph(Tile tile, std::int32_t x, std::int32_t y) {
@@ -89,4 +89,4 @@ void draw_glyphs(Screen& screen, const MapFrame& frame) {
   draw_glyph_player(screen, frame);
 }
 
-}  // namespace burrowlight::map_drawing
+}  // namespace burrowlight::render::map_drawing

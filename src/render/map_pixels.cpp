@@ -10,7 +10,7 @@
 #include "render/palette.hpp"
 #include "render/prop_looks.hpp"
 
-namespace burrowlight::map_drawing {
+namespace burrowlight::render::map_drawing {
 namespace {
 
 // A row-major grid of pixels, two of which stack into one screen cell.
@@ -109,4 +109,4 @@ void draw_pixels(Screen& screen, const MapFrame& frame) {
   }
 }
 
-}  // namespace burrowlight::map_drawing
+}  // namespace burrowlight::render::map_drawing

@@ -5,7 +5,7 @@
 #include "core/world.hpp"
 #include "render/screen.hpp"
 
-namespace burrowlight::palette {
+namespace burrowlight::render::palette {
 
 // Body text and the default foreground.
 inline constexpr Rgb ink{204, 204, 211};
@@ -38,4 +38,4 @@ constexpr Rgb crystal(Crystal which) {
   return ink;
 }
 
-}  // namespace burrowlight::palette
+}  // namespace burrowlight::render::palette

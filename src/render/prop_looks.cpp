@@ -5,7 +5,7 @@
 
 #include "render/palette.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 using Tag = PropKind::Tag;
@@ -97,4 +97,4 @@ PropLook look(PropKind kind) {
   return result;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

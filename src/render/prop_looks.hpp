@@ -10,7 +10,7 @@
 #include "render/art.hpp"
 #include "render/screen.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // How a light's brightness changes with the clock.
 enum class Glow : std::uint8_t {
@@ -54,4 +54,4 @@ struct PropLook {
 // it is.
 PropLook look(PropKind kind);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

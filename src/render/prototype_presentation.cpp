@@ -13,7 +13,7 @@
 #include "render/palette.hpp"
 #include "render/text.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 // The three voices in the order the side panel lists them.
@@ -122,4 +122,4 @@ Presentation prototype_presentation(const Game& game) {
   };
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -6,7 +6,7 @@
 #include "render/scene.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // The world, what is in view and remembered, the log, Pip and the area Pip stands in.
 Scene prototype_scene(const Game& game);
@@ -14,4 +14,4 @@ Scene prototype_scene(const Game& game);
 // The presentation of `game`, which must outlive it, with the prototype's own keys.
 Presentation prototype_presentation(const Game& game);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -10,7 +10,7 @@
 
 #include "core/world.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 struct Scene {
   // The grid the player stands on, with its props.
@@ -30,4 +30,4 @@ struct Scene {
   bool awakened;
 };
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -7,7 +7,7 @@
 #include "base/panic.hpp"
 #include "base/utf8.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 namespace {
 
@@ -285,4 +285,4 @@ Result<void> flush(Screen screen, std::optional<Screen>& previous, Output& out) 
   return {};
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

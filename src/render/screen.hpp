@@ -12,7 +12,7 @@
 #include "base/error.hpp"
 #include "base/stream.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 struct Rgb {
   std::uint8_t r;
@@ -88,4 +88,4 @@ std::string frame_update(const Screen& screen, const std::optional<Screen>& prev
 // so the next flush is compared with what the terminal last received in full.
 Result<void> flush(Screen screen, std::optional<Screen>& previous, Output& out);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

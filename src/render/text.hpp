@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // Texts with numbers are built by appending into one string: g++ 12 reports a false
 // overlap (-Wrestrict) for a literal added to a temporary string in optimised builds.
@@ -20,4 +20,4 @@ inline std::int32_t length(std::string_view ascii) {
   return static_cast<std::int32_t>(ascii.size());
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

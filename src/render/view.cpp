@@ -8,7 +8,7 @@
 #include "render/palette.hpp"
 #include "render/text.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 // The help overlay from top to bottom: a blank row under the title, the greeting, a blank
@@ -131,4 +131,4 @@ Result<void> View::draw_inner(const Scene& scene, const Presentation& presentati
   return flush(compose(scene, presentation, width, height), previous, out);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

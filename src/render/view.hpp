@@ -21,7 +21,7 @@
 #include "render/scene.hpp"
 #include "render/screen.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // Below this size only a request to enlarge the terminal is drawn.
 inline constexpr std::uint16_t kMinimumWidth = 90;
@@ -144,4 +144,4 @@ struct View {
                           std::uint16_t height, Output& out);
 };
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

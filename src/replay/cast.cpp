@@ -14,9 +14,9 @@ std::string run_title(const Timeline& timeline) {
   const Record& record = end.record();
   const std::optional<std::string> identity = record.expedition_id();
   const std::string named =
-      identity ? joined({"BurrowLight expedition ", *identity})
-               : joined({"BurrowLight practice run, seed ", std::to_string(record.seed)});
-  return joined({named, ": score ", std::to_string(end.expedition().score), ", depth ",
+      identity ? render::joined({"BurrowLight expedition ", *identity})
+               : render::joined({"BurrowLight practice run, seed ", std::to_string(record.seed)});
+  return render::joined({named, ": score ", std::to_string(end.expedition().score), ", depth ",
                  std::to_string(end.expedition().floor + 1), " / ", std::to_string(kFloorCount),
                  record.finished ? ", sealed" : ", not sealed"});
 }

@@ -34,7 +34,7 @@ void set_speed(Player& player, unsigned speed) {
 
 Result<void> record_frames(const Timeline& timeline, const RecordingSettings& settings,
                            const FrameSink& take) {
-  View view;
+  render::View view;
   view.pixels = settings.pixels;
   Player player(timeline.last());
   set_speed(player, settings.speed);

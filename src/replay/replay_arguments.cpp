@@ -27,7 +27,7 @@ constexpr std::string_view kSpeed = "--speed";
 constexpr std::uint16_t kLargestSide = kLargestDrawnSide;
 
 // The limits are written into the messages below.
-static_assert(kMinimumWidth == 90 && kMinimumHeight == 30 && kLargestSide == 1000);
+static_assert(render::kMinimumWidth == 90 && render::kMinimumHeight == 30 && kLargestSide == 1000);
 static_assert(kSlowestSpeed == 1 && kFastestSpeed == 32);
 
 constexpr std::string_view kSizeShape = "--size requires COLUMNSxROWS, such as 120x40";
@@ -53,7 +53,7 @@ Result<TerminalSize> parse_size(std::string_view text) {
   const std::optional<unsigned> columns = decimal(text.substr(0, cross));
   const std::optional<unsigned> rows = decimal(text.substr(cross + 1));
   if (!columns || !rows) return std::unexpected(mistake(kSizeShape));
-  if (*columns < kMinimumWidth || *rows < kMinimumHeight || *columns > kLargestSide ||
+  if (*columns < render::kMinimumWidth || *rows < render::kMinimumHeight || *columns > kLargestSide ||
       *rows > kLargestSide) {
     return std::unexpected(mistake(kSizeRange));
   }

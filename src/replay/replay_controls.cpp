@@ -13,14 +13,14 @@ namespace {
 // The speeds are written into the help text below.
 static_assert(kSlowestSpeed == 1 && kFastestSpeed == 32);
 
-constexpr std::array<HelpKey, 8> kReplayKeys{{
+constexpr std::array<render::HelpKey, 8> kReplayKeys{{
     {"→ / L / .", "One step forward"},
     {"← / H / ,", "One step back"},
     {"Home / End", "The first step / the last step"},
     {"Space", "Play or pause"},
     {"+ / -", "Faster / slower, 1 to 32 steps a second"},
-    kViewHelpKey,
-    kZoomHelpKey,
+    render::kViewHelpKey,
+    render::kZoomHelpKey,
     {"Q / Escape", "Quit; the save is only read"},
 }};
 
@@ -29,10 +29,10 @@ constexpr std::array<HelpKey, 8> kReplayKeys{{
 const std::string_view kFooterKeys =
     "REPLAY    ←/→  Step    Home/End  First/last    Space  Play/pause    ?  Help    Q  Quit";
 
-const Guide kReplayGuide{
+const render::Guide kReplayGuide{
     "WATCHING A SAVED EXPEDITION",
     "You are watching a saved expedition. Nothing is written.",
-    palette::pale,
+    render::palette::pale,
     "Step 0 is the run before its first action; each later step shows it after one more "
     "action, as the game drew it.",
     kReplayKeys,

@@ -14,7 +14,7 @@ namespace burrowlight::replay {
 
 // The footer's upper line.
 extern const std::string_view kFooterKeys;
-extern const Guide kReplayGuide;
+extern const render::Guide kReplayGuide;
 
 // The footer's lower line: the step shown out of the save's actions (the seal named
 // after the last), whether it plays, and how fast.

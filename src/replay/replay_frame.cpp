@@ -7,14 +7,14 @@
 
 namespace burrowlight::replay {
 
-Result<void> draw_replay_frame(View& view, const Timeline& timeline, const Player& player,
+Result<void> draw_replay_frame(render::View& view, const Timeline& timeline, const Player& player,
                                TerminalSize size, Output& out) {
   const expedition::Run& run = timeline.at(player.step()).run;
   const std::string notes = footer_notes(player, timeline);
   return view.draw_inner(
-      expedition_scene(run),
-      expedition_presentation(ExpeditionView{run.expedition(), run.record().finished},
-                              Controls{kFooterKeys, notes, kReplayGuide}),
+      render::expedition_scene(run),
+      render::expedition_presentation(render::ExpeditionView{run.expedition(), run.record().finished},
+                              render::Controls{kFooterKeys, notes, kReplayGuide}),
       size.columns, size.rows, out);
 }
 

@@ -13,7 +13,7 @@
 
 namespace burrowlight::replay {
 
-Result<void> draw_replay_frame(View& view, const Timeline& timeline, const Player& player,
+Result<void> draw_replay_frame(render::View& view, const Timeline& timeline, const Player& player,
                                TerminalSize size, Output& out);
 
 }  // namespace burrowlight::replay

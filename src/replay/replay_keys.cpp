@@ -11,16 +11,16 @@ namespace {
 // The step reached by one step forward, shown as the game showed its action: a portal
 // re-centres the camera and drops the floating texts of the floor left behind, and the
 // event raises its own.
-void show_step_forward(const Moment& reached, View& view) {
+void show_step_forward(const Moment& reached, render::View& view) {
   if (!reached.event) return;
   if (std::holds_alternative<expedition::PortalTaken>(*reached.event)) view.reset_camera();
   const Expedition& expedition = reached.run.expedition();
-  show_event(view, *reached.event, expedition.x, expedition.y);
+  render::show_event(view, *reached.event, expedition.x, expedition.y);
 }
 
 // Any other change of step: the floating texts belong to steps no longer shown, and on
 // another floor the camera starts afresh.
-void show_jump(const Moment& left, const Moment& reached, View& view) {
+void show_jump(const Moment& left, const Moment& reached, render::View& view) {
   if (left.run.expedition().floor != reached.run.expedition().floor) {
     view.reset_camera();
   } else {
@@ -50,14 +50,14 @@ void apply(ReplayCommand command, Player& player) {
 }  // namespace
 
 std::optional<ReplayCommand> replay_command(const Key& key) {
-  if (key.code == KeyCode::Right || key.is_letter('l') || key.is_character('.')) {
+  if (key.code == render::KeyCode::Right || key.is_letter('l') || key.is_character('.')) {
     return ReplayCommand::Forward;
   }
-  if (key.code == KeyCode::Left || key.is_letter('h') || key.is_character(',')) {
+  if (key.code == render::KeyCode::Left || key.is_letter('h') || key.is_character(',')) {
     return ReplayCommand::Back;
   }
-  if (key.code == KeyCode::Home) return ReplayCommand::First;
-  if (key.code == KeyCode::End) return ReplayCommand::Last;
+  if (key.code == render::KeyCode::Home) return ReplayCommand::First;
+  if (key.code == render::KeyCode::End) return ReplayCommand::Last;
   if (key.is_character(' ')) return ReplayCommand::PlayOrPause;
   if (key.is_character('+')) return ReplayCommand::Faster;
   if (key.is_character('-')) return ReplayCommand::Slower;
@@ -65,7 +65,7 @@ std::optional<ReplayCommand> replay_command(const Key& key) {
 }
 
 void apply_replay_command(ReplayCommand command, const Timeline& timeline, Player& player,
-                          View& view) {
+                          render::View& view) {
   const std::size_t before = player.step();
   apply(command, player);
   const std::size_t after = player.step();
@@ -76,13 +76,13 @@ void apply_replay_command(ReplayCommand command, const Timeline& timeline, Playe
   }
 }
 
-void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, View& view) {
+void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, render::View& view) {
   if (std::optional<ReplayCommand> command = replay_command(key)) {
     apply_replay_command(*command, timeline, player, view);
   }
 }
 
-void play_on(float seconds, const Timeline& timeline, Player& player, View& view) {
+void play_on(float seconds, const Timeline& timeline, Player& player, render::View& view) {
   const std::size_t before = player.step();
   const std::size_t taken = player.advance(seconds);
   for (std::size_t step = before + 1; step <= before + taken; ++step) {

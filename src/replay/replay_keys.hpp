@@ -20,12 +20,12 @@ std::optional<ReplayCommand> replay_command(const Key& key);
 
 // Carries out a command as its key does, showing the step reached as the game showed it.
 void apply_replay_command(ReplayCommand command, const Timeline& timeline, Player& player,
-                          View& view);
+                          render::View& view);
 
 // Applies a key the shared keys did not take; other keys change nothing.
-void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, View& view);
+void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, render::View& view);
 
 // Plays on by `seconds`, showing each step taken as the game showed it.
-void play_on(float seconds, const Timeline& timeline, Player& player, View& view);
+void play_on(float seconds, const Timeline& timeline, Player& player, render::View& view);
 
 }  // namespace burrowlight::replay

@@ -13,16 +13,16 @@ class ReplayGame final : public FrameGame {
  public:
   explicit ReplayGame(const Timeline& timeline) : timeline_(timeline), player_(timeline.last()) {}
 
-  Result<void> draw(View& view, TerminalSize size, Output& out) override {
+  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
     return draw_replay_frame(view, timeline_, player_, size, out);
   }
 
-  Result<void> on_key(const Key& key, View& view) override {
+  Result<void> on_key(const Key& key, render::View& view) override {
     handle_replay_key(key, timeline_, player_, view);
     return {};
   }
 
-  void on_frame(float seconds, View& view) override { play_on(seconds, timeline_, player_, view); }
+  void on_frame(float seconds, render::View& view) override { play_on(seconds, timeline_, player_, view); }
 
   // Space plays and pauses here; the replay has no stillness of its own to switch.
   KeyClaim claim(const Key& key) const override {

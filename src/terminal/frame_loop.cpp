@@ -18,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 // The frames and keys, once the terminal is in game mode; returns with the
 // terminal still in game mode, whatever the outcome.
 Result<void> run_frames(FrameGame& game, TerminalSession& session, Output& out) {
-  View view;
+  render::View view;
   Keyboard keyboard(STDIN_FILENO);
   auto previous_start = Clock::now();
   while (true) {

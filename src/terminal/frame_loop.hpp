@@ -26,14 +26,14 @@ class FrameGame {
   virtual ~FrameGame() = default;
 
   // Draws one frame of the game through `view`.
-  virtual Result<void> draw(View& view, TerminalSize size, Output& out) = 0;
+  virtual Result<void> draw(render::View& view, TerminalSize size, Output& out) = 0;
 
   // A key none of the shared keys took; an error ends the loop with it.
-  virtual Result<void> on_key(const Key& key, View& view) = 0;
+  virtual Result<void> on_key(const Key& key, render::View& view) = 0;
 
   // Called at the start of every frame, before it is drawn, with the seconds since the
   // previous frame as the animation sees them.
-  virtual void on_frame(float /*seconds*/, View& /*view*/) {}
+  virtual void on_frame(float /*seconds*/, render::View& /*view*/) {}
 
   // Whether the game takes `key` itself ahead of the shared presentation keys (Space,
   // G, Z and X); the quit keys, help and the small-terminal notice still come first.

@@ -28,19 +28,19 @@ enum class KeyClaim : std::uint8_t { Shared, Game };
 
 // Handles the shared keys on `view`. `small_terminal` is whether the frame just
 // drawn was too small for the game, in which case the game sees no key at all.
-KeyRoute route_key(const Key& key, View& view, bool small_terminal,
+KeyRoute route_key(const Key& key, render::View& view, bool small_terminal,
                    KeyClaim claim = KeyClaim::Shared);
 
 // Whether a terminal of this size is below the smallest playable one.
 bool is_small_terminal(std::uint16_t columns, std::uint16_t rows);
 
 // The command `key` stands for in a game's table, or none.
-std::optional<KeyCommand> game_command(const KeyTable& table, const Key& key);
+std::optional<render::KeyCommand> game_command(const render::KeyTable& table, const Key& key);
 
 // The walking direction of a command, or none when it does not walk.
-std::optional<expedition::Direction> direction_of(KeyCommand command);
+std::optional<expedition::Direction> direction_of(render::KeyCommand command);
 
 // Whether a pressed key is the key a table names.
-bool matches(const Key& key, KeyName name);
+bool matches(const Key& key, render::KeyName name);
 
 }  // namespace burrowlight

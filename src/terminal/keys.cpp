@@ -18,11 +18,11 @@ std::optional<Key> key_for_byte(unsigned char byte, Modifiers modifiers) {
   switch (byte) {
     case '\r':
     case '\n':
-      return Key::of(KeyCode::Enter, modifiers);
+      return Key::of(render::KeyCode::Enter, modifiers);
     case '\t':
-      return Key::of(KeyCode::Tab, modifiers);
+      return Key::of(render::KeyCode::Tab, modifiers);
     case 127:
-      return Key::of(KeyCode::Backspace, modifiers);
+      return Key::of(render::KeyCode::Backspace, modifiers);
     case 0:
       modifiers.ctrl = true;
       return Key::of_character(' ', modifiers);
@@ -70,20 +70,20 @@ Modifiers modifiers_from_parameter(unsigned parameter) {
 
 // The keys whose sequence names them by its final byte: the arrows, and Home and End
 // as xterm sends them.
-std::optional<KeyCode> cursor_key(unsigned char final_byte) {
+std::optional<render::KeyCode> cursor_key(unsigned char final_byte) {
   switch (final_byte) {
     case 'A':
-      return KeyCode::Up;
+      return render::KeyCode::Up;
     case 'B':
-      return KeyCode::Down;
+      return render::KeyCode::Down;
     case 'C':
-      return KeyCode::Right;
+      return render::KeyCode::Right;
     case 'D':
-      return KeyCode::Left;
+      return render::KeyCode::Left;
     case 'H':
-      return KeyCode::Home;
+      return render::KeyCode::Home;
     case 'F':
-      return KeyCode::End;
+      return render::KeyCode::End;
     default:
       return std::nullopt;
   }
@@ -91,14 +91,14 @@ std::optional<KeyCode> cursor_key(unsigned char final_byte) {
 
 // The keys whose sequence names them by a number before "~": Home and End as the VT220,
 // screen and tmux (1 and 4) and rxvt (7 and 8) send them.
-std::optional<KeyCode> numbered_key(unsigned number) {
+std::optional<render::KeyCode> numbered_key(unsigned number) {
   switch (number) {
     case 1:
     case 7:
-      return KeyCode::Home;
+      return render::KeyCode::Home;
     case 4:
     case 8:
-      return KeyCode::End;
+      return render::KeyCode::End;
     default:
       return std::nullopt;
   }
@@ -107,7 +107,7 @@ std::optional<KeyCode> numbered_key(unsigned number) {
 }  // namespace
 
 bool Key::is_letter(char lower) const {
-  if (code != KeyCode::Character) return false;
+  if (code != render::KeyCode::Character) return false;
   char folded =
       character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
   return folded == lower;
@@ -137,7 +137,7 @@ void KeyDecoder::feed(unsigned char byte, std::vector<Key>& keys) {
         state_ = State::SingleShift;
       } else if (byte == kEscapeByte) {
         // Two Escapes in a row: the first was a key, the second may start a sequence.
-        keys.push_back(Key::of(KeyCode::Escape));
+        keys.push_back(Key::of(render::KeyCode::Escape));
       } else {
         // Escape before an ordinary byte is how terminals send Alt with that key.
         state_ = State::Ground;
@@ -183,7 +183,7 @@ void KeyDecoder::finish_sequence(unsigned char final_byte, std::vector<Key>& key
   // "\e[1~" and "\e[1;5~" name the key first and carry the modifiers second.
   if (!single_shift && final_byte == '~') {
     if (numbers->empty() || numbers->size() > 2) return;
-    std::optional<KeyCode> code = numbered_key(numbers->front());
+    std::optional<render::KeyCode> code = numbered_key(numbers->front());
     Modifiers modifiers =
         numbers->size() == 2 ? modifiers_from_parameter(numbers->back()) : Modifiers{};
     if (code) keys.push_back(Key::of(*code, modifiers));
@@ -205,7 +205,7 @@ void KeyDecoder::finish_sequence(unsigned char final_byte, std::vector<Key>& key
     keys.push_back(Key::of(*code, modifiers));
   } else if (single_shift && final_byte == 'M') {
     // The Enter key of the numeric keypad in application mode.
-    keys.push_back(Key::of(KeyCode::Enter, modifiers));
+    keys.push_back(Key::of(render::KeyCode::Enter, modifiers));
   }
 }
 
@@ -215,7 +215,7 @@ void KeyDecoder::expire(std::vector<Key>& keys) {
     case State::Ground:
       break;
     case State::Escape:
-      keys.push_back(Key::of(KeyCode::Escape));
+      keys.push_back(Key::of(render::KeyCode::Escape));
       break;
     case State::ControlSequence:
       // Alt+"[" looks like the start of a sequence until nothing follows it.

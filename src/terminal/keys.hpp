@@ -22,21 +22,21 @@ struct Modifiers {
 };
 
 struct Key {
-  KeyCode code = KeyCode::Character;
+  render::KeyCode code = render::KeyCode::Character;
   // For KeyCode::Character: the character as typed, so "Q" stays upper case; a
   // Ctrl+letter carries its lower-case letter.
   char character = 0;
   Modifiers modifiers{};
 
-  static Key of(KeyCode code, Modifiers modifiers = {}) { return Key{code, 0, modifiers}; }
+  static Key of(render::KeyCode code, Modifiers modifiers = {}) { return Key{code, 0, modifiers}; }
   static Key of_character(char character, Modifiers modifiers = {}) {
-    return Key{KeyCode::Character, character, modifiers};
+    return Key{render::KeyCode::Character, character, modifiers};
   }
 
   // True for the letter `lower` typed in either case, with or without modifiers.
   bool is_letter(char lower) const;
   // True for exactly the character `typed`, with or without modifiers.
-  bool is_character(char typed) const { return code == KeyCode::Character && character == typed; }
+  bool is_character(char typed) const { return code == render::KeyCode::Character && character == typed; }
 
   bool operator==(const Key&) const = default;
 };

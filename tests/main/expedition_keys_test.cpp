@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kAllBits = 18446744073709551615ULL;
 
-Key key(KeyCode code) { return Key::of(code); }
+Key key(render::KeyCode code) { return Key::of(code); }
 Key character(char typed) { return Key::of_character(typed); }
 
 class ExpeditionKeys : public testing::Test {
@@ -46,12 +46,12 @@ class ExpeditionKeys : public testing::Test {
   test_support::TemporaryDirectory temporary_{"burrowlight-keys"};
   fs::path directory_ = temporary_.path();
   std::optional<app::Session> session_;
-  View view_;
+  render::View view_;
 };
 
 TEST_F(ExpeditionKeys, ArrowsWalkAndBumpingAVeinDigsIt) {
   session_ = open_practice(0);
-  press({key(KeyCode::Right), character('d'), character('L'), character('s'), key(KeyCode::Right)});
+  press({key(render::KeyCode::Right), character('d'), character('L'), character('s'), key(render::KeyCode::Right)});
   EXPECT_EQ(session_->run().record().actions, (std::vector<std::uint8_t>{4, 4, 4, 2, 8}));
   EXPECT_EQ(session_->run().expedition().x, 5);
   EXPECT_EQ(session_->run().expedition().y, 3);
@@ -65,16 +65,16 @@ TEST_F(ExpeditionKeys, ARefusalIsLoggedAndChangesNothingElse) {
   session_ = open_practice(kAllBits);
   // Down through the hard shortcut at (3, 6), back up, then east through the hard
   // vein at (6, 3): two digs of 3 leave 2 of the 8 charge.
-  press({key(KeyCode::Right), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
-         key(KeyCode::Down), key(KeyCode::Up), key(KeyCode::Up), key(KeyCode::Right),
-         key(KeyCode::Right), key(KeyCode::Right)});
-  for (int step = 0; step < 6; ++step) press({key(KeyCode::Right)});
+  press({key(render::KeyCode::Right), key(render::KeyCode::Down), key(render::KeyCode::Down), key(render::KeyCode::Down),
+         key(render::KeyCode::Down), key(render::KeyCode::Up), key(render::KeyCode::Up), key(render::KeyCode::Right),
+         key(render::KeyCode::Right), key(render::KeyCode::Right)});
+  for (int step = 0; step < 6; ++step) press({key(render::KeyCode::Right)});
   ASSERT_EQ(session_->run().expedition().charge, 2);
   ASSERT_EQ(session_->run().expedition().x, 11);
   auto actions = session_->run().record().actions;
   auto floats = view_.floats.size();
 
-  press({key(KeyCode::Right)});
+  press({key(render::KeyCode::Right)});
   EXPECT_EQ(last_log_line(), "There is not enough charge to dig that rock.");
   EXPECT_EQ(session_->run().record().actions, actions);
   EXPECT_EQ(session_->run().expedition().x, 11);
@@ -88,16 +88,16 @@ TEST_F(ExpeditionKeys, InteractUsesTheFlaskOrPortalUnderfoot) {
   EXPECT_EQ(last_log_line(), "There is no unused flask under the player.");
 
   // Through the shortcut to the flask at (3, 9), then to the down portal at (2, 10).
-  press({key(KeyCode::Right), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
-         key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down), key(KeyCode::Down),
-         key(KeyCode::Down)});
+  press({key(render::KeyCode::Right), key(render::KeyCode::Down), key(render::KeyCode::Down), key(render::KeyCode::Down),
+         key(render::KeyCode::Down), key(render::KeyCode::Down), key(render::KeyCode::Down), key(render::KeyCode::Down),
+         key(render::KeyCode::Down)});
   ASSERT_EQ(session_->run().expedition().y, 9);
   ASSERT_EQ(session_->run().expedition().charge, 5);
-  press({key(KeyCode::Enter)});
+  press({key(render::KeyCode::Enter)});
   EXPECT_EQ(session_->run().expedition().charge, 12);
   ASSERT_FALSE(view_.floats.empty());
 
-  press({key(KeyCode::Down), key(KeyCode::Left)});
+  press({key(render::KeyCode::Down), key(render::KeyCode::Left)});
   ASSERT_EQ(session_->run().expedition().cell(2, 10), Cell::DownPortal);
   view_.recenter = false;
   press({character('E')});
@@ -116,7 +116,7 @@ TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
   press({character('F')});
   EXPECT_EQ(session_->run().log_lines(), log);
 
-  for (const Key& movement : {key(KeyCode::Up), character('s'), character('h'), character('D')}) {
+  for (const Key& movement : {key(render::KeyCode::Up), character('s'), character('h'), character('D')}) {
     press({movement});
     EXPECT_EQ(last_log_line(), "This expedition is sealed. Start another with --new.");
   }
@@ -126,7 +126,7 @@ TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
 TEST_F(ExpeditionKeys, OtherKeysChangeNothing) {
   session_ = open_practice(0);
   const expedition::RunLog log = session_->run().log_lines();
-  press({character('r'), character('1'), key(KeyCode::Tab), key(KeyCode::Backspace)});
+  press({character('r'), character('1'), key(render::KeyCode::Tab), key(render::KeyCode::Backspace)});
   EXPECT_EQ(session_->run().log_lines(), log);
   EXPECT_TRUE(session_->run().record().actions.empty());
 }
@@ -134,7 +134,7 @@ TEST_F(ExpeditionKeys, OtherKeysChangeNothing) {
 TEST_F(ExpeditionKeys, AFailedSaveEndsTheGameAndTheActionDoesNotCount) {
   session_ = open_practice(0);
   fs::rename(directory_ / "saves", directory_ / "moved");
-  auto handled = handle_expedition_key(key(KeyCode::Right), *session_, view_);
+  auto handled = handle_expedition_key(key(render::KeyCode::Right), *session_, view_);
   ASSERT_FALSE(handled.has_value());
   EXPECT_EQ(handled.error().os_code(), ENOENT);
   EXPECT_TRUE(session_->run().record().actions.empty());

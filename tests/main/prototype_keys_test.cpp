@@ -14,7 +14,7 @@ namespace {
 
 Key character(char typed) { return Key::of_character(typed); }
 Key ctrl(char letter) { return Key::of_character(letter, Modifiers{.ctrl = true}); }
-Key key(KeyCode code) { return Key::of(code); }
+Key key(render::KeyCode code) { return Key::of(code); }
 
 // A small lawn with one crystal east of the player and the waystone south of it.
 Game lawn() {
@@ -26,15 +26,15 @@ Game lawn() {
 
 TEST(PrototypeKeys, FoundCrystalRisesInItsColour) {
   Game game = lawn();
-  View view;
-  handle_prototype_key(key(KeyCode::Right), game, view);
+  render::View view;
+  handle_prototype_key(key(render::KeyCode::Right), game, view);
   EXPECT_EQ(game.x, 4);
   ASSERT_EQ(view.floats.size(), 1U);
   EXPECT_EQ(view.floats[0].text, "+ Sapphire of Silence");
   EXPECT_EQ(view.floats[0].x, 4);
   EXPECT_EQ(view.floats[0].y, 3);
   EXPECT_EQ(view.floats[0].age, 0.0F);
-  EXPECT_EQ(view.floats[0].colour, (Rgb{109, 188, 255}));
+  EXPECT_EQ(view.floats[0].colour, (render::Rgb{109, 188, 255}));
 
   // A plain move adds nothing.
   handle_prototype_key(character('a'), game, view);
@@ -46,26 +46,26 @@ TEST(PrototypeKeys, AwakeningRisesInGold) {
   Game game = lawn();
   game.world.props[0].active = false;
   game.found = {Crystal::EmeraldOfThorns, Crystal::SapphireOfSilence, Crystal::AmethystOfEchoes};
-  View view;
+  render::View view;
   handle_prototype_key(character('E'), game, view);
   EXPECT_TRUE(game.awakened);
   ASSERT_EQ(view.floats.size(), 1U);
   EXPECT_EQ(view.floats[0].text, "THE WAYSTONE AWAKENS");
-  EXPECT_EQ(view.floats[0].colour, (Rgb{222, 186, 116}));
+  EXPECT_EQ(view.floats[0].colour, (render::Rgb{222, 186, 116}));
 
   // The waystone stays silent afterwards.
-  handle_prototype_key(key(KeyCode::Enter), game, view);
+  handle_prototype_key(key(render::KeyCode::Enter), game, view);
   EXPECT_EQ(view.floats.size(), 1U);
 }
 
 TEST(PrototypeKeys, RestartRebuildsTheLocationAndKeepsThePresentation) {
   Game game = Game::authored();
-  View view;
+  render::View view;
   view.pixels = true;
   view.zoom = 3;
   view.recenter = false;
   handle_prototype_key(character('d'), game, view);
-  view.floats.push_back(Float{"+ x", 0, 0, 0.5F, palette::gold});
+  view.floats.push_back(render::Float{"+ x", 0, 0, 0.5F, render::palette::gold});
   ASSERT_EQ(game.x, 13);
 
   handle_prototype_key(character('R'), game, view);
@@ -81,8 +81,8 @@ TEST(PrototypeKeys, RestartRebuildsTheLocationAndKeepsThePresentation) {
 
 TEST(PrototypeKeys, OtherKeysChangeNothing) {
   Game game = Game::authored();
-  View view;
-  for (const Key& ignored : {character('f'), character('1'), key(KeyCode::Tab), ctrl('r')}) {
+  render::View view;
+  for (const Key& ignored : {character('f'), character('1'), key(render::KeyCode::Tab), ctrl('r')}) {
     handle_prototype_key(ignored, game, view);
   }
   // Ctrl+R is R all the same: only the restart happened, which leaves the start as it was.

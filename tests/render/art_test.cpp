@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace burrowlight::art {
+namespace burrowlight::render::art {
 namespace {
 
 constexpr Rgb kUntouched{1, 2, 3};
@@ -342,4 +342,4 @@ TEST(Portrait, IsClippedAtTheScreenEdges) {
 }
 
 }  // namespace
-}  // namespace burrowlight::art
+}  // namespace burrowlight::render::art

@@ -13,7 +13,7 @@
 #include "render/view.hpp"
 #include "render/view_frames.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 TEST(Camera, FollowCentresSmallWorldsAndScrollsAtTheMargins) {
@@ -89,4 +89,4 @@ TEST(Camera, ModeChangeRecentresOnTheNextFrame) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

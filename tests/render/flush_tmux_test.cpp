@@ -16,7 +16,7 @@
 #include "render/screen.hpp"
 #include "support/files.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 constexpr std::uint16_t kWidth = 30;
@@ -134,4 +134,4 @@ TEST_F(TmuxPane, DifferenceUpdateOnTopOfAFullRedrawShowsTheNewScreen) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -14,7 +14,7 @@
 #include "marble_floor.hpp"
 #include "render/prototype_presentation.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 TEST(Lights, ThePlayerFirstThenEveryLitProp) {
@@ -112,4 +112,4 @@ TEST(Colours, RememberedAndSaturatingAdd) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -19,7 +19,7 @@
 #include "render/view.hpp"
 #include "render/view_frames.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 // Characters outside ASCII show as "?".
@@ -272,4 +272,4 @@ TEST(Floats, StayInsideTheMapPanel) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -6,7 +6,7 @@
 
 #include "core/game.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 
 // A 19 x 13 floor of marble, the size of an expedition floor, with the player in the
 // middle and every cell in view.
@@ -16,4 +16,4 @@ inline Game marble_floor(std::vector<Prop> props = {}) {
   return Game::from_world(std::move(world), 9, 6);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -17,7 +17,7 @@
 #include "render/expedition_presentation.hpp"
 #include "render/prototype_presentation.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 using expedition::Action;
@@ -128,4 +128,4 @@ TEST(PrototypeScene, NamesTheAreaPipStandsInAndCarriesTheGamesState) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 constexpr Rgb kRed{200, 30, 40};
@@ -311,4 +311,4 @@ TEST(Rgb, ScaleClampsAndTruncatesEachChannel) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -14,7 +14,7 @@
 #include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight::view_frames {
+namespace burrowlight::render::view_frames {
 
 // The game of an expedition at its start, with the opening lines of the field notes.
 inline Game expedition_game(const Expedition& expedition) {
@@ -77,4 +77,4 @@ inline std::string cells_text(const Screen& screen, std::int32_t x, std::int32_t
   return trimmed(narrow);
 }
 
-}  // namespace burrowlight::view_frames
+}  // namespace burrowlight::render::view_frames

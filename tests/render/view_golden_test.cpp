@@ -19,7 +19,7 @@
 #include "render/view_frames.hpp"
 #include "support/files.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 using view_frames::expedition_game;
@@ -94,4 +94,4 @@ TEST(Golden, ExpeditionStartOfSeedZero) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -14,7 +14,7 @@
 #include "render/prototype_presentation.hpp"
 #include "render/view.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -123,4 +123,4 @@ TEST(View, DrawInnerReturnsTheOutputError) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

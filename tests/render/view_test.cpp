@@ -14,7 +14,7 @@
 #include "render/palette.hpp"
 #include "render/view_frames.hpp"
 
-namespace burrowlight {
+namespace burrowlight::render {
 namespace {
 
 using view_frames::cells_text;
@@ -283,4 +283,4 @@ TEST(View, DelverHintNamesWhatLiesUnderfoot) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::render

@@ -17,10 +17,10 @@
 namespace burrowlight::replay {
 namespace {
 
-using view_frames::trimmed;
+using render::view_frames::trimmed;
 
 Key character(char typed) { return Key::of_character(typed); }
-Key key(KeyCode code) { return Key::of(code); }
+Key key(render::KeyCode code) { return Key::of(code); }
 
 // Seed 0 from the start to the first portal down, taken at step 45: the flask at step
 // 3, a dig at step 6, a crystal at step 10.
@@ -38,16 +38,16 @@ Record walk_to_depth_two() {
   return record;
 }
 
-std::vector<std::string> float_texts(const View& view) {
+std::vector<std::string> float_texts(const render::View& view) {
   std::vector<std::string> texts;
-  for (const Float& rising : view.floats) texts.push_back(rising.text);
+  for (const render::Float& rising : view.floats) texts.push_back(rising.text);
   return texts;
 }
 
 TEST(ReplayKeys, TheViewFollowsTheStepShownAsItFollowedTheGame) {
   const Timeline timeline = Timeline::of(walk_to_depth_two());
   Player player(timeline.last());
-  View view;
+  render::View view;
   view.recenter = false;
   const auto press = [&](const Key& pressed) {
     handle_replay_key(pressed, timeline, player, view);
@@ -61,26 +61,26 @@ TEST(ReplayKeys, TheViewFollowsTheStepShownAsItFollowedTheGame) {
       << "a dig leaves the player where it stood";
 
   // Back, the texts of the steps undone go; the floor is the same, so the camera stays.
-  press(key(KeyCode::Left));
+  press(key(render::KeyCode::Left));
   EXPECT_EQ(player.step(), 5U);
   EXPECT_TRUE(view.floats.empty());
   EXPECT_FALSE(view.recenter);
 
   // The last step is on the second floor: the camera starts afresh there, and again
   // back on the first.
-  press(key(KeyCode::End));
+  press(key(render::KeyCode::End));
   EXPECT_EQ(player.step(), 45U);
   EXPECT_TRUE(view.recenter);
   view.recenter = false;
-  press(key(KeyCode::Left));
+  press(key(render::KeyCode::Left));
   EXPECT_TRUE(view.recenter);
   view.recenter = false;
-  press(key(KeyCode::Right));
+  press(key(render::KeyCode::Right));
   EXPECT_TRUE(view.recenter) << "the portal, stepped onto, re-centres as in the game";
   EXPECT_TRUE(view.floats.empty());
 
   // Playing from the start shows every step it passes.
-  press(key(KeyCode::Home));
+  press(key(render::KeyCode::Home));
   press(character(' '));
   play_on(0.5F, timeline, player, view);
   play_on(0.25F, timeline, player, view);
@@ -99,12 +99,12 @@ TEST(ReplayControls, TheGamesRendererDrawsTheReplaysFooterAndHelp) {
   player.to_last();
   const expedition::Run& run = timeline.at(player.step()).run;
   const std::string notes = footer_notes(player, timeline);
-  View view;
+  render::View view;
   const auto frame = [&] {
-    return view_frames::rows(
-        view.compose(expedition_scene(run),
-                     expedition_presentation(ExpeditionView{run.expedition(), true},
-                                             Controls{kFooterKeys, notes, kReplayGuide}),
+    return render::view_frames::rows(
+        view.compose(render::expedition_scene(run),
+                     render::expedition_presentation(render::ExpeditionView{run.expedition(), true},
+                                             render::Controls{kFooterKeys, notes, kReplayGuide}),
                      90, 30));
   };
 

@@ -14,7 +14,7 @@ namespace {
 
 Key character(char typed) { return Key::of_character(typed); }
 Key ctrl(char letter) { return Key::of_character(letter, Modifiers{.ctrl = true}); }
-Key key(KeyCode code) { return Key::of(code); }
+Key key(render::KeyCode code) { return Key::of(code); }
 
 struct RouteCase {
   std::string name;
@@ -24,26 +24,26 @@ struct RouteCase {
 
 TEST(KeyRouting, QuitKeysWinInEveryState) {
   const std::vector<Key> quit_keys = {character('q'), character('Q'), ctrl('q'), ctrl('c'),
-                                      key(KeyCode::Escape)};
+                                      key(render::KeyCode::Escape)};
   for (bool help : {false, true}) {
     for (bool small : {false, true}) {
       for (const Key& quit : quit_keys) {
-        View view;
+        render::View view;
         view.help = help;
         EXPECT_EQ(route_key(quit, view, small), KeyRoute::Quit)
             << testing::PrintToString(quit.character) << " help " << help << " small " << small;
       }
     }
   }
-  View view;
+  render::View view;
   EXPECT_EQ(route_key(character('c'), view, false), KeyRoute::Game);
 }
 
 TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
-  View view;
+  render::View view;
   EXPECT_EQ(route_key(character('?'), view, false), KeyRoute::Handled);
   EXPECT_TRUE(view.help);
-  const std::vector<Key> swallowed = {key(KeyCode::Up), character('w'), character('e'),
+  const std::vector<Key> swallowed = {key(render::KeyCode::Up), character('w'), character('e'),
                                       character('g'),   character(' '), character('r'),
                                       character('f')};
   for (const Key& ignored : swallowed) {
@@ -52,7 +52,7 @@ TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
     EXPECT_FALSE(view.pixels);
     EXPECT_FALSE(view.still);
   }
-  EXPECT_EQ(route_key(key(KeyCode::Enter), view, false), KeyRoute::Handled);
+  EXPECT_EQ(route_key(key(render::KeyCode::Enter), view, false), KeyRoute::Handled);
   EXPECT_FALSE(view.help);
 
   route_key(character('?'), view, false);
@@ -61,9 +61,9 @@ TEST(KeyRouting, HelpOverlayTakesEveryKeyButEnterQuestionMarkAndQuit) {
 }
 
 TEST(KeyRouting, SmallTerminalIgnoresAllButQuitAndHelp) {
-  View view;
+  render::View view;
   for (const Key& ignored :
-       {key(KeyCode::Left), character('g'), character(' '), character('e'), key(KeyCode::Enter)}) {
+       {key(render::KeyCode::Left), character('g'), character(' '), character('e'), key(render::KeyCode::Enter)}) {
     EXPECT_EQ(route_key(ignored, view, true), KeyRoute::Handled);
   }
   EXPECT_FALSE(view.pixels);
@@ -77,7 +77,7 @@ TEST(KeyRouting, SmallTerminalIgnoresAllButQuitAndHelp) {
 }
 
 TEST(KeyRouting, PresentationKeys) {
-  View view;
+  render::View view;
   view.recenter = false;
   // Zoom does nothing in glyph mode.
   EXPECT_EQ(route_key(character('z'), view, false), KeyRoute::Handled);
@@ -107,7 +107,7 @@ TEST(KeyRouting, PresentationKeys) {
 }
 
 TEST(KeyRouting, AClaimedPresentationKeyGoesToTheGameAfterQuitHelpAndSmallTerminal) {
-  View view;
+  render::View view;
   EXPECT_EQ(route_key(character(' '), view, false, KeyClaim::Game), KeyRoute::Game);
   EXPECT_EQ(route_key(character('g'), view, false, KeyClaim::Game), KeyRoute::Game);
   EXPECT_FALSE(view.still);
@@ -122,24 +122,24 @@ TEST(KeyRouting, AClaimedPresentationKeyGoesToTheGameAfterQuitHelpAndSmallTermin
 TEST(KeyRouting, MovementAndInteractKeysInBothGames) {
   using expedition::Direction;
   const std::vector<std::pair<Key, std::optional<Direction>>> cases = {
-      {key(KeyCode::Up), Direction::North},  {character('w'), Direction::North},
-      {character('K'), Direction::North},    {key(KeyCode::Down), Direction::South},
+      {key(render::KeyCode::Up), Direction::North},  {character('w'), Direction::North},
+      {character('K'), Direction::North},    {key(render::KeyCode::Down), Direction::South},
       {character('S'), Direction::South},    {character('j'), Direction::South},
-      {key(KeyCode::Left), Direction::West}, {character('a'), Direction::West},
-      {ctrl('h'), Direction::West},          {key(KeyCode::Right), Direction::East},
+      {key(render::KeyCode::Left), Direction::West}, {character('a'), Direction::West},
+      {ctrl('h'), Direction::West},          {key(render::KeyCode::Right), Direction::East},
       {character('D'), Direction::East},     {character('l'), Direction::East},
-      {character('e'), std::nullopt},        {key(KeyCode::Enter), std::nullopt},
+      {character('e'), std::nullopt},        {key(render::KeyCode::Enter), std::nullopt},
       {character('1'), std::nullopt},
   };
-  for (const KeyTable* table : {&kPrototypeKeys, &kExpeditionKeys}) {
+  for (const render::KeyTable* table : {&render::kPrototypeKeys, &render::kExpeditionKeys}) {
     for (const auto& [pressed, direction] : cases) {
-      std::optional<KeyCommand> command = game_command(*table, pressed);
+      std::optional<render::KeyCommand> command = game_command(*table, pressed);
       EXPECT_EQ(command ? direction_of(*command) : std::nullopt, direction)
           << testing::PrintToString(pressed.character);
     }
-    EXPECT_EQ(game_command(*table, character('E')), KeyCommand::Interact);
-    EXPECT_EQ(game_command(*table, key(KeyCode::Enter)), KeyCommand::Interact);
-    EXPECT_NE(game_command(*table, character('1')), KeyCommand::Interact);
+    EXPECT_EQ(game_command(*table, character('E')), render::KeyCommand::Interact);
+    EXPECT_EQ(game_command(*table, key(render::KeyCode::Enter)), render::KeyCommand::Interact);
+    EXPECT_NE(game_command(*table, character('1')), render::KeyCommand::Interact);
   }
 }
 

@@ -17,11 +17,11 @@ namespace {
 
 struct GameTable {
   std::string name;
-  const KeyTable& table;
+  const render::KeyTable& table;
 };
 
 std::vector<GameTable> games() {
-  return {{"prototype", kPrototypeKeys}, {"expedition", kExpeditionKeys}};
+  return {{"prototype", render::kPrototypeKeys}, {"expedition", render::kExpeditionKeys}};
 }
 
 // Every key a terminal can report that a table could name: each printable
@@ -32,20 +32,20 @@ std::vector<Key> every_key() {
     keys.push_back(Key::of_character(typed));
     keys.push_back(Key::of_character(typed, Modifiers{.ctrl = true}));
   }
-  for (KeyCode code :
-       {KeyCode::Enter, KeyCode::Escape, KeyCode::Up, KeyCode::Down, KeyCode::Left, KeyCode::Right,
-        KeyCode::Home, KeyCode::End, KeyCode::Tab, KeyCode::Backspace}) {
+  for (render::KeyCode code :
+       {render::KeyCode::Enter, render::KeyCode::Escape, render::KeyCode::Up, render::KeyCode::Down, render::KeyCode::Left, render::KeyCode::Right,
+        render::KeyCode::Home, render::KeyCode::End, render::KeyCode::Tab, render::KeyCode::Backspace}) {
     keys.push_back(Key::of(code));
   }
   return keys;
 }
 
 // The plainest key a table's name stands for.
-Key pressed(KeyName name) { return Key{name.code, name.character, Modifiers{.ctrl = name.ctrl}}; }
+Key pressed(render::KeyName name) { return Key{name.code, name.character, Modifiers{.ctrl = name.ctrl}}; }
 
-bool is_shared(KeyCommand command) {
-  for (std::span<const Binding> bindings : kSharedBindings) {
-    for (const Binding& binding : bindings) {
+bool is_shared(render::KeyCommand command) {
+  for (std::span<const render::Binding> bindings : render::kSharedBindings) {
+    for (const render::Binding& binding : bindings) {
       if (binding.command == command) return true;
     }
   }
@@ -56,8 +56,8 @@ TEST(KeyTables, NoKeyIsBoundTwiceInOneGame) {
   for (const GameTable& game : games()) {
     for (const Key& key : every_key()) {
       int bound = 0;
-      for (const KeyRow& row : game.table.rows) {
-        for (const Binding& binding : row.bindings) bound += matches(key, binding.key) ? 1 : 0;
+      for (const render::KeyRow& row : game.table.rows) {
+        for (const render::Binding& binding : row.bindings) bound += matches(key, binding.key) ? 1 : 0;
       }
       EXPECT_LE(bound, 1) << game.name << " " << testing::PrintToString(key.character) << " code "
                           << static_cast<int>(key.code);
@@ -67,13 +67,13 @@ TEST(KeyTables, NoKeyIsBoundTwiceInOneGame) {
 
 TEST(KeyTables, EveryBindingReachesItsCommand) {
   for (const GameTable& game : games()) {
-    for (const KeyRow& row : game.table.rows) {
+    for (const render::KeyRow& row : game.table.rows) {
       EXPECT_FALSE(row.bindings.empty()) << game.name << " " << row.footer_text;
-      for (const Binding& binding : row.bindings) {
+      for (const render::Binding& binding : row.bindings) {
         Key key = pressed(binding.key);
         EXPECT_EQ(game_command(game.table, key), binding.command)
             << game.name << " " << testing::PrintToString(key.character);
-        View view;
+        render::View view;
         KeyRoute route = route_key(key, view, false);
         EXPECT_EQ(route == KeyRoute::Game, !is_shared(binding.command))
             << game.name << " " << testing::PrintToString(key.character);
@@ -84,8 +84,8 @@ TEST(KeyTables, EveryBindingReachesItsCommand) {
 
 TEST(KeyTables, SharedKeysAreInEveryGame) {
   for (const GameTable& game : games()) {
-    for (std::span<const Binding> bindings : kSharedBindings) {
-      for (const Binding& binding : bindings) {
+    for (std::span<const render::Binding> bindings : render::kSharedBindings) {
+      for (const render::Binding& binding : bindings) {
         EXPECT_EQ(game_command(game.table, pressed(binding.key)), binding.command) << game.name;
       }
     }
@@ -99,25 +99,25 @@ struct FooterCase {
 
 TEST(KeyTables, FootersAreTheGamesTexts) {
   const std::vector<FooterCase> cases = {
-      {footer_text<kPrototypeKeys, 1>(),
+      {render::footer_text<render::kPrototypeKeys, 1>(),
        "WASD / arrows  Move    E  Inspect    G  View    Z/X  Zoom    ?  Help    Q  Quit"},
-      {footer_text<kPrototypeKeys, 2>(), "Space  Stillness    R  Restart"},
-      {footer_text<kExpeditionKeys, 1>(),
+      {render::footer_text<render::kPrototypeKeys, 2>(), "Space  Stillness    R  Restart"},
+      {render::footer_text<render::kExpeditionKeys, 1>(),
        "WASD / arrows  Move / dig    E  Flask / portal    G  View    ?  Help    Q  Quit"},
-      {footer_text<kExpeditionKeys, 2>(), "F  Finish expedition    Autosave on every action"},
+      {render::footer_text<render::kExpeditionKeys, 2>(), "F  Finish expedition    Autosave on every action"},
   };
   for (const FooterCase& footer : cases) EXPECT_EQ(footer.derived, footer.shown);
 }
 
-std::vector<std::string> rows_of(std::span<const HelpKey> keys) {
+std::vector<std::string> rows_of(std::span<const render::HelpKey> keys) {
   std::vector<std::string> rows;
-  for (const HelpKey& key : keys)
+  for (const render::HelpKey& key : keys)
     rows.push_back(std::string(key.key) + " | " + std::string(key.text));
   return rows;
 }
 
 TEST(KeyTables, HelpRowsAreTheGamesTexts) {
-  EXPECT_EQ(rows_of(help_keys<kPrototypeKeys>()),
+  EXPECT_EQ(rows_of(render::help_keys<render::kPrototypeKeys>()),
             (std::vector<std::string>{
                 "WASD / arrows / HJKL | Walk; bump a door to open it",
                 "E / Enter | Inspect or interact nearby",
@@ -127,7 +127,7 @@ TEST(KeyTables, HelpRowsAreTheGamesTexts) {
                 "R | Restart this handcrafted location",
                 "Q / Escape | Quit",
             }));
-  EXPECT_EQ(rows_of(help_keys<kExpeditionKeys>()),
+  EXPECT_EQ(rows_of(render::help_keys<render::kExpeditionKeys>()),
             (std::vector<std::string>{
                 "WASD / arrows / HJKL | Walk; bump a vein to dig it",
                 "E / Enter | Use flask or portal underfoot",

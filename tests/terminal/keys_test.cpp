@@ -17,7 +17,7 @@ constexpr milliseconds kLate{60};
 Key character(char typed, Modifiers modifiers = {}) { return Key::of_character(typed, modifiers); }
 Key ctrl(char letter) { return Key::of_character(letter, Modifiers{.ctrl = true}); }
 Key alt(char typed) { return Key::of_character(typed, Modifiers{.alt = true}); }
-Key key(KeyCode code, Modifiers modifiers = {}) { return Key::of(code, modifiers); }
+Key key(render::KeyCode code, Modifiers modifiers = {}) { return Key::of(code, modifiers); }
 
 // Decodes one burst, then lets the escape time-out pass.
 std::vector<Key> decode_all(std::string_view bytes) {
@@ -35,40 +35,40 @@ struct Case {
 
 TEST(KeyDecoder, DecodesEveryKeyForm) {
   const std::vector<Case> cases = {
-      {"\x1b[A", {key(KeyCode::Up)}},
-      {"\x1b[B", {key(KeyCode::Down)}},
-      {"\x1b[C", {key(KeyCode::Right)}},
-      {"\x1b[D", {key(KeyCode::Left)}},
-      {"\x1bOA", {key(KeyCode::Up)}},
-      {"\x1bOB", {key(KeyCode::Down)}},
-      {"\x1bOC", {key(KeyCode::Right)}},
-      {"\x1bOD", {key(KeyCode::Left)}},
-      {"\x1b[1;5A", {key(KeyCode::Up, Modifiers{.ctrl = true})}},
-      {"\x1b[1;2B", {key(KeyCode::Down, Modifiers{.shift = true})}},
-      {"\x1b[1;3C", {key(KeyCode::Right, Modifiers{.alt = true})}},
-      {"\x1b[1;8D", {key(KeyCode::Left, Modifiers{true, true, true})}},
-      {"\x1bO5A", {key(KeyCode::Up, Modifiers{.ctrl = true})}},
-      {"\x1bOM", {key(KeyCode::Enter)}},
+      {"\x1b[A", {key(render::KeyCode::Up)}},
+      {"\x1b[B", {key(render::KeyCode::Down)}},
+      {"\x1b[C", {key(render::KeyCode::Right)}},
+      {"\x1b[D", {key(render::KeyCode::Left)}},
+      {"\x1bOA", {key(render::KeyCode::Up)}},
+      {"\x1bOB", {key(render::KeyCode::Down)}},
+      {"\x1bOC", {key(render::KeyCode::Right)}},
+      {"\x1bOD", {key(render::KeyCode::Left)}},
+      {"\x1b[1;5A", {key(render::KeyCode::Up, Modifiers{.ctrl = true})}},
+      {"\x1b[1;2B", {key(render::KeyCode::Down, Modifiers{.shift = true})}},
+      {"\x1b[1;3C", {key(render::KeyCode::Right, Modifiers{.alt = true})}},
+      {"\x1b[1;8D", {key(render::KeyCode::Left, Modifiers{true, true, true})}},
+      {"\x1bO5A", {key(render::KeyCode::Up, Modifiers{.ctrl = true})}},
+      {"\x1bOM", {key(render::KeyCode::Enter)}},
       // Home and End as xterm, the VT220 (screen, tmux) and rxvt send them.
-      {"\x1b[H", {key(KeyCode::Home)}},
-      {"\x1b[F", {key(KeyCode::End)}},
-      {"\x1bOH", {key(KeyCode::Home)}},
-      {"\x1bOF", {key(KeyCode::End)}},
-      {"\x1b[1~", {key(KeyCode::Home)}},
-      {"\x1b[4~", {key(KeyCode::End)}},
-      {"\x1b[7~", {key(KeyCode::Home)}},
-      {"\x1b[8~", {key(KeyCode::End)}},
-      {"\x1b[1;5H", {key(KeyCode::Home, Modifiers{.ctrl = true})}},
-      {"\x1b[4;2~", {key(KeyCode::End, Modifiers{.shift = true})}},
-      {"\r", {key(KeyCode::Enter)}},
-      {"\n", {key(KeyCode::Enter)}},
-      {"\x1b", {key(KeyCode::Escape)}},
+      {"\x1b[H", {key(render::KeyCode::Home)}},
+      {"\x1b[F", {key(render::KeyCode::End)}},
+      {"\x1bOH", {key(render::KeyCode::Home)}},
+      {"\x1bOF", {key(render::KeyCode::End)}},
+      {"\x1b[1~", {key(render::KeyCode::Home)}},
+      {"\x1b[4~", {key(render::KeyCode::End)}},
+      {"\x1b[7~", {key(render::KeyCode::Home)}},
+      {"\x1b[8~", {key(render::KeyCode::End)}},
+      {"\x1b[1;5H", {key(render::KeyCode::Home, Modifiers{.ctrl = true})}},
+      {"\x1b[4;2~", {key(render::KeyCode::End, Modifiers{.shift = true})}},
+      {"\r", {key(render::KeyCode::Enter)}},
+      {"\n", {key(render::KeyCode::Enter)}},
+      {"\x1b", {key(render::KeyCode::Escape)}},
       {" ", {character(' ')}},
       {"?", {character('?')}},
       {"q", {character('q')}},
       {"Q", {character('Q')}},
-      {"\t", {key(KeyCode::Tab)}},
-      {"\x7f", {key(KeyCode::Backspace)}},
+      {"\t", {key(render::KeyCode::Tab)}},
+      {"\x7f", {key(render::KeyCode::Backspace)}},
       {"\x03", {ctrl('c')}},
       {"\x11", {ctrl('q')}},
       {"\x01", {ctrl('a')}},
@@ -77,11 +77,11 @@ TEST(KeyDecoder, DecodesEveryKeyForm) {
       {std::string(1, '\0'), {ctrl(' ')}},
       {"\x1c", {ctrl('\\')}},
       {"\x1bq", {alt('q')}},
-      {"\x1b\r", {key(KeyCode::Enter, Modifiers{.alt = true})}},
+      {"\x1b\r", {key(render::KeyCode::Enter, Modifiers{.alt = true})}},
       {"wasd", {character('w'), character('a'), character('s'), character('d')}},
-      {"\x1b[A\x1b[B", {key(KeyCode::Up), key(KeyCode::Down)}},
-      {"\x1b\x1b[A", {key(KeyCode::Escape), key(KeyCode::Up)}},
-      {"\x1b\x1b", {key(KeyCode::Escape), key(KeyCode::Escape)}},
+      {"\x1b[A\x1b[B", {key(render::KeyCode::Up), key(render::KeyCode::Down)}},
+      {"\x1b\x1b[A", {key(render::KeyCode::Escape), key(render::KeyCode::Up)}},
+      {"\x1b\x1b", {key(render::KeyCode::Escape), key(render::KeyCode::Escape)}},
   };
   for (const Case& test : cases) {
     EXPECT_EQ(decode_all(test.bytes), test.keys) << "bytes: " << testing::PrintToString(test.bytes);
@@ -108,8 +108,8 @@ TEST(KeyDecoder, SwallowsUnknownSequencesAndBytes) {
       {"\xff\xfe", {}},
       {"\x1b[3~q", {character('q')}},
       // A byte that cannot continue a sequence drops it and counts on its own.
-      {"\x1b[1\r", {key(KeyCode::Enter)}},
-      {"\x1b[1\x1b[A", {key(KeyCode::Up)}},
+      {"\x1b[1\r", {key(render::KeyCode::Enter)}},
+      {"\x1b[1\x1b[A", {key(render::KeyCode::Up)}},
   };
   for (const Case& test : cases) {
     EXPECT_EQ(decode_all(test.bytes), test.keys) << "bytes: " << testing::PrintToString(test.bytes);
@@ -129,7 +129,7 @@ TEST(KeyDecoder, JoinsSequencesSplitAcrossReads) {
     }
     EXPECT_FALSE(decoder.pending());
     ASSERT_EQ(keys.size(), 1U) << testing::PrintToString(parts);
-    EXPECT_EQ(keys[0].code, KeyCode::Up);
+    EXPECT_EQ(keys[0].code, render::KeyCode::Up);
   }
 }
 
@@ -139,13 +139,13 @@ TEST(KeyDecoder, TellsALoneEscapeFromASequenceByTheTimeOut) {
   EXPECT_TRUE(decoder.pending());
   // Not long enough yet: the Escape may still begin a sequence.
   EXPECT_TRUE(decoder.decode({}, milliseconds(49)).empty());
-  EXPECT_EQ(decoder.decode({}, milliseconds(50)), std::vector<Key>{key(KeyCode::Escape)});
+  EXPECT_EQ(decoder.decode({}, milliseconds(50)), std::vector<Key>{key(render::KeyCode::Escape)});
   EXPECT_FALSE(decoder.pending());
 
   // Bytes arriving late after an Escape are keys of their own, not a sequence.
   EXPECT_TRUE(decoder.decode("\x1b", kQuick).empty());
   EXPECT_EQ(decoder.decode("[A", kLate),
-            (std::vector<Key>{key(KeyCode::Escape), character('['), character('A')}));
+            (std::vector<Key>{key(render::KeyCode::Escape), character('['), character('A')}));
 
   // A sequence cut short by the time-out is dropped; a bare introducer was Alt+key.
   EXPECT_TRUE(decoder.decode("\x1b[1;", kQuick).empty());
@@ -163,7 +163,7 @@ TEST(Key, MatchesLettersInEitherCaseWithAnyModifiers) {
   EXPECT_TRUE(ctrl('q').is_letter('q'));
   EXPECT_TRUE(alt('Q').is_letter('q'));
   EXPECT_FALSE(character('w').is_letter('q'));
-  EXPECT_FALSE(key(KeyCode::Enter).is_letter('m'));
+  EXPECT_FALSE(key(render::KeyCode::Enter).is_letter('m'));
 }
 
 // Whatever arrives, the decoder never hands out a byte that is no ASCII key, and a
@@ -184,7 +184,7 @@ TEST(KeyDecoder, SurvivesRandomInput) {
                                         : favourites[favourite(random)]);
     }
     for (const Key& decoded : decoder.decode(bytes, milliseconds(pause(random)))) {
-      if (decoded.code == KeyCode::Character) {
+      if (decoded.code == render::KeyCode::Character) {
         ASSERT_GE(decoded.character, 0);
         ASSERT_LE(decoded.character, 126);
       }
