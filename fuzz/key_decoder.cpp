@@ -55,28 +55,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Burst> bursts =
       bursts_of(std::string_view(reinterpret_cast<const char*>(data), size));
 
-  KeyDecoder decoder;
+  terminal::KeyDecoder decoder;
   std::size_t bytes_fed = 0;
   std::size_t keys_seen = 0;
   for (const Burst& burst : bursts) {
-    const std::vector<Key> keys = decoder.decode(burst.bytes, burst.pause);
+    const std::vector<terminal::Key> keys = decoder.decode(burst.bytes, burst.pause);
     check_keys(keys);
     bytes_fed += burst.bytes.size();
     keys_seen += keys.size();
     fuzz::check(keys_seen <= bytes_fed, "more keys than bytes");
   }
-  const std::vector<Key> settled = decoder.decode({}, kEscapeTimeout);
+  const std::vector<terminal::Key> settled = decoder.decode({}, terminal::kEscapeTimeout);
   check_keys(settled);
   fuzz::check(!decoder.pending(), "still pending after the Escape time-out");
   fuzz::check(keys_seen + settled.size() <= bytes_fed, "more keys than bytes");
 
   // With every pause shorter than the time-out the bursts are one stream of bytes.
-  KeyDecoder split;
-  KeyDecoder whole;
-  std::vector<Key> split_keys;
+  terminal::KeyDecoder split;
+  terminal::KeyDecoder whole;
+  std::vector<terminal::Key> split_keys;
   std::string all_bytes;
   for (const Burst& burst : bursts) {
-    const std::vector<Key> keys = split.decode(burst.bytes, milliseconds(1));
+    const std::vector<terminal::Key> keys = split.decode(burst.bytes, milliseconds(1));
     split_keys.insert(split_keys.end(), keys.begin(), keys.end());
     all_bytes += burst.bytes;
   }

@@ -14,7 +14,7 @@
 #include "sys/fd_stream.hpp"
 #include "sys/program.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 namespace {
 
@@ -29,7 +29,7 @@ Result<void> run_headless_prototype() {
   return app::run_prototype(input, output);
 }
 
-Result<void> run_interactive_prototype() { return play(); }
+Result<void> run_interactive_prototype() { return play_prototype(); }
 
 Result<void> run_expedition(const ExpeditionOptions& options) {
   auto session = app::open_session(options.save_path, options.new_expedition, options.seed);
@@ -39,7 +39,7 @@ Result<void> run_expedition(const ExpeditionOptions& options) {
     sys::FdOutput output(STDOUT_FILENO);
     return app::run_expedition(std::move(*session), input, output);
   }
-  return expedition::play(std::move(*session));
+  return play_expedition(std::move(*session));
 }
 
 }  // namespace
@@ -187,4 +187,4 @@ Result<void> run(const std::vector<std::string>& arguments) {
                     *command);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

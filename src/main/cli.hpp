@@ -13,7 +13,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 // Every option value the scan can fill; all start empty or false.
 struct Options {
@@ -82,4 +82,4 @@ Result<Mode> choose_mode(const Options& options, const std::function<bool(int)>&
 
 Result<void> run(const std::vector<std::string>& arguments);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

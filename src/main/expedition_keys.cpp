@@ -7,7 +7,12 @@
 #include "render/game_keys.hpp"
 #include "terminal/key_routing.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::main {
+
+using expedition::Action;
+using expedition::Interact;
+using expedition::Portal;
+using expedition::PortalTaken;
 
 namespace {
 
@@ -38,19 +43,19 @@ Action interaction_underfoot(const app::Session& session) {
 
 // The action a walking or interacting command stands for here, or none.
 std::optional<Action> action_of(render::KeyCommand command, const app::Session& session) {
-  if (auto direction = direction_of(command)) return session.human_move(*direction);
+  if (auto direction = terminal::direction_of(command)) return session.human_move(*direction);
   if (command == render::KeyCommand::Interact) return interaction_underfoot(session);
   return std::nullopt;
 }
 
 }  // namespace
 
-Result<void> handle_expedition_key(const Key& key, app::Session& session, render::View& view) {
-  std::optional<render::KeyCommand> command = game_command(render::kExpeditionKeys, key);
+Result<void> handle_expedition_key(const terminal::Key& key, app::Session& session, render::View& view) {
+  std::optional<render::KeyCommand> command = terminal::game_command(render::kExpeditionKeys, key);
   if (!command) return {};
   if (*command == render::KeyCommand::Finish) return session.finish();
   if (auto action = action_of(*command, session)) return apply_and_show(*action, session, view);
   return {};
 }
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::main

@@ -8,10 +8,10 @@
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::main {
 
 // Applies a key the shared keys did not take; other keys change nothing. An error
 // (the save could not be written) ends the game.
-Result<void> handle_expedition_key(const Key& key, app::Session& session, render::View& view);
+Result<void> handle_expedition_key(const terminal::Key& key, app::Session& session, render::View& view);
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::main

@@ -6,15 +6,17 @@
 #include "render/expedition_presentation.hpp"
 #include "terminal/frame_loop.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::main {
+
+using expedition::Run;
 
 namespace {
 
-class ExpeditionGame final : public FrameGame {
+class ExpeditionGame final : public terminal::FrameGame {
  public:
   explicit ExpeditionGame(app::Session session) : session_(std::move(session)) {}
 
-  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
+  Result<void> draw(render::View& view, terminal::TerminalSize size, Output& out) override {
     const Run& run = session_.run();
     return view.draw_inner(
         render::expedition_scene(run),
@@ -22,7 +24,7 @@ class ExpeditionGame final : public FrameGame {
         size.columns, size.rows, out);
   }
 
-  Result<void> on_key(const Key& key, render::View& view) override {
+  Result<void> on_key(const terminal::Key& key, render::View& view) override {
     return handle_expedition_key(key, session_, view);
   }
 
@@ -32,9 +34,9 @@ class ExpeditionGame final : public FrameGame {
 
 }  // namespace
 
-Result<void> play(app::Session session) {
+Result<void> play_expedition(app::Session session) {
   ExpeditionGame game(std::move(session));
-  return run_frame_loop(game);
+  return terminal::run_frame_loop(game);
 }
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::main

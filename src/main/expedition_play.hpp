@@ -4,11 +4,11 @@
 #include "app/session.hpp"
 #include "base/error.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::main {
 
 // Runs until a quit key; success, or the error that ended it (a failed save write
 // included). Takes the session over: when it returns, the save's lock is released.
 // Standard input and output must be a terminal.
-Result<void> play(app::Session session);
+Result<void> play_expedition(app::Session session);
 
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::main

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   burrowlight::sys::begin_program();
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  auto result = burrowlight::run(arguments);
+  auto result = burrowlight::main::run(arguments);
   if (!result)
     return burrowlight::sys::report_failure("BurrowLight", result.error(),
                                             burrowlight::sys::kFailed);

@@ -7,7 +7,7 @@
 #include "render/palette.hpp"
 #include "terminal/key_routing.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 namespace {
 
@@ -24,15 +24,15 @@ void greet(const Outcome& outcome, const Game& game, render::View& view) {
 
 // The action a walking or interacting command stands for, or none.
 std::optional<PrototypeAction> action_of(render::KeyCommand command) {
-  if (auto direction = direction_of(command)) return PrototypeAction::move(*direction);
+  if (auto direction = terminal::direction_of(command)) return PrototypeAction::move(*direction);
   if (command == render::KeyCommand::Interact) return PrototypeAction{PrototypeAction::Interact{}};
   return std::nullopt;
 }
 
 }  // namespace
 
-void handle_prototype_key(const Key& key, Game& game, render::View& view) {
-  std::optional<render::KeyCommand> command = game_command(render::kPrototypeKeys, key);
+void handle_prototype_key(const terminal::Key& key, Game& game, render::View& view) {
+  std::optional<render::KeyCommand> command = terminal::game_command(render::kPrototypeKeys, key);
   if (!command) return;
   if (*command == render::KeyCommand::Restart) {
     game = Game::authored();
@@ -42,4 +42,4 @@ void handle_prototype_key(const Key& key, Game& game, render::View& view) {
   }
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

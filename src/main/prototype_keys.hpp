@@ -6,9 +6,9 @@
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 // Applies a key the shared keys did not take; other keys change nothing.
-void handle_prototype_key(const Key& key, Game& game, render::View& view);
+void handle_prototype_key(const terminal::Key& key, Game& game, render::View& view);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

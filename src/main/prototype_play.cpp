@@ -5,18 +5,18 @@
 #include "render/prototype_presentation.hpp"
 #include "terminal/frame_loop.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 namespace {
 
-class PrototypeGame final : public FrameGame {
+class PrototypeGame final : public terminal::FrameGame {
  public:
-  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
+  Result<void> draw(render::View& view, terminal::TerminalSize size, Output& out) override {
     return view.draw_inner(render::prototype_scene(game_), render::prototype_presentation(game_), size.columns,
                            size.rows, out);
   }
 
-  Result<void> on_key(const Key& key, render::View& view) override {
+  Result<void> on_key(const terminal::Key& key, render::View& view) override {
     handle_prototype_key(key, game_, view);
     return {};
   }
@@ -27,9 +27,9 @@ class PrototypeGame final : public FrameGame {
 
 }  // namespace
 
-Result<void> play() {
+Result<void> play_prototype() {
   PrototypeGame game;
-  return run_frame_loop(game);
+  return terminal::run_frame_loop(game);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

@@ -4,10 +4,10 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 
 // Runs until a quit key; success, or the input/output error that ended it. Standard
 // input and output must be a terminal.
-Result<void> play();
+Result<void> play_prototype();
 
-}  // namespace burrowlight
+}  // namespace burrowlight::main

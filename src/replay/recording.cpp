@@ -18,7 +18,7 @@ constexpr std::string_view kCleanStart = "\x1b[?25l\x1b[2J\x1b[H";
 // A player leaves its terminal as the recording's last bytes left it, and a shell prompt
 // comes next: the recording gives back what it changed (plain attributes, the cursor
 // shown) and puts the cursor on the line below the last frame.
-std::string clean_end(const TerminalSize& size) {
+std::string clean_end(const terminal::TerminalSize& size) {
   std::string end = "\x1b[0m\x1b[?25h\x1b[";
   end += std::to_string(size.rows);
   end += ";1H\r\n";

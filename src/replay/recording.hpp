@@ -21,7 +21,7 @@ inline constexpr unsigned kHoldSeconds = 2;
 
 struct RecordingSettings {
   // At least the game's smallest screen.
-  TerminalSize size{120, 40};
+  terminal::TerminalSize size{120, 40};
   // Steps a second: one of the replay's speeds, all powers of two, so that every period
   // is a whole number of microseconds and the animation's clock adds up exactly.
   unsigned speed = kStartingSpeed;

@@ -24,7 +24,7 @@ constexpr std::string_view kSize = "--size";
 constexpr std::string_view kSpeed = "--speed";
 
 // A recording is drawn as the game draws a terminal, on at most as many cells.
-constexpr std::uint16_t kLargestSide = kLargestDrawnSide;
+constexpr std::uint16_t kLargestSide = terminal::kLargestDrawnSide;
 
 // The limits are written into the messages below.
 static_assert(render::kMinimumWidth == 90 && render::kMinimumHeight == 30 && kLargestSide == 1000);
@@ -47,7 +47,7 @@ std::optional<unsigned> decimal(std::string_view text) {
   return value;
 }
 
-Result<TerminalSize> parse_size(std::string_view text) {
+Result<terminal::TerminalSize> parse_size(std::string_view text) {
   const std::size_t cross = text.find('x');
   if (cross == std::string_view::npos) return std::unexpected(mistake(kSizeShape));
   const std::optional<unsigned> columns = decimal(text.substr(0, cross));
@@ -57,7 +57,7 @@ Result<TerminalSize> parse_size(std::string_view text) {
       *rows > kLargestSide) {
     return std::unexpected(mistake(kSizeRange));
   }
-  return TerminalSize{static_cast<std::uint16_t>(*columns), static_cast<std::uint16_t>(*rows)};
+  return terminal::TerminalSize{static_cast<std::uint16_t>(*columns), static_cast<std::uint16_t>(*rows)};
 }
 
 Result<unsigned> parse_speed(std::string_view text) {

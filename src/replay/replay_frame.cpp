@@ -8,7 +8,7 @@
 namespace burrowlight::replay {
 
 Result<void> draw_replay_frame(render::View& view, const Timeline& timeline, const Player& player,
-                               TerminalSize size, Output& out) {
+                               terminal::TerminalSize size, Output& out) {
   const expedition::Run& run = timeline.at(player.step()).run;
   const std::string notes = footer_notes(player, timeline);
   return view.draw_inner(

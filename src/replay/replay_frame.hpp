@@ -14,6 +14,6 @@
 namespace burrowlight::replay {
 
 Result<void> draw_replay_frame(render::View& view, const Timeline& timeline, const Player& player,
-                               TerminalSize size, Output& out);
+                               terminal::TerminalSize size, Output& out);
 
 }  // namespace burrowlight::replay

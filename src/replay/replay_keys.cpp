@@ -49,7 +49,7 @@ void apply(ReplayCommand command, Player& player) {
 
 }  // namespace
 
-std::optional<ReplayCommand> replay_command(const Key& key) {
+std::optional<ReplayCommand> replay_command(const terminal::Key& key) {
   if (key.code == render::KeyCode::Right || key.is_letter('l') || key.is_character('.')) {
     return ReplayCommand::Forward;
   }
@@ -76,7 +76,7 @@ void apply_replay_command(ReplayCommand command, const Timeline& timeline, Playe
   }
 }
 
-void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, render::View& view) {
+void handle_replay_key(const terminal::Key& key, const Timeline& timeline, Player& player, render::View& view) {
   if (std::optional<ReplayCommand> command = replay_command(key)) {
     apply_replay_command(*command, timeline, player, view);
   }

@@ -16,14 +16,14 @@ namespace burrowlight::replay {
 enum class ReplayCommand : std::uint8_t { Forward, Back, First, Last, PlayOrPause, Faster, Slower };
 
 // Right, L or "." forward; Left, H or "," back; Home and End; Space; "+" and "-".
-std::optional<ReplayCommand> replay_command(const Key& key);
+std::optional<ReplayCommand> replay_command(const terminal::Key& key);
 
 // Carries out a command as its key does, showing the step reached as the game showed it.
 void apply_replay_command(ReplayCommand command, const Timeline& timeline, Player& player,
                           render::View& view);
 
 // Applies a key the shared keys did not take; other keys change nothing.
-void handle_replay_key(const Key& key, const Timeline& timeline, Player& player, render::View& view);
+void handle_replay_key(const terminal::Key& key, const Timeline& timeline, Player& player, render::View& view);
 
 // Plays on by `seconds`, showing each step taken as the game showed it.
 void play_on(float seconds, const Timeline& timeline, Player& player, render::View& view);

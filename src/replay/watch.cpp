@@ -9,15 +9,15 @@ namespace burrowlight::replay {
 
 namespace {
 
-class ReplayGame final : public FrameGame {
+class ReplayGame final : public terminal::FrameGame {
  public:
   explicit ReplayGame(const Timeline& timeline) : timeline_(timeline), player_(timeline.last()) {}
 
-  Result<void> draw(render::View& view, TerminalSize size, Output& out) override {
+  Result<void> draw(render::View& view, terminal::TerminalSize size, Output& out) override {
     return draw_replay_frame(view, timeline_, player_, size, out);
   }
 
-  Result<void> on_key(const Key& key, render::View& view) override {
+  Result<void> on_key(const terminal::Key& key, render::View& view) override {
     handle_replay_key(key, timeline_, player_, view);
     return {};
   }
@@ -25,8 +25,8 @@ class ReplayGame final : public FrameGame {
   void on_frame(float seconds, render::View& view) override { play_on(seconds, timeline_, player_, view); }
 
   // Space plays and pauses here; the replay has no stillness of its own to switch.
-  KeyClaim claim(const Key& key) const override {
-    return replay_command(key) ? KeyClaim::Game : KeyClaim::Shared;
+  terminal::KeyClaim claim(const terminal::Key& key) const override {
+    return replay_command(key) ? terminal::KeyClaim::Game : terminal::KeyClaim::Shared;
   }
 
  private:
@@ -38,7 +38,7 @@ class ReplayGame final : public FrameGame {
 
 Result<void> watch(const Timeline& timeline) {
   ReplayGame game(timeline);
-  return run_frame_loop(game);
+  return terminal::run_frame_loop(game);
 }
 
 }  // namespace burrowlight::replay

@@ -9,7 +9,7 @@
 #include "terminal/keyboard.hpp"
 #include "terminal/terminal_session.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 namespace {
 
@@ -70,4 +70,4 @@ Result<void> run_frame_loop(FrameGame& game) {
   return result;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

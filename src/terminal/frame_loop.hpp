@@ -14,7 +14,7 @@
 #include "terminal/keys.hpp"
 #include "terminal/terminal_size.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 inline constexpr std::chrono::nanoseconds kFramePeriod{33'000'000};
 // A longer pause (a stopped process, a slow terminal) must not make the
@@ -47,4 +47,4 @@ float time_step(std::chrono::steady_clock::duration since_previous_frame);
 // terminal back on every way out. Success after a quit key, else the error.
 Result<void> run_frame_loop(FrameGame& game);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

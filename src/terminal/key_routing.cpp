@@ -4,7 +4,7 @@
 
 #include "render/game_keys.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::optional<expedition::Direction> direction_of(render::KeyCommand command) {
   }
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

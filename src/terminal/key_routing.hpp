@@ -11,7 +11,7 @@
 #include "render/view.hpp"
 #include "terminal/keys.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 enum class KeyRoute : std::uint8_t {
   // End the loop.
@@ -43,4 +43,4 @@ std::optional<expedition::Direction> direction_of(render::KeyCommand command);
 // Whether a pressed key is the key a table names.
 bool matches(const Key& key, render::KeyName name);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

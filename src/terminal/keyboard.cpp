@@ -8,7 +8,7 @@
 
 #include "sys/io.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 Result<std::optional<Key>> Keyboard::next_key(Clock::time_point deadline) {
   while (true) {
@@ -48,4 +48,4 @@ Result<void> Keyboard::read_available(Clock::time_point now) {
   return {};
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -9,7 +9,7 @@
 #include "base/error.hpp"
 #include "terminal/keys.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 class Keyboard {
  public:
@@ -31,4 +31,4 @@ class Keyboard {
   Clock::time_point last_bytes_{};
 };
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

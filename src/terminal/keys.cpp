@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 namespace {
 
@@ -230,4 +230,4 @@ void KeyDecoder::expire(std::vector<Key>& keys) {
   overlong_ = false;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

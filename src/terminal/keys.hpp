@@ -11,7 +11,7 @@
 
 #include "render/key_table.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 struct Modifiers {
   bool shift = false;
@@ -70,4 +70,4 @@ class KeyDecoder {
   bool overlong_ = false;
 };
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -3,7 +3,7 @@
 #include "sys/os_error.hpp"
 #include "sys/retry.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 Result<termios> read_terminal_attributes(int fd) {
   termios attributes{};
@@ -31,4 +31,4 @@ termios raw_attributes(const termios& original) {
   return raw;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

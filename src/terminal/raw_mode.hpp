@@ -7,7 +7,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 Result<termios> read_terminal_attributes(int fd);
 
@@ -18,4 +18,4 @@ Result<void> write_terminal_attributes(int fd, const termios& attributes);
 // soon as one byte is there.
 termios raw_attributes(const termios& original);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -16,7 +16,7 @@
 #include "sys/retry.hpp"
 #include "terminal/raw_mode.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 namespace {
 
@@ -214,4 +214,4 @@ void restore_terminal() {
   errno = saved_errno;
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -8,7 +8,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 inline constexpr std::string_view kEnterSequences[] = {"\x1b[?1049h", "\x1b[?25l", "\x1b[?7l"};
 inline constexpr std::string_view kRestoreSequences[] = {"\x1b[0m", "\x1b[?25h", "\x1b[?7h",
@@ -46,4 +46,4 @@ class TerminalSession {
 // every failure, since it is the last thing done on the way out.
 void restore_terminal();
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -7,7 +7,7 @@
 #include "sys/os_error.hpp"
 #include "sys/retry.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 TerminalSize drawable_size(std::uint16_t columns, std::uint16_t rows) {
   return {std::min(columns, kLargestDrawnSide), std::min(rows, kLargestDrawnSide)};
@@ -21,4 +21,4 @@ Result<TerminalSize> terminal_size(int fd) {
   return drawable_size(size.ws_col, size.ws_row);
 }
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -6,7 +6,7 @@
 
 #include "base/error.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 
 struct TerminalSize {
   std::uint16_t columns;
@@ -26,4 +26,4 @@ TerminalSize drawable_size(std::uint16_t columns, std::uint16_t rows);
 // The terminal's size as drawable_size clamps it.
 Result<TerminalSize> terminal_size(int fd);
 
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace burrowlight {
+namespace burrowlight::main {
 namespace {
 
 using Arguments = std::vector<std::string>;
@@ -199,4 +199,4 @@ TEST(CommandLineMode, InteractiveModesNeedTerminalsOnBothEnds) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::main

@@ -10,15 +10,15 @@
 
 #include "support/files.hpp"
 
-namespace burrowlight::expedition {
+namespace burrowlight::main {
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr std::uint64_t kAllBits = 18446744073709551615ULL;
 
-Key key(render::KeyCode code) { return Key::of(code); }
-Key character(char typed) { return Key::of_character(typed); }
+terminal::Key key(render::KeyCode code) { return terminal::Key::of(code); }
+terminal::Key character(char typed) { return terminal::Key::of_character(typed); }
 
 class ExpeditionKeys : public testing::Test {
  protected:
@@ -31,8 +31,8 @@ class ExpeditionKeys : public testing::Test {
     return std::move(*session);
   }
 
-  void press(const std::vector<Key>& keys) {
-    for (const Key& pressed : keys) {
+  void press(const std::vector<terminal::Key>& keys) {
+    for (const terminal::Key& pressed : keys) {
       auto handled = handle_expedition_key(pressed, *session_, view_);
       ASSERT_TRUE(handled.has_value()) << handled.error().text();
     }
@@ -116,7 +116,7 @@ TEST_F(ExpeditionKeys, FinishSealsTheRunOnce) {
   press({character('F')});
   EXPECT_EQ(session_->run().log_lines(), log);
 
-  for (const Key& movement : {key(render::KeyCode::Up), character('s'), character('h'), character('D')}) {
+  for (const terminal::Key& movement : {key(render::KeyCode::Up), character('s'), character('h'), character('D')}) {
     press({movement});
     EXPECT_EQ(last_log_line(), "This expedition is sealed. Start another with --new.");
   }
@@ -143,4 +143,4 @@ TEST_F(ExpeditionKeys, AFailedSaveEndsTheGameAndTheActionDoesNotCount) {
 }
 
 }  // namespace
-}  // namespace burrowlight::expedition
+}  // namespace burrowlight::main

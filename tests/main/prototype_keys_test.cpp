@@ -9,12 +9,12 @@
 
 #include "render/palette.hpp"
 
-namespace burrowlight {
+namespace burrowlight::main {
 namespace {
 
-Key character(char typed) { return Key::of_character(typed); }
-Key ctrl(char letter) { return Key::of_character(letter, Modifiers{.ctrl = true}); }
-Key key(render::KeyCode code) { return Key::of(code); }
+terminal::Key character(char typed) { return terminal::Key::of_character(typed); }
+terminal::Key ctrl(char letter) { return terminal::Key::of_character(letter, terminal::Modifiers{.ctrl = true}); }
+terminal::Key key(render::KeyCode code) { return terminal::Key::of(code); }
 
 // A small lawn with one crystal east of the player and the waystone south of it.
 Game lawn() {
@@ -82,7 +82,7 @@ TEST(PrototypeKeys, RestartRebuildsTheLocationAndKeepsThePresentation) {
 TEST(PrototypeKeys, OtherKeysChangeNothing) {
   Game game = Game::authored();
   render::View view;
-  for (const Key& ignored : {character('f'), character('1'), key(render::KeyCode::Tab), ctrl('r')}) {
+  for (const terminal::Key& ignored : {character('f'), character('1'), key(render::KeyCode::Tab), ctrl('r')}) {
     handle_prototype_key(ignored, game, view);
   }
   // Ctrl+R is R all the same: only the restart happened, which leaves the start as it was.
@@ -91,4 +91,4 @@ TEST(PrototypeKeys, OtherKeysChangeNothing) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::main

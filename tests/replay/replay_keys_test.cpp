@@ -19,8 +19,8 @@ namespace {
 
 using render::view_frames::trimmed;
 
-Key character(char typed) { return Key::of_character(typed); }
-Key key(render::KeyCode code) { return Key::of(code); }
+terminal::Key character(char typed) { return terminal::Key::of_character(typed); }
+terminal::Key key(render::KeyCode code) { return terminal::Key::of(code); }
 
 // Seed 0 from the start to the first portal down, taken at step 45: the flask at step
 // 3, a dig at step 6, a crystal at step 10.
@@ -49,7 +49,7 @@ TEST(ReplayKeys, TheViewFollowsTheStepShownAsItFollowedTheGame) {
   Player player(timeline.last());
   render::View view;
   view.recenter = false;
-  const auto press = [&](const Key& pressed) {
+  const auto press = [&](const terminal::Key& pressed) {
     handle_replay_key(pressed, timeline, player, view);
   };
 

@@ -9,7 +9,7 @@
 #include "render/palette.hpp"
 #include "terminal/frame_loop.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 namespace {
 
 Key character(char typed) { return Key::of_character(typed); }
@@ -152,4 +152,4 @@ TEST(FrameLoop, TimeStepIsCappedAndNeverNegative) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -12,7 +12,7 @@
 #include "render/game_keys.hpp"
 #include "terminal/key_routing.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 namespace {
 
 struct GameTable {
@@ -140,4 +140,4 @@ TEST(KeyTables, HelpRowsAreTheGamesTexts) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 namespace {
 
 using std::chrono::milliseconds;
@@ -195,4 +195,4 @@ TEST(KeyDecoder, SurvivesRandomInput) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

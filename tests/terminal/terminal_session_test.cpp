@@ -18,7 +18,7 @@
 #include "base/panic.hpp"
 #include "sys/panic_report.hpp"
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 namespace {
 
 const std::string kEnter = "\x1b[?1049h\x1b[?25l\x1b[?7l";
@@ -163,4 +163,4 @@ TEST(TerminalSession, EnterFailsWithoutATerminal) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace burrowlight {
+namespace burrowlight::terminal {
 namespace {
 
 TEST(DrawableSize, ClampsEachSideToTheLargestFrame) {
@@ -26,4 +26,4 @@ TEST(DrawableSize, ClampsEachSideToTheLargestFrame) {
 }
 
 }  // namespace
-}  // namespace burrowlight
+}  // namespace burrowlight::terminal
