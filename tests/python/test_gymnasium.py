@@ -1,10 +1,6 @@
 """The environments as Gymnasium environments: the checkers of Gymnasium and
-Stable-Baselines3, seeding through np_random, the step limit of the registered ids, and the
-package without Gymnasium."""
+Stable-Baselines3, seeding through np_random and the step limit of the registered ids."""
 
-import os
-import subprocess
-import sys
 import warnings
 
 import numpy
@@ -94,9 +90,9 @@ def test_a_run_of_refusals_is_cut_off_by_the_step_limit(name):
     environment = gymnasium.make(name)
     observation, _ = environment.reset(seed=0)
     refused = int(numpy.flatnonzero(~observation["legal"])[0])
-    for step in range(1, burrowlight._gym.MAX_EPISODE_STEPS + 1):
+    for step in range(1, burrowlight._gymnasium.MAX_EPISODE_STEPS + 1):
         _, _, terminated, truncated, _ = environment.step(refused)
-        assert not terminated and truncated == (step == burrowlight._gym.MAX_EPISODE_STEPS)
+        assert not terminated and truncated == (step == burrowlight._gymnasium.MAX_EPISODE_STEPS)
 
 
 def test_without_finish_a_learner_cannot_seal_the_run():
@@ -116,23 +112,6 @@ def test_ansi_shows_the_map_and_the_figures():
     assert lines[:13] == [bytes(row).decode() for row in observation["map"]]
     assert lines[13:] == ["position: 2 2", "floor: 0", "charge: 8", "score: 0", "turn: 0",
                           "finished: False"]
-
-
-def test_without_gymnasium_nothing_needs_it():
-    program = (
-        "import sys; sys.modules['gymnasium'] = None\n"
-        "import burrowlight\n"
-        "environment = burrowlight.ExpeditionEnv()\n"
-        "observation, info = environment.reset(seed=3)\n"
-        "assert type(environment).__module__ == 'burrowlight._plain'\n"
-        "assert observation['turn'].shape == (1,) and info['seed'] == 3\n"
-        "print('ok')\n")
-    # Only the package's path, and the sanitizer runtime where the module is built with it.
-    kept = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "PYTHONMALLOC")
-    done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
-                          env={name: os.environ[name] for name in kept if name in os.environ})
-    assert done.returncode == 0, done.stderr
-    assert done.stdout == "ok\n"
 
 
 def test_rgb_frames_of_an_episode_through_render_collection():

@@ -310,7 +310,7 @@ def test_an_array_changed_behind_the_environments_back_is_never_written_again(ch
     del observation
     space = None
     if hasattr(burrowlight, "WithoutFinish"):
-        space = burrowlight._gym.expedition_observation_space()
+        space = burrowlight.ExpeditionEnv().observation_space
     for step, action in enumerate([WEST, EAST, 4, WEST, EAST, 10] * 3):
         observation = environment.step(action)[0]
         twin.restore(environment.clone())
