@@ -7,7 +7,7 @@ import numpy
 import pytest
 
 gymnasium = pytest.importorskip("gymnasium")
-from gymnasium.utils.env_checker import check_env  # noqa: E402
+from gymnasium.utils.env_checker import check_env, data_equivalence  # noqa: E402
 
 pytestmark = pytest.mark.gymnasium
 
@@ -140,3 +140,44 @@ def test_stable_baselines_ppo_learns_a_few_hundred_steps_with_the_multi_input_po
     observation, _ = environment.reset(seed=0)
     action, _ = model.predict(observation, deterministic=True)
     assert environment.action_space.contains(int(action))
+
+
+FLAT_MAPS = {
+    "expedition": (lambda: burrowlight.FlatMap(burrowlight.ExpeditionEnv()),
+                   lambda: burrowlight.ExpeditionEnv(flat_map=True)),
+    "prototype": (lambda: burrowlight.FlatMap(burrowlight.PrototypeEnv()),
+                  lambda: burrowlight.PrototypeEnv(flat_map=True)),
+    "over make": (lambda: burrowlight.FlatMap(gymnasium.make(EXPEDITION)),
+                  lambda: gymnasium.make(EXPEDITION, flat_map=True)),
+    "under WithoutFinish": (
+        lambda: burrowlight.WithoutFinish(burrowlight.FlatMap(burrowlight.ExpeditionEnv())),
+        lambda: burrowlight.WithoutFinish(burrowlight.ExpeditionEnv(flat_map=True))),
+    "over a flat map": (lambda: burrowlight.FlatMap(burrowlight.ExpeditionEnv(flat_map=True)),
+                        lambda: burrowlight.ExpeditionEnv(flat_map=True)),
+}
+
+
+@pytest.mark.parametrize("wrapped, flat", FLAT_MAPS.values(), ids=FLAT_MAPS.keys())
+def test_the_flat_map_wrapper_gives_what_the_keyword_gives(wrapped, flat):
+    ours, theirs = wrapped(), flat()
+    assert ours.observation_space == theirs.observation_space
+    assert ours.action_space == theirs.action_space
+    results = [ours.reset(seed=4), theirs.reset(seed=4)]
+    chooser = numpy.random.default_rng(4)
+    for _ in range(300):
+        assert data_equivalence(results[0], results[1], exact=True)
+        assert results[0][0] in ours.observation_space
+        action = int(chooser.integers(0, ours.action_space.n))
+        results = [ours.step(action), theirs.step(action)]
+
+
+@pytest.mark.stable_baselines
+@pytest.mark.parametrize("maker", [burrowlight.ExpeditionEnv, burrowlight.PrototypeEnv],
+                         ids=["ExpeditionEnv", "PrototypeEnv"])
+def test_stable_baselines_checker_passes_without_a_warning_on_the_flat_map_wrapper(maker):
+    sb3_checker = pytest.importorskip("stable_baselines3.common.env_checker")
+    caught = no_warning()
+    try:
+        sb3_checker.check_env(burrowlight.FlatMap(maker()))
+    finally:
+        caught.__exit__(None, None, None)

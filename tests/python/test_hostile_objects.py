@@ -415,14 +415,21 @@ def test_counts_as_numpy_integers_are_taken():
 
 
 @pytest.mark.gymnasium
-def test_a_refused_reset_leaves_the_random_generator_as_it_was():
+@pytest.mark.parametrize("arguments, words", [
+    ({"options": {"colour": "red"}}, "unknown option"),
+    ({"seed": -1}, "seed"),
+    ({"seed": 3, "options": {"secret": b"short"}}, "32 bytes"),
+    ({"options": {"secret": b"short"}}, "32 bytes"),
+    ({"seed": 3, "options": "secret"}, "options"),
+])
+def test_a_refused_reset_leaves_the_random_generator_as_it_was(arguments, words):
     gymnasium = pytest.importorskip("gymnasium")
     environment, twin = gymnasium.make("BurrowLight/Expedition-v0"), gymnasium.make(
         "BurrowLight/Expedition-v0")
     environment.reset(seed=8)
     twin.reset(seed=8)
-    with pytest.raises(ValueError, match="unknown option"):
-        environment.reset(options={"colour": "red"})
+    with pytest.raises((TypeError, ValueError), match=words):
+        environment.reset(**arguments)
     assert environment.reset()[1]["seed"] == twin.reset()[1]["seed"]
 
 
