@@ -51,7 +51,9 @@ ActionMix legal_actions_only(std::uint64_t episodes) {
       environment.observe(observation);
       legal.clear();
       for (std::size_t index = 0; index < env::kFinish; ++index) {
-        if (observation.legal[index]) legal.push_back(static_cast<std::int64_t>(index));
+        if (observation.at<env::ExpeditionField::Legal>()[index]) {
+          legal.push_back(static_cast<std::int64_t>(index));
+        }
       }
       const std::int64_t action = legal[random() % legal.size()];
       mix.actions.push_back(action);
@@ -99,21 +101,17 @@ void BM_ObservationCopy(benchmark::State& state) {
 void BM_VectorOf1024(benchmark::State& state, const ActionMix& mix) {
   constexpr std::size_t kCount = 1024;
   env::VectorExpeditionEnv environments(kCount);
-  std::vector<std::uint8_t> map(kCount * kCellsPerFloor);
-  std::vector<std::int32_t> position(kCount * 2), floor(kCount), charge(kCount), score(kCount),
-      turn(kCount);
+  env::Columns<env::kExpeditionFields> observations(kCount);
   std::vector<std::int64_t> reward(kCount);
-  std::unique_ptr<bool[]> finished(new bool[kCount]), terminated(new bool[kCount]),
-      truncated(new bool[kCount]), legal(new bool[kCount * env::kExpeditionActionCount]);
-  const env::ExpeditionBatch batch{map.data(),    position.data(),  floor.data(),   charge.data(),
-                                   score.data(),  turn.data(),      finished.get(), legal.get(),
-                                   reward.data(), terminated.get(), truncated.get()};
+  std::unique_ptr<bool[]> terminated(new bool[kCount]), truncated(new bool[kCount]);
+  const env::ExpeditionBatch batch{observations.rows(), reward.data(), terminated.get(),
+                                   truncated.get()};
   environments.reset(0, batch);
   const std::size_t rounds = mix.actions.size() / kCount;
   std::size_t round = 0;
   for (auto _ : state) {
     environments.step(std::span(mix.actions).subspan((round++ % rounds) * kCount, kCount), batch);
-    benchmark::DoNotOptimize(map.data());
+    benchmark::DoNotOptimize(observations);
   }
   state.counters["steps_per_second"] = benchmark::Counter(
       static_cast<double>(state.iterations() * kCount), benchmark::Counter::kIsRate);

@@ -51,22 +51,24 @@ ExpeditionStep ExpeditionEnv::step(std::size_t action) {
           !sealed && run.expedition().turns >= expedition::kActionLimit, state_.error};
 }
 
-void ExpeditionEnv::observe(ExpeditionObservation& observation) const {
+void ExpeditionEnv::observe(const ExpeditionRows& rows) const {
+  using At = ExpeditionField;
   const expedition::Run& run = state_.run;
   const Expedition& expedition = run.expedition();
-  headless::write_map(run, std::span<char, kCellsPerFloor>(
-                               reinterpret_cast<char*>(observation.map.data()), kCellsPerFloor));
-  observation.position = {expedition.x, expedition.y};
-  observation.floor = static_cast<std::int32_t>(expedition.floor);
-  observation.charge = expedition.charge;
-  observation.score = static_cast<std::int32_t>(expedition.score);
-  observation.turn = static_cast<std::int32_t>(expedition.turns);
-  observation.finished = run.record().finished;
-  const expedition::ActionSet legal = headless::legal_actions(run);
-  for (std::size_t index = 0; index < legal.size(); ++index) {
-    observation.legal[index] = legal[index];
-  }
-  observation.legal[kFinish] = !run.record().finished;
+  const std::span<std::uint8_t, kCellsPerFloor> map = rows.at<At::Map>();
+  headless::write_map(
+      run, std::span<char, kCellsPerFloor>(reinterpret_cast<char*>(map.data()), kCellsPerFloor));
+  rows.at<At::Position>()[0] = expedition.x;
+  rows.at<At::Position>()[1] = expedition.y;
+  rows.at<At::Floor>()[0] = static_cast<std::int32_t>(expedition.floor);
+  rows.at<At::Charge>()[0] = expedition.charge;
+  rows.at<At::Score>()[0] = static_cast<std::int32_t>(expedition.score);
+  rows.at<At::Turn>()[0] = static_cast<std::int32_t>(expedition.turns);
+  rows.at<At::Finished>()[0] = run.record().finished;
+  const std::span<bool, kExpeditionActionCount> legal = rows.at<At::Legal>();
+  const expedition::ActionSet allowed = headless::legal_actions(run);
+  for (std::size_t index = 0; index < allowed.size(); ++index) legal[index] = allowed[index];
+  legal[kFinish] = !run.record().finished;
 }
 
 std::string_view ExpeditionEnv::reply() {

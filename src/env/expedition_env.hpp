@@ -3,10 +3,12 @@
 // no save file, no terminal, no pipe. Its state is a plain value, so a snapshot is a copy
 // and restoring one is an assignment; its record is a complete save of that state.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,7 @@
 #include "core/expedition_record.hpp"
 #include "core/expedition_run.hpp"
 #include "core/expedition_view_cache.hpp"
+#include "env/observation_layout.hpp"
 #include "headless/commands.hpp"
 #include "headless/replies.hpp"
 
@@ -27,19 +30,26 @@ inline constexpr std::size_t kFinish = static_cast<std::size_t>(
     headless::kExpeditionAgentCommands.data());
 
 // The array observation: the headless observation's map, figures and legal actions.
-struct ExpeditionObservation {
-  // 13 rows of 19 glyphs as ASCII codes, row 0 first.
-  std::array<std::uint8_t, kCellsPerFloor> map;
-  // Column, then row.
-  std::array<std::int32_t, 2> position;
-  std::int32_t floor;
-  std::int32_t charge;
-  std::int32_t score;
-  std::int32_t turn;
-  bool finished;
-  // By action index; "finish" is legal while the run is not sealed.
-  std::array<bool, kExpeditionActionCount> legal;
+struct ExpeditionField {
+  enum : std::size_t { Map, Position, Floor, Charge, Score, Turn, Finished, Legal };
 };
+inline constexpr std::array kExpeditionFields{
+    // Rows of glyphs, row 0 first.
+    map("map", static_cast<std::size_t>(kFloorHeight), static_cast<std::size_t>(kFloorWidth)),
+    // Column, then row.
+    values("position", Element::Figure, 2, 0, std::max(kFloorHeight, kFloorWidth) - 1),
+    values("floor", Element::Figure, 1, 0, static_cast<std::int64_t>(kFloorCount) - 1),
+    values("charge", Element::Figure, 1, 0, expedition::kMaxCharge),
+    values("score", Element::Figure, 1, 0, std::numeric_limits<std::int32_t>::max()),
+    values("turn", Element::Figure, 1, 0, static_cast<std::int64_t>(expedition::kActionLimit)),
+    flags("finished", 1),
+    // By action index; "finish" is legal while the run is not sealed.
+    flags("legal", kExpeditionActionCount),
+};
+static_assert(kExpeditionFields[ExpeditionField::Legal].name == "legal");
+
+using ExpeditionObservation = Observation<kExpeditionFields>;
+using ExpeditionRows = Rows<kExpeditionFields>;
 
 struct ExpeditionStep {
   // The score the step gained.
@@ -77,7 +87,9 @@ class ExpeditionEnv {
   // precondition and panics.
   ExpeditionStep step(std::size_t action);
 
-  void observe(ExpeditionObservation& observation) const;
+  // Writes the observation into `rows` (one observation's, or a batch's row).
+  void observe(const ExpeditionRows& rows) const;
+  void observe(ExpeditionObservation& observation) const { observe(observation.rows()); }
 
   // The line the headless expedition would have written for the last reset or step,
   // line feed included. Valid until the next call.

@@ -19,22 +19,25 @@ PrototypeStep PrototypeEnv::step(std::size_t action) {
   return {gained, game_.awakened};
 }
 
-void PrototypeEnv::observe(PrototypeObservation& observation) {
+void PrototypeEnv::observe(const PrototypeRows& rows) {
+  using At = PrototypeField;
   const World& world = game_.world;
-  observation.map.resize(world.tiles.size());
-  headless::write_map(game_, std::span<char>(reinterpret_cast<char*>(observation.map.data()),
-                                             observation.map.size()));
-  observation.width = world.width;
-  observation.height = world.height;
-  observation.position = {game_.x, game_.y};
-  observation.turn = static_cast<std::int32_t>(game_.turn);
-  observation.found = static_cast<std::int32_t>(game_.found.size());
-  observation.awakened = game_.awakened;
+  if (world.tiles.size() != kPrototypeFields[At::Map].size()) {
+    panic("PrototypeEnv::observe: the location is not of the authored size");
+  }
+  const std::span<std::uint8_t, kPrototypeRows* kPrototypeColumns> map = rows.at<At::Map>();
+  headless::write_map(game_, std::span<char>(reinterpret_cast<char*>(map.data()), map.size()));
+  rows.at<At::Position>()[0] = game_.x;
+  rows.at<At::Position>()[1] = game_.y;
+  rows.at<At::Turn>()[0] = static_cast<std::int32_t>(game_.turn);
+  rows.at<At::Found>()[0] = static_cast<std::int32_t>(game_.found.size());
+  rows.at<At::Awakened>()[0] = game_.awakened;
   headless::find_blocking_props(world, blocked_);
   const std::array<bool, 4> moves = headless::legal_moves(game_, blocked_);
-  std::copy(moves.begin(), moves.end(), observation.legal.begin());
-  observation.legal[4] = game_.interaction_target().has_value();
-  observation.legal[5] = true;
+  const std::span<bool, kPrototypeActionCount> legal = rows.at<At::Legal>();
+  std::copy(moves.begin(), moves.end(), legal.begin());
+  legal[4] = game_.interaction_target().has_value();
+  legal[5] = true;
 }
 
 }  // namespace burrowlight::env

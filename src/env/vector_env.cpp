@@ -1,7 +1,5 @@
 #include "env/vector_env.hpp"
 
-#include <algorithm>
-
 #include "core/panic.hpp"
 
 namespace burrowlight::env {
@@ -120,17 +118,7 @@ void VectorExpeditionEnv::restore(const std::vector<VectorMember>& members) {
 }
 
 void VectorExpeditionEnv::observe(std::size_t index, const ExpeditionBatch& batch) {
-  ExpeditionObservation observation;
-  envs_[index].observe(observation);
-  std::copy(observation.map.begin(), observation.map.end(), batch.map + index * kCellsPerFloor);
-  std::copy(observation.position.begin(), observation.position.end(), batch.position + index * 2);
-  batch.floor[index] = observation.floor;
-  batch.charge[index] = observation.charge;
-  batch.score[index] = observation.score;
-  batch.turn[index] = observation.turn;
-  batch.finished[index] = observation.finished;
-  std::copy(observation.legal.begin(), observation.legal.end(),
-            batch.legal + index * kExpeditionActionCount);
+  envs_[index].observe(batch.observation.row(index));
 }
 
 }  // namespace burrowlight::env

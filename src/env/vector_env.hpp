@@ -15,20 +15,13 @@
 
 namespace burrowlight::env {
 
-// Where a batch goes: each pointer holds `count` rows of its shape, row i for
-// environment i.
+// Where a batch goes: each pointer holds `count` rows, row i for environment i.
 struct ExpeditionBatch {
-  std::uint8_t* map;       // count × 13 × 19
-  std::int32_t* position;  // count × 2
-  std::int32_t* floor;     // count
-  std::int32_t* charge;    // count
-  std::int32_t* score;     // count
-  std::int32_t* turn;      // count
-  bool* finished;          // count
-  bool* legal;             // count × 12
-  std::int64_t* reward;    // count; left alone by reset
-  bool* terminated;        // count; left alone by reset
-  bool* truncated;         // count; left alone by reset
+  // Each field's rows, of the field's shape.
+  ExpeditionRows observation;
+  std::int64_t* reward;  // count; left alone by reset
+  bool* terminated;      // count; left alone by reset
+  bool* truncated;       // count; left alone by reset
 };
 
 // One environment of a batch, as it can be read and put back: its k-th episode (from 0)

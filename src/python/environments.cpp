@@ -18,8 +18,6 @@ namespace burrowlight::python {
 
 namespace {
 
-using env::ExpeditionObservation;
-
 bool held_only_by(const py::handle& object, Py_ssize_t holders) {
   return Py_REFCNT(object.ptr()) == holders;
 }
@@ -61,9 +59,8 @@ py::tuple PythonExpedition::reset(const py::object& seed, const py::object& opti
   info["seed"] = env_.record().seed;
   info["expedition_id"] =
       env_.record().expedition_id() ? py::cast(*env_.record().expedition_id()) : py::none();
-  ExpeditionObservation observed;
-  env_.observe(observed);
-  return py::make_tuple(arrays.fill(observed), info);
+  env_.observe(arrays.rows());
+  return py::make_tuple(arrays.dict(), info);
 }
 
 py::tuple PythonExpedition::step(const py::handle& action) {
@@ -72,30 +69,15 @@ py::tuple PythonExpedition::step(const py::handle& action) {
   py::dict info;
   const env::ExpeditionStep result = env_.step(index);
   if (result.error) info["error"] = std::string(expedition::message(*result.error));
-  ExpeditionObservation observed;
-  env_.observe(observed);
-  return py::make_tuple(arrays.fill(observed), result.reward, result.terminated, result.truncated,
-                        info);
+  env_.observe(arrays.rows());
+  return py::make_tuple(arrays.dict(), result.reward, result.terminated, result.truncated, info);
 }
 
-ExpeditionArrays::ExpeditionArrays()
-    : map({kFloorHeight, kFloorWidth}),
-      position(2),
-      floor(1),
-      charge(1),
-      score(1),
-      turn(1),
-      finished(1),
-      legal(env::kExpeditionActionCount),
-      entries_{{{"map", made(map)},
-                {"position", made(position)},
-                {"floor", made(floor)},
-                {"charge", made(charge)},
-                {"score", made(score)},
-                {"turn", made(turn)},
-                {"finished", made(finished)},
-                {"legal", made(legal)}}} {
-  put_expedition_arrays(dict, *this);
+ExpeditionArrays::ExpeditionArrays() : dict_(arrays_.dict()) {
+  for (std::size_t field = 0; field < entries_.size(); ++field) {
+    const std::string_view name = env::kExpeditionFields[field].name;
+    entries_[field] = {py::str(name.data(), name.size()), made(arrays_.arrays[field])};
+  }
 }
 
 ExpeditionArrays::Made ExpeditionArrays::made(const py::array& array) {
@@ -123,24 +105,12 @@ bool ExpeditionArrays::as_made(const Made& made) {
 bool ExpeditionArrays::only_ours() const {
   // Each array is held by this set and by the dict, under its own key: an entry its
   // holder replaced (by a view of the array, say) may live on elsewhere.
-  return held_only_by(dict, 1) && PyDict_Size(dict.ptr()) == std::ssize(entries_) &&
+  return held_only_by(dict_, 1) && PyDict_Size(dict_.ptr()) == std::ssize(entries_) &&
          std::all_of(entries_.begin(), entries_.end(), [&](const auto& entry) {
            const Made& made = entry.second;
-           return PyDict_GetItem(dict.ptr(), entry.first.ptr()) == made.array->ptr() &&
+           return PyDict_GetItem(dict_.ptr(), entry.first.ptr()) == made.array->ptr() &&
                   held_only_by(*made.array, 2) && as_made(made);
          });
-}
-
-const py::dict& ExpeditionArrays::fill(const ExpeditionObservation& observation) {
-  std::copy(observation.map.begin(), observation.map.end(), map.mutable_data());
-  std::copy(observation.position.begin(), observation.position.end(), position.mutable_data());
-  *floor.mutable_data() = observation.floor;
-  *charge.mutable_data() = observation.charge;
-  *score.mutable_data() = observation.score;
-  *turn.mutable_data() = observation.turn;
-  *finished.mutable_data() = observation.finished;
-  std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
-  return dict;
 }
 
 ExpeditionArrays& PythonExpedition::next_arrays() {
@@ -159,9 +129,8 @@ ExpeditionArrays& PythonExpedition::next_arrays() {
 
 py::dict PythonExpedition::observation() {
   ExpeditionArrays& arrays = next_arrays();
-  ExpeditionObservation observed;
-  env_.observe(observed);
-  return arrays.fill(observed);
+  env_.observe(arrays.rows());
+  return arrays.dict();
 }
 
 std::string PythonExpedition::reply() { return without_line_feed(env_.reply()); }
@@ -183,56 +152,26 @@ py::tuple PythonPrototype::reset(const py::object& seed, const py::object& optio
   // taken so that the call has the shape every environment's reset has.
   (void)seed;
   check_options_type(options);
-  PrototypeArrays arrays = fresh_arrays();
+  const PrototypeArrays arrays;
   py::dict info;
   env_.reset();
-  env_.observe(observed_);
-  return py::make_tuple(arrays.fill(observed_), info);
+  env_.observe(arrays.rows());
+  return py::make_tuple(arrays.dict(), info);
 }
 
 py::tuple PythonPrototype::step(const py::handle& action) {
   const std::size_t index = action_index(action, env::kPrototypeActionCount);
-  PrototypeArrays arrays = fresh_arrays();
+  const PrototypeArrays arrays;
   py::dict info;
   const env::PrototypeStep result = env_.step(index);
-  env_.observe(observed_);
-  return py::make_tuple(arrays.fill(observed_), result.reward, result.terminated, false, info);
-}
-
-PrototypeArrays::PrototypeArrays(std::int32_t height, std::int32_t width)
-    : map({height, width}),
-      position(2),
-      turn(1),
-      found(1),
-      awakened(1),
-      legal(env::kPrototypeActionCount) {}
-
-py::dict PrototypeArrays::fill(const env::PrototypeObservation& observation) {
-  std::copy_n(observation.map.data(), map.size(), map.mutable_data());
-  std::copy(observation.position.begin(), observation.position.end(), position.mutable_data());
-  *turn.mutable_data() = observation.turn;
-  *found.mutable_data() = observation.found;
-  *awakened.mutable_data() = observation.awakened;
-  std::copy(observation.legal.begin(), observation.legal.end(), legal.mutable_data());
-  py::dict result;
-  result["map"] = map;
-  result["position"] = position;
-  result["turn"] = turn;
-  result["found"] = found;
-  result["awakened"] = awakened;
-  result["legal"] = legal;
-  return result;
-}
-
-PrototypeArrays PythonPrototype::fresh_arrays() const {
-  const World& world = env_.state().world;
-  return PrototypeArrays(world.height, world.width);
+  env_.observe(arrays.rows());
+  return py::make_tuple(arrays.dict(), result.reward, result.terminated, false, info);
 }
 
 py::dict PythonPrototype::observation() {
-  PrototypeArrays arrays = fresh_arrays();
-  env_.observe(observed_);
-  return arrays.fill(observed_);
+  const PrototypeArrays arrays;
+  env_.observe(arrays.rows());
+  return arrays.dict();
 }
 
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }

@@ -9,9 +9,9 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,24 +19,11 @@
 #include "env/prototype_env.hpp"
 #include "env/vector_env.hpp"
 #include "python/initialised.hpp"
+#include "python/observation_arrays.hpp"
 
 namespace burrowlight::python {
 
 namespace py = pybind11;
-
-// Puts the arrays of an expedition observation (one environment's or a batch's) into
-// `dict` under their keys.
-template <class Arrays>
-void put_expedition_arrays(py::dict& dict, const Arrays& arrays) {
-  dict["map"] = arrays.map;
-  dict["position"] = arrays.position;
-  dict["floor"] = arrays.floor;
-  dict["charge"] = arrays.charge;
-  dict["score"] = arrays.score;
-  dict["turn"] = arrays.turn;
-  dict["finished"] = arrays.finished;
-  dict["legal"] = arrays.legal;
-}
 
 // The arrays of one expedition observation, in a dict that holds them. A set is written
 // again only while nobody but its environment holds the dict or any of the arrays (a view
@@ -50,12 +37,9 @@ struct ExpeditionArrays {
   ExpeditionArrays& operator=(const ExpeditionArrays&) = delete;
 
   bool only_ours() const;
-  const py::dict& fill(const env::ExpeditionObservation& observation);
-
-  py::dict dict;
-  py::array_t<std::uint8_t> map;
-  py::array_t<std::int32_t> position, floor, charge, score, turn;
-  py::array_t<bool> finished, legal;
+  // Where the environment writes the observation.
+  env::ExpeditionRows rows() const { return arrays_.rows(); }
+  const py::dict& dict() const { return dict_; }
 
  private:
   // An array as it was made, to tell whether anything about it changed since.
@@ -69,18 +53,10 @@ struct ExpeditionArrays {
   static Made made(const py::array& array);
   static bool as_made(const Made& made);
 
+  ObservationArrays<env::kExpeditionFields> arrays_;
+  py::dict dict_;
   // Each array with its key, made once: a step looks every entry up.
-  std::array<std::pair<py::str, Made>, 8> entries_;
-};
-
-// The arrays of one prototype observation, made before the step that fills them.
-struct PrototypeArrays {
-  PrototypeArrays(std::int32_t height, std::int32_t width);
-  py::dict fill(const env::PrototypeObservation& observation);
-
-  py::array_t<std::uint8_t> map;
-  py::array_t<std::int32_t> position, turn, found;
-  py::array_t<bool> awakened, legal;
+  std::array<std::pair<py::str, Made>, env::kExpeditionFields.size()> entries_;
 };
 
 class PythonExpedition {
@@ -111,6 +87,9 @@ class PythonExpedition {
   std::size_t next_ = 0;
 };
 
+// Fresh for every observation, which a caller may keep.
+using PrototypeArrays = ObservationArrays<env::kPrototypeFields>;
+
 class PythonPrototype {
  public:
   py::tuple reset(const py::object& seed, const py::object& options);
@@ -123,10 +102,7 @@ class PythonPrototype {
   void restore(const py::handle& state);
 
  private:
-  PrototypeArrays fresh_arrays() const;
-
   env::PrototypeEnv env_;
-  env::PrototypeObservation observed_;
 };
 
 // A batch of expedition environments and the arrays their steps are written to.

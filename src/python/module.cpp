@@ -12,6 +12,7 @@
 #include "core/game.hpp"
 #include "headless/commands.hpp"
 #include "python/environments.hpp"
+#include "python/observation_arrays.hpp"
 #include "python/states.hpp"
 #include "sys/panic_report.hpp"
 
@@ -30,17 +31,21 @@ py::tuple words_of(const std::array<headless::Command<GameAction>, N>& commands)
   return py::tuple(words);
 }
 
+py::tuple map_shape(const env::Field& map) { return py::make_tuple(map.shape[0], map.shape[1]); }
+
 // What the package needs to describe its observations without repeating the games'
 // figures.
 void export_figures(py::module_& module) {
   module.attr("EXPEDITION_ACTIONS") = words_of(headless::kExpeditionAgentCommands);
   module.attr("PROTOTYPE_ACTIONS") = words_of(headless::kPrototypeAgentCommands);
-  module.attr("EXPEDITION_MAP_SHAPE") = py::make_tuple(kFloorHeight, kFloorWidth);
+  module.attr("EXPEDITION_OBSERVATION") = python::describe<env::kExpeditionFields>();
+  module.attr("PROTOTYPE_OBSERVATION") = python::describe<env::kPrototypeFields>();
+  module.attr("EXPEDITION_MAP_SHAPE") =
+      map_shape(env::kExpeditionFields[env::ExpeditionField::Map]);
   module.attr("FLOOR_COUNT") = kFloorCount;
   module.attr("MAX_CHARGE") = expedition::kMaxCharge;
   module.attr("ACTION_LIMIT") = expedition::kActionLimit;
-  const World& location = Game::authored().world;
-  module.attr("PROTOTYPE_MAP_SHAPE") = py::make_tuple(location.height, location.width);
+  module.attr("PROTOTYPE_MAP_SHAPE") = map_shape(env::kPrototypeFields[env::PrototypeField::Map]);
   module.attr("PROTOTYPE_CRYSTALS") = kCrystalCount;
 }
 

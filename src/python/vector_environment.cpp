@@ -23,30 +23,10 @@ namespace {
 // arithmetic on them in place works; the game's own (whole) scores are written beside.
 struct Arrays {
   explicit Arrays(std::size_t count)
-      : map({count, std::size_t{kFloorHeight}, std::size_t{kFloorWidth}}),
-        position({count, std::size_t{2}}),
-        floor({count, std::size_t{1}}),
-        charge({count, std::size_t{1}}),
-        score({count, std::size_t{1}}),
-        turn({count, std::size_t{1}}),
-        finished({count, std::size_t{1}}),
-        legal({count, env::kExpeditionActionCount}),
-        gained(count),
-        reward(count),
-        terminated(count),
-        truncated(count) {}
+      : observation(count), gained(count), reward(count), terminated(count), truncated(count) {}
 
   env::ExpeditionBatch batch() {
-    return {map.mutable_data(),        position.mutable_data(), floor.mutable_data(),
-            charge.mutable_data(),     score.mutable_data(),    turn.mutable_data(),
-            finished.mutable_data(),   legal.mutable_data(),    gained.data(),
-            terminated.mutable_data(), truncated.mutable_data()};
-  }
-
-  py::dict observation() const {
-    py::dict result;
-    put_expedition_arrays(result, *this);
-    return result;
+    return {observation.rows(), gained.data(), terminated.mutable_data(), truncated.mutable_data()};
   }
 
   // Exact below 2^53, which no score comes near.
@@ -56,9 +36,7 @@ struct Arrays {
     return reward;
   }
 
-  py::array_t<std::uint8_t> map;
-  py::array_t<std::int32_t> position, floor, charge, score, turn;
-  py::array_t<bool> finished, legal;
+  ObservationArrays<env::kExpeditionFields> observation;
   std::vector<std::int64_t> gained;
   py::array_t<double> reward;
   py::array_t<bool> terminated, truncated;
@@ -210,7 +188,7 @@ py::tuple PythonVector::reset(const py::object& seed, const py::object& options)
   }
   py::dict info;
   put_starts(firsts, std::vector<bool>(envs_.size(), true), info);
-  return py::make_tuple(arrays.observation(), info);
+  return py::make_tuple(arrays.observation.dict(), info);
 }
 
 py::tuple PythonVector::step(const py::handle& actions) {
@@ -250,23 +228,20 @@ py::tuple PythonVector::step(const py::handle& actions) {
     put_starts(seeds, restarted, info);
   }
   put_errors(errors, info);
-  return py::make_tuple(arrays.observation(), arrays.rewards(), arrays.terminated, arrays.truncated,
-                        info);
+  return py::make_tuple(arrays.observation.dict(), arrays.rewards(), arrays.terminated,
+                        arrays.truncated, info);
 }
 
 py::tuple PythonVector::observations() const {
-  std::vector<env::ExpeditionObservation> observed(envs_.size());
+  const std::vector<ObservationArrays<env::kExpeditionFields>> arrays(envs_.size());
   {
     const std::lock_guard<std::mutex> stepping(*stepping_);
     for (std::size_t index = 0; index < envs_.size(); ++index) {
-      envs_.member(index).observe(observed[index]);
+      envs_.member(index).observe(arrays[index].rows());
     }
   }
-  py::tuple result(observed.size());
-  for (std::size_t index = 0; index < observed.size(); ++index) {
-    ExpeditionArrays arrays;
-    result[index] = arrays.fill(observed[index]);
-  }
+  py::tuple result(arrays.size());
+  for (std::size_t index = 0; index < arrays.size(); ++index) result[index] = arrays[index].dict();
   return result;
 }
 

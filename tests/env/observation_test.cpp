@@ -30,24 +30,28 @@ TEST(ExpeditionObservation, AgreesWithTheReply) {
     environment.step(action);
     environment.observe(observation);
     const json reply = json::parse(environment.reply());
+    using F = ExpeditionField;
     for (std::size_t y = 0; y < kFloorHeight; ++y) {
-      ASSERT_EQ(row_of(observation.map.data() + y * kFloorWidth, kFloorWidth), reply["map"][y]);
+      ASSERT_EQ(row_of(observation.at<F::Map>().data() + y * kFloorWidth, kFloorWidth),
+                reply["map"][y]);
     }
-    EXPECT_EQ(observation.position[0], reply["position"]["x"]);
-    EXPECT_EQ(observation.position[1], reply["position"]["y"]);
-    EXPECT_EQ(observation.floor, reply["floor"]);
-    EXPECT_EQ(observation.charge, reply["charge"]);
-    EXPECT_EQ(observation.score, reply["score"]);
-    EXPECT_EQ(observation.turn, reply["turn"]);
-    EXPECT_EQ(observation.finished, reply["finished"]);
+    EXPECT_EQ(observation.at<F::Position>()[0], reply["position"]["x"]);
+    EXPECT_EQ(observation.at<F::Position>()[1], reply["position"]["y"]);
+    EXPECT_EQ(observation.at<F::Floor>()[0], reply["floor"]);
+    EXPECT_EQ(observation.at<F::Charge>()[0], reply["charge"]);
+    EXPECT_EQ(observation.at<F::Score>()[0], reply["score"]);
+    EXPECT_EQ(observation.at<F::Turn>()[0], reply["turn"]);
+    const bool finished = observation.at<F::Finished>()[0];
+    EXPECT_EQ(finished, reply["finished"]);
+    const auto& legal_flags = observation.at<F::Legal>();
     json legal = json::array();
     for (std::size_t index = 0; index < kFinish; ++index) {
-      if (observation.legal[index]) legal.push_back(expedition::kActionWords[index]);
+      if (legal_flags[index]) legal.push_back(expedition::kActionWords[index]);
     }
     EXPECT_EQ(
         json(std::vector<json>(reply["legal_actions"].begin() + 4, reply["legal_actions"].end())),
         legal);
-    EXPECT_EQ(observation.legal[kFinish], !observation.finished);
+    EXPECT_EQ(legal_flags[kFinish], !finished);
   }
 }
 
@@ -61,18 +65,19 @@ TEST(PrototypeObservation, AgreesWithTheReply) {
     environment.step(random() % kPrototypeActionCount);
     environment.observe(observation);
     const json reply = json::parse(environment.reply());
-    for (std::int32_t y = 0; y < observation.height; ++y) {
-      ASSERT_EQ(row_of(observation.map.data() + y * observation.width,
-                       static_cast<std::size_t>(observation.width)),
-                reply["map"][static_cast<std::size_t>(y)]);
+    using F = PrototypeField;
+    for (std::size_t y = 0; y < kPrototypeRows; ++y) {
+      ASSERT_EQ(row_of(observation.at<F::Map>().data() + y * kPrototypeColumns, kPrototypeColumns),
+                reply["map"][y]);
     }
-    EXPECT_EQ(observation.turn, reply["turn"]);
-    EXPECT_EQ(observation.found, static_cast<std::int32_t>(reply["objective"]["found"].size()));
-    EXPECT_EQ(observation.awakened, reply["objective"]["completed"]);
+    EXPECT_EQ(observation.at<F::Turn>()[0], reply["turn"]);
+    EXPECT_EQ(observation.at<F::Found>()[0],
+              static_cast<std::int32_t>(reply["objective"]["found"].size()));
+    EXPECT_EQ(observation.at<F::Awakened>()[0], reply["objective"]["completed"]);
     for (std::size_t index = 0; index < kWords.size(); ++index) {
       const json& listed = reply["legal_actions"];
       const bool in_reply = std::find(listed.begin(), listed.end(), kWords[index]) != listed.end();
-      EXPECT_EQ(observation.legal[index], in_reply) << kWords[index];
+      EXPECT_EQ(observation.at<F::Legal>()[index], in_reply) << kWords[index];
     }
   }
 }

@@ -19,32 +19,16 @@ namespace {
 // Room for `count` environments' observations and results.
 struct BatchArrays {
   explicit BatchArrays(std::size_t count)
-      : map(count * kCellsPerFloor),
-        position(count * 2),
-        figures(count * 4),
-        flags(std::make_unique<bool[]>(count * (1 + kExpeditionActionCount + 2))),
-        reward(count) {}
+      : observations(count), reward(count), flags(std::make_unique<bool[]>(2 * count)) {}
 
   ExpeditionBatch batch(std::size_t count) {
-    bool* flag = flags.get();
-    return {map.data(),
-            position.data(),
-            figures.data(),
-            figures.data() + count,
-            figures.data() + 2 * count,
-            figures.data() + 3 * count,
-            flag,
-            flag + count,
-            reward.data(),
-            flag + count * (1 + kExpeditionActionCount),
-            flag + count * (2 + kExpeditionActionCount)};
+    return {observations.rows(), reward.data(), flags.get(), flags.get() + count};
   }
 
-  std::vector<std::uint8_t> map;
-  std::vector<std::int32_t> position, figures;
+  Columns<kExpeditionFields> observations;
+  std::vector<std::int64_t> reward;
   // Not std::vector<bool>, which has no bool storage to point into.
   std::unique_ptr<bool[]> flags;
-  std::vector<std::int64_t> reward;
 };
 
 TEST(EnvironmentDeathTest, AnActionOutOfRangePanics) {

@@ -61,11 +61,6 @@ void step(Reference& reference, std::size_t action) {
   reference.look();
 }
 
-auto fields(const ExpeditionObservation& observation) {
-  return std::tie(observation.map, observation.position, observation.floor, observation.charge,
-                  observation.score, observation.turn, observation.finished, observation.legal);
-}
-
 // Mostly legal actions, digs and portals first whenever they are legal, so that the views
 // a dig or a floor change invalidates come up often; now and then any action at all, and
 // rarely "finish".
@@ -74,7 +69,7 @@ std::size_t pick(const ExpeditionObservation& observation, std::mt19937_64& rand
   if (random() % 4 == 0) return random() % kFinish;
   std::vector<std::size_t> legal;
   for (std::size_t index = 0; index < kFinish; ++index) {
-    if (observation.legal[index]) legal.push_back(index);
+    if (observation.at<ExpeditionField::Legal>()[index]) legal.push_back(index);
   }
   for (std::size_t index : legal) {
     const bool dig_or_portal = (index >= 4 && index < 8) || index == 9;
@@ -125,7 +120,7 @@ TEST(RememberedViews, StepExactlyLikeViewsWorkedOutAnew) {
       replier.restore(reference.state);
       environment.observe(observation);
       replier.observe(expected);
-      ASSERT_EQ(fields(observation), fields(expected));
+      ASSERT_TRUE(observation == expected);
       ASSERT_EQ(environment.reply(), std::string(replier.reply()));
       if (result.terminated || result.truncated) {
         environment.reset(random());

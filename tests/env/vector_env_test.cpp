@@ -37,30 +37,15 @@ struct Flags {
 // The arrays of one batch, owned.
 struct Rows {
   explicit Rows(std::size_t count)
-      : map(count * kCellsPerFloor),
-        position(count * 2),
-        floor(count),
-        charge(count),
-        score(count),
-        turn(count),
-        finished(count),
-        legal(count * kExpeditionActionCount),
-        reward(count),
-        terminated(count),
-        truncated(count) {}
+      : observations(count), reward(count), terminated(count), truncated(count) {}
 
   ExpeditionBatch batch() {
-    return {map.data(),           position.data(),      floor.data(),  charge.data(),
-            score.data(),         turn.data(),          finished.values.get(),
-            legal.values.get(),   reward.data(),        terminated.values.get(),
-            truncated.values.get()};
+    return {observations.rows(), reward.data(), terminated.values.get(), truncated.values.get()};
   }
 
   bool operator==(const Rows&) const = default;
 
-  std::vector<std::uint8_t> map;
-  std::vector<std::int32_t> position, floor, charge, score, turn;
-  Flags finished, legal;
+  Columns<kExpeditionFields> observations;
   std::vector<std::int64_t> reward;
   Flags terminated, truncated;
 };
@@ -108,10 +93,10 @@ TEST(VectorExpeditionEnv, EachRowIsTheSingleEnvironmentOfItsSeed) {
     ExpeditionObservation observation;
     single.observe(observation);
     const Rows& first = seen.front();
-    EXPECT_TRUE(std::equal(observation.map.begin(), observation.map.end(),
-                           first.map.begin() + index * kCellsPerFloor))
-        << index;
-    EXPECT_EQ(first.charge[index], observation.charge) << index;
+    using F = ExpeditionField;
+    const auto map = first.observations.at<F::Map>(index);
+    EXPECT_TRUE(std::equal(map.begin(), map.end(), observation.at<F::Map>().begin())) << index;
+    EXPECT_EQ(first.observations.at<F::Charge>(index)[0], observation.at<F::Charge>()[0]) << index;
   }
 }
 
