@@ -31,54 +31,21 @@ EXPEDITION_ID = "BurrowLight/Expedition-v0"
 PROTOTYPE_ID = "BurrowLight/Prototype-v0"
 
 
-def _figure(low, high):
-    return spaces.Box(low=low, high=high, shape=(1,), dtype=numpy.int32)
-
-
-def flags(count):
-    # Box rather than MultiBinary: MultiBinary's dtype is int8, the observations are bool.
-    return spaces.Box(low=0, high=1, shape=(count,), dtype=numpy.bool_)
-
-
-def _map(shape):
-    return spaces.Box(low=0, high=127, shape=shape, dtype=numpy.uint8)
-
-
-def _position(shape):
-    return spaces.Box(low=0, high=max(shape) - 1, shape=(2,), dtype=numpy.int32)
-
-
-def expedition_observation_space():
-    figures = _burrowlight
-    return spaces.Dict({
-        "map": _map(figures.EXPEDITION_MAP_SHAPE),
-        "position": _position(figures.EXPEDITION_MAP_SHAPE),
-        "floor": _figure(0, figures.FLOOR_COUNT - 1),
-        "charge": _figure(0, figures.MAX_CHARGE),
-        "score": _figure(0, 2**31 - 1),
-        "turn": _figure(0, figures.ACTION_LIMIT),
-        "finished": flags(1),
-        "legal": flags(len(figures.EXPEDITION_ACTIONS)),
-    })
-
-
-def prototype_observation_space():
-    figures = _burrowlight
-    return spaces.Dict({
-        "map": _map(figures.PROTOTYPE_MAP_SHAPE),
-        "position": _position(figures.PROTOTYPE_MAP_SHAPE),
-        "turn": _figure(0, 2**31 - 1),
-        "found": _figure(0, figures.PROTOTYPE_CRYSTALS),
-        "awakened": flags(1),
-        "legal": flags(len(figures.PROTOTYPE_ACTIONS)),
-    })
+# Each observation as the game describes it: (name, dtype, shape, low, high) in order.
+_OBSERVATIONS = {
+    EXPEDITION_ID: _burrowlight.EXPEDITION_OBSERVATION,
+    PROTOTYPE_ID: _burrowlight.PROTOTYPE_OBSERVATION,
+}
 
 
 def observation_space(environment_id, flat_map):
-    """The observation space of an environment of the id, with the map as one row when
-    ``flat_map``, as the ``FlatMap`` wrapper gives it."""
-    space = (expedition_observation_space() if environment_id == EXPEDITION_ID
-             else prototype_observation_space())
+    """The observation space of an environment of the id, made from the game's
+    description of its observation, with the map as one row when ``flat_map``, as the
+    ``FlatMap`` wrapper gives it. The flags are ``Box(0, 1)`` of bool: ``MultiBinary``
+    would say int8."""
+    space = spaces.Dict({
+        name: spaces.Box(low=low, high=high, shape=shape, dtype=dtype)
+        for name, dtype, shape, low, high in _OBSERVATIONS[environment_id]})
     return _maps.flat_space(space) if flat_map else space
 
 
