@@ -62,6 +62,11 @@ UNINITIALISED_USES = [
     (B.VectorExpeditionEnv, lambda made: made.num_envs),
     (B.VectorExpeditionEnv, lambda made: made.step(numpy.zeros(1, dtype=int))),
     (B.VectorExpeditionEnv, lambda made: made._state()),
+    (burrowlight.ExpeditionEnv, lambda made: made.step(0)),
+    (burrowlight.ExpeditionEnv, lambda made: made.reset()),
+    (burrowlight.PrototypeEnv, lambda made: made.reset(seed=2)),
+    (burrowlight.VectorExpeditionEnv, lambda made: made.reset(seed=0)),
+    (burrowlight.VectorExpeditionEnv, lambda made: made.step([0])),
 ]
 
 
