@@ -3,6 +3,9 @@ Gymnasium environment where Gymnasium can be imported."""
 
 from . import _burrowlight, _gymnasium, _maps, _pickling, _render
 
+# The compiled step, looked up once rather than on every call: steps come by the million.
+_compiled_step = _burrowlight.PrototypeEnv.step
+
 
 class PrototypeEnv(_burrowlight.PrototypeEnv, _gymnasium.Env):
     """The prototype: Pip's handcrafted location. ``step(action)`` takes an index into
@@ -34,7 +37,7 @@ class PrototypeEnv(_burrowlight.PrototypeEnv, _gymnasium.Env):
     def step(self, action):
         """Plays the action (an index into ``PROTOTYPE_ACTIONS``) and returns
         ``(observation, reward, terminated, truncated, info)``."""
-        result = _burrowlight.PrototypeEnv.step(self, action)
+        result = _compiled_step(self, action)
         if self._flat_map:
             _maps.flat(result[0])
         return result
