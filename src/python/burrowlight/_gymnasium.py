@@ -30,7 +30,6 @@ MAX_EPISODE_STEPS = 4 * _burrowlight.ACTION_LIMIT
 EXPEDITION_ID = "BurrowLight/Expedition-v0"
 PROTOTYPE_ID = "BurrowLight/Prototype-v0"
 
-
 # Each observation as the game describes it: (name, dtype, shape, low, high) in order.
 _OBSERVATIONS = {
     EXPEDITION_ID: _burrowlight.EXPEDITION_OBSERVATION,
@@ -62,7 +61,7 @@ def own_spec(environment_id, **kwargs):
 
 def describe(environment, environment_id, action_count):
     """Gives a single environment its spaces and spec where Gymnasium is; nothing without
-    it. The environment's ``render_mode`` and ``_flat_map`` are set."""
+    it. They follow from its ``render_mode`` and ``_flat_map``, which are set first."""
     if gymnasium is None:
         return
     environment.action_space = spaces.Discrete(action_count)
@@ -74,7 +73,8 @@ def describe(environment, environment_id, action_count):
 
 def describe_vector(vector):
     """Gives the vector of expeditions its spaces and the EnvSpec ``make_vec`` gives it,
-    so that ``make_vec(spec)`` makes it again, where Gymnasium is; nothing without it."""
+    so that ``make_vec(spec)`` makes it again, where Gymnasium is; nothing without it.
+    They follow from its ``render_mode`` and ``_flat_map``, which are set first."""
     if gymnasium is None:
         return
     vector.single_action_space = spaces.Discrete(len(_burrowlight.EXPEDITION_ACTIONS))
