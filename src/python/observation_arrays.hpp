@@ -65,10 +65,11 @@ py::tuple describe() {
   py::tuple result(kFields.size());
   env::for_each_field<kFields>([&]<std::size_t field>() {
     const env::Field& described = kFields[field];
-    const std::vector<py::ssize_t> shape = shape_of(described, std::nullopt);
+    py::tuple shape(described.rank);
+    for (std::size_t axis = 0; axis < described.rank; ++axis) shape[axis] = described.shape[axis];
     result[field] = py::make_tuple(py::str(described.name.data(), described.name.size()),
                                    py::dtype::of<env::ElementOf<kFields, field>>(),
-                                   py::tuple(py::cast(shape)), described.low, described.high);
+                                   shape, described.low, described.high);
   });
   return result;
 }

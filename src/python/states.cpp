@@ -1,5 +1,6 @@
 #include "python/states.hpp"
 
+#include <pybind11/operators.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
@@ -220,6 +221,16 @@ Game prototype_state_of(const py::object& given) {
   check_position(game);
   check_sight(game);
   return game;
+}
+
+void bind_states(py::module_& module) {
+  py::class_<env::ExpeditionState>(module, "ExpeditionState",
+                                   "A copy of an expedition environment's whole state.")
+      .def(py::self == py::self)
+      .def(py::pickle(&expedition_state_values, &expedition_state_of));
+  py::class_<Game>(module, "PrototypeState", "A copy of a prototype environment's whole state.")
+      .def(py::self == py::self)
+      .def(py::pickle(&prototype_state_values, &prototype_state_of));
 }
 
 }  // namespace burrowlight::python

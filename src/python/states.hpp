@@ -28,4 +28,7 @@ py::object prototype_state_values(const Game& game);
 // TypeError or ValueError, as expedition_state_of.
 Game prototype_state_of(const py::object& values);
 
+// The classes ExpeditionState and PrototypeState of `module`.
+void bind_states(py::module_& module);
+
 }  // namespace burrowlight::python

@@ -1,17 +1,17 @@
+#include "python/vector_environment.hpp"
+
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <span>
-#include <string_view>
+#include <string>
 #include <vector>
 
-#include "core/expedition_actions.hpp"
 #include "python/arguments.hpp"
-#include "python/environments.hpp"
+#include "python/observation_arrays.hpp"
 #include "python/pixels.hpp"
 #include "python/states.hpp"
+#include "python/vector_values.hpp"
 
 namespace burrowlight::python {
 
@@ -41,132 +41,6 @@ struct Arrays {
   py::array_t<double> reward;
   py::array_t<bool> terminated, truncated;
 };
-
-// An array of `count` Python objects, every one None, as Gymnasium fills a vector info's
-// slots of Python objects that no environment wrote.
-py::array nones(std::size_t count) {
-  return py::module_::import("numpy").attr("full")(count, py::none(), py::arg("dtype") = "O");
-}
-
-// A numpy array of seeds as the plain Python values it holds (tolist gives Python's own
-// ints, and bools or floats, which seed_of refuses), so that each element is checked as
-// a value of its own; anything else as it is.
-py::object plain_seeds(const py::object& seed) {
-  if (!py::isinstance<py::array>(seed)) return seed;
-  const auto seeds = py::reinterpret_borrow<py::array>(seed);
-  if (seeds.ndim() > 1) {
-    throw py::type_error("the seeds must be one integer or a list of integers, not an array of " +
-                         std::to_string(seeds.ndim()) + " dimensions");
-  }
-  return seeds.attr("tolist")();
-}
-
-// The first seed of each environment: consecutive from one seed (drawn at random when
-// None), or one for each environment from a sequence (a numpy array among them).
-std::vector<std::uint64_t> first_seeds(const py::object& given, std::size_t count) {
-  const py::object seed = plain_seeds(given);
-  std::vector<std::uint64_t> firsts(count);
-  const bool sequence = !seed.is_none() && !PyIndex_Check(seed.ptr()) &&
-                        !py::isinstance<py::str>(seed) && !py::isinstance<py::bytes>(seed) &&
-                        py::isinstance<py::sequence>(seed);
-  if (!sequence) {
-    const std::uint64_t base = seed_of(seed);
-    for (std::size_t index = 0; index < count; ++index) firsts[index] = base + index;
-    return firsts;
-  }
-  const auto seeds = py::reinterpret_borrow<py::sequence>(seed);
-  if (seeds.size() != count) {
-    throw py::value_error("a list of seeds needs one seed for each of the " +
-                          std::to_string(count) + " environments");
-  }
-  for (std::size_t index = 0; index < count; ++index) {
-    firsts[index] = seed_of(py::reinterpret_borrow<py::object>(seeds[index]));
-  }
-  return firsts;
-}
-
-// What the infos of the environments that started an episode hold, in Gymnasium's layout
-// for a vector's infos (each key beside a mask under "_key" of the environments that have
-// it, the other slots 0 or None), as SyncVectorEnv gathers the single environments' infos:
-// the seeds they play and, since a vector plays practice expeditions only, no expedition
-// id.
-void put_starts(std::span<const std::uint64_t> played, const std::vector<bool>& which,
-                py::dict& info) {
-  const std::size_t count = played.size();
-  py::array_t<std::uint64_t> seeds(count);
-  py::array_t<bool> present(count);
-  for (std::size_t index = 0; index < count; ++index) {
-    seeds.mutable_data()[index] = which[index] ? played[index] : 0;
-    present.mutable_data()[index] = which[index];
-  }
-  info["seed"] = seeds;
-  info["_seed"] = present;
-  info["expedition_id"] = nones(count);
-  info["_expedition_id"] = present.attr("copy")();
-}
-
-// The sentences that refused the step's actions, where any did, in the same layout.
-void put_errors(std::span<const std::optional<expedition::Refusal>> errors, py::dict& info) {
-  if (std::none_of(errors.begin(), errors.end(),
-                   [](const std::optional<expedition::Refusal>& e) { return e.has_value(); }))
-    return;
-  // Each refusal's sentence becomes a Python string once per step, however many
-  // environments it refused.
-  std::array<py::object, expedition::kRefusalTexts.size()> made;
-  const auto text_of = [&made](expedition::Refusal refusal) -> const py::object& {
-    py::object& text = made[static_cast<std::size_t>(refusal)];
-    if (!text) {
-      const std::string_view sentence = expedition::message(refusal);
-      text = py::str(sentence.data(), sentence.size());
-    }
-    return text;
-  };
-  // Each sentence goes straight into its slot: numpy's conversion of a list would look
-  // every None over as a possible array, which costs more than stepping the batch.
-  py::array texts = nones(errors.size());
-  auto* const slots = static_cast<PyObject**>(texts.mutable_data());
-  py::array_t<bool> present(static_cast<py::ssize_t>(errors.size()));
-  for (std::size_t index = 0; index < errors.size(); ++index) {
-    present.mutable_data()[index] = errors[index].has_value();
-    if (!errors[index]) continue;
-    PyObject* const none = slots[index];
-    slots[index] = text_of(*errors[index]).inc_ref().ptr();
-    Py_DECREF(none);
-  }
-  info["error"] = texts;
-  info["_error"] = present;
-}
-
-// More environments than this would not fit in memory (each holds its run and its
-// views) long before the count itself became a problem.
-constexpr std::uint64_t kMostEnvironments = std::uint64_t{1} << 24;
-
-// One environment of a vector's state, checked against the rules of a vector of `count`
-// with `step_limit`: its episode is the practice expedition of its seed, it has taken at
-// least as many steps as its record holds actions, and it has ended exactly when its
-// last step sealed the run, used the last action or reached the limit.
-env::VectorMember member_of(const py::handle& given, std::size_t count, std::uint64_t step_limit) {
-  const py::tuple values = tuple_of(given, 5, "a member of VectorExpeditionEnv state");
-  env::VectorMember member{expedition_state_of(py::reinterpret_borrow<py::object>(values[0])),
-                           count_of(values[1], "a member's first seed", 0, UINT64_MAX),
-                           count_of(values[2], "a member's episode", 0, UINT64_MAX),
-                           count_of(values[3], "a member's steps", 0, UINT64_MAX),
-                           truth_of(values[4], "a member's ended")};
-  const Record& record = member.state.run.record();
-  if (record.secret || record.seed != member.first + member.episode * count)
-    throw py::value_error(
-        "a member of VectorExpeditionEnv state plays another expedition than its seeds give");
-  const bool over = record.finished ||
-                    member.state.run.expedition().turns >= expedition::kActionLimit ||
-                    (step_limit != 0 && member.steps >= step_limit);
-  if (record.actions.size() > member.steps || (step_limit != 0 && member.steps > step_limit) ||
-      over != member.ended) {
-    throw py::value_error(
-        "a member of VectorExpeditionEnv state has steps and an end that do not agree with its "
-        "run");
-  }
-  return member;
-}
 
 }  // namespace
 
@@ -291,6 +165,27 @@ void PythonVector::restore(const py::object& state) {
   }
   const std::lock_guard<std::mutex> stepping(*stepping_);
   envs_.restore(restored);
+}
+
+void bind_vector(py::module_& module) {
+  using Class = PythonVector;
+  py::class_<Class>(module, "VectorExpeditionEnv", py::dynamic_attr())
+      .def(py::init<const py::object&, const py::object&>(), py::arg("num_envs"),
+           py::arg("max_episode_steps") = py::none())
+      .def("reset", &Class::reset, py::kw_only(), py::arg("seed") = py::none(),
+           py::arg("options") = py::none(),
+           "Starts every environment on a new episode and returns (observations, infos); "
+           "see the class for the seeds.")
+      .def("step", &Class::step, py::arg("actions"),
+           "Steps every environment with its action (one index into EXPEDITION_ACTIONS "
+           "each) and returns (observations, rewards, terminations, truncations, infos).")
+      .def("_observations", &Class::observations)
+      .def("_frames", &Class::frames)
+      .def("_state", &Class::state)
+      .def("_restore", &Class::restore, py::arg("state"))
+      .def_property_readonly("num_envs", &Class::size, "The number of environments.")
+      .def_property_readonly("max_episode_steps", &Class::max_episode_steps,
+                             "The step limit of an episode, or None.");
 }
 
 }  // namespace burrowlight::python
