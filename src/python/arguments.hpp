@@ -54,6 +54,7 @@ void check_options_type(const py::object& options);
 // A state made by `clone` of the same kind of environment.
 template <class State>
 const State& state_of(const py::handle& state, std::string_view environment) {
+  if (const State* const value = initialised_value<State>(state.ptr())) return *value;
   if (!py::isinstance<State>(state)) {
     throw py::type_error("restore() takes a state from " + std::string(environment) +
                          ".clone(), not " + type_name(state));

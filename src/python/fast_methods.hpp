@@ -10,6 +10,8 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <typeinfo>
+#include <utility>
 
 #include "python/initialised.hpp"
 
@@ -17,14 +19,12 @@ namespace burrowlight::python {
 
 namespace py = pybind11;
 
-// The C++ half of `self`; TypeError when it was never initialised.
+// The C++ value of `object`: TypeError when it is of another class or was never
+// initialised, through pybind11's own checked cast, which says why.
 template <class Class>
-Class& native(PyObject* self) {
-  pybind11::detail::make_caster<Class> caster;
-  if (!caster.load(self, false)) {
-    throw py::type_error(std::string("not an object of ") + Py_TYPE(self)->tp_name);
-  }
-  return pybind11::detail::cast_op<Class&>(caster);
+Class& native(PyObject* object) {
+  if (Class* const value = initialised_value<Class>(object)) return *value;
+  return py::handle(object).cast<Class&>();
 }
 
 // Runs `call`, turning what it throws into a raised Python exception (and nullptr).
@@ -66,27 +66,53 @@ inline void add_method(const py::object& type, PyMethodDef& method) {
 // clone() and restore(state) of `Class`, whose clone() gives its state by value and whose
 // restore(handle) checks what it is given.
 template <class Class>
+struct CloneAndRestore {
+  using State = decltype(std::declval<const Class&>().clone());
+
+  static PyObject* clone(PyObject* self, PyObject* /*unused*/) {
+    return translated([self] {
+      State state = native<Class>(self).clone();
+      return pybind11::detail::type_caster_generic::cast(&state, py::return_value_policy::move, {},
+                                                         state_type, nullptr, &moved)
+          .ptr();
+    });
+  }
+
+  static PyObject* restore(PyObject* self, PyObject* const* arguments, Py_ssize_t positional,
+                           PyObject* keywords) {
+    return translated([&] {
+      PyObject* const state = only_argument("restore", "state", arguments, positional, keywords);
+      native<Class>(self).restore(state);
+      return Py_NewRef(Py_None);
+    });
+  }
+
+  static void* moved(const void* state) {
+    return new State(std::move(*static_cast<State*>(const_cast<void*>(state))));
+  }
+
+  // pybind11's record of the state's class, looked up once when the class is bound: the
+  // look-up by C++ type name that a cast makes costs more than the copy of a state. Like
+  // the method tables, which CPython points at for as long as the class lives, it is set
+  // once and never changed.
+  static inline const pybind11::detail::type_info* state_type = nullptr;
+  static inline PyMethodDef clone_method{"clone", &clone, METH_NOARGS, nullptr};
+  static inline PyMethodDef restore_method{
+      "restore", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&restore)),
+      METH_FASTCALL | METH_KEYWORDS, nullptr};
+};
+
+// Puts clone() and restore(state) on `type`, the class of `Class`; the state's class is
+// bound before.
+template <class Class>
 void add_clone_and_restore(const py::object& type, const char* clone_doc, const char* restore_doc) {
-  static PyMethodDef clone{
-      "clone",
-      [](PyObject* self, PyObject*) -> PyObject* {
-        return translated([self] { return py::cast(native<Class>(self).clone()).release().ptr(); });
-      },
-      METH_NOARGS, clone_doc};
-  static PyMethodDef restore{"restore",
-                             reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(
-                                 +[](PyObject* self, PyObject* const* arguments,
-                                     Py_ssize_t positional, PyObject* keywords) -> PyObject* {
-                                   return translated([&] {
-                                     PyObject* const state = only_argument(
-                                         "restore", "state", arguments, positional, keywords);
-                                     native<Class>(self).restore(state);
-                                     return Py_NewRef(Py_None);
-                                   });
-                                 })),
-                             METH_FASTCALL | METH_KEYWORDS, restore_doc};
-  add_method(type, clone);
-  add_method(type, restore);
+  using Methods = CloneAndRestore<Class>;
+  Methods::state_type =
+      pybind11::detail::get_type_info(typeid(typename Methods::State), /*throw_if_missing=*/true);
+  Methods::clone_method.ml_doc = clone_doc;
+  Methods::restore_method.ml_doc = restore_doc;
+  add_method(type, Methods::clone_method);
+  add_method(type, Methods::restore_method);
 }
 
 }  // namespace burrowlight::python

@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include <string>
+#include <typeinfo>
 
 #include "core/game.hpp"
 #include "env/expedition_env.hpp"
@@ -36,6 +37,21 @@ class InitialisedCaster : public pybind11::detail::type_caster_base<Class> {
     pybind11::detail::type_caster_base<Class>::load_value(std::move(held));
   }
 };
+
+// The C++ value of `object` when it is an initialised pybind11 object of `Class` in the
+// common layout (one C++ value), found through pybind11's table by Python type, a pointer
+// look-up; nullptr otherwise. pybind11's own casts look the class up by its C++ type name,
+// which costs more than the copy of a state.
+template <class Class>
+Class* initialised_value(PyObject* object) {
+  PyTypeObject* const type = Py_TYPE(object);
+  if (Py_TYPE(type) != pybind11::detail::get_internals().default_metaclass) return nullptr;
+  const pybind11::detail::type_info* const info = pybind11::detail::get_type_info(type);
+  if (info == nullptr || *info->cpptype != typeid(Class)) return nullptr;
+  const auto* const instance = reinterpret_cast<pybind11::detail::instance*>(object);
+  if (!instance->simple_layout || !instance->simple_holder_constructed) return nullptr;
+  return static_cast<Class*>(instance->simple_value_holder[0]);
+}
 
 }  // namespace burrowlight::python
 

@@ -13,7 +13,8 @@ bool held_only_by(const py::handle& object, Py_ssize_t holders) {
 
 }  // namespace
 
-KeptObservation::KeptObservation() : dict_(arrays_.dict()) {
+KeptObservation::KeptObservation(std::optional<std::size_t> count)
+    : arrays_(count), dict_(arrays_.dict()) {
   for (std::size_t field = 0; field < entries_.size(); ++field) {
     const std::string_view name = env::kExpeditionFields[field].name;
     entries_[field] = {py::str(name.data(), name.size()), made(arrays_.arrays[field])};
@@ -60,7 +61,7 @@ KeptObservation& KeptObservations::next() {
     if (other && other->only_ours()) {
       chosen = &other;
     } else {
-      chosen->emplace();
+      chosen->emplace(count_);
     }
   }
   next_ = chosen == &sets_[0] ? 1 : 0;

@@ -1,6 +1,7 @@
 #pragma once
-// The arrays of an expedition observation that a single environment writes again and
-// again rather than making new ones for every step, as long as nobody else can see them.
+// The arrays of expedition observations, one environment's or a batch's, that are written
+// again and again rather than made anew for every step, as long as nobody else can see
+// them: a step then allocates nothing, and touches no fresh memory.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -25,7 +26,8 @@ namespace py = pybind11;
 // weak reference to it, so that what a caller did to one never reaches a later step.
 class KeptObservation {
  public:
-  KeptObservation();
+  // One observation's arrays without `count`; a batch's with it.
+  explicit KeptObservation(std::optional<std::size_t> count);
   // Its entries point at its own members.
   KeptObservation(const KeptObservation&) = delete;
   KeptObservation& operator=(const KeptObservation&) = delete;
@@ -57,11 +59,16 @@ class KeptObservation {
 // before it and allocates nothing; any other use gets fresh arrays.
 class KeptObservations {
  public:
+  explicit KeptObservations(std::optional<std::size_t> count = std::nullopt) : count_(count) {}
+
   // The set the next observation is written to, to be chosen (or made) before anything
-  // of the environment changes, so that a failure leaves it as it was.
+  // of the environment changes, so that a failure leaves it as it was. Whoever writes it
+  // without the interpreter lock holds its dict meanwhile, so that no other call chooses
+  // it too.
   KeptObservation& next();
 
  private:
+  std::optional<std::size_t> count_;
   std::array<std::optional<KeptObservation>, 2> sets_;
   std::size_t next_ = 0;
 };

@@ -68,8 +68,8 @@ py::tuple describe() {
     py::tuple shape(described.rank);
     for (std::size_t axis = 0; axis < described.rank; ++axis) shape[axis] = described.shape[axis];
     result[field] = py::make_tuple(py::str(described.name.data(), described.name.size()),
-                                   py::dtype::of<env::ElementOf<kFields, field>>(),
-                                   shape, described.low, described.high);
+                                   py::dtype::of<env::ElementOf<kFields, field>>(), shape,
+                                   described.low, described.high);
   });
   return result;
 }

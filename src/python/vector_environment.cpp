@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "python/arguments.hpp"
+#include "python/kept_observation.hpp"
 #include "python/observation_arrays.hpp"
 #include "python/pixels.hpp"
 #include "python/states.hpp"
@@ -17,16 +18,16 @@ namespace burrowlight::python {
 
 namespace {
 
-// The arrays of one batch step, made anew for every step so that a caller may keep them.
-// A figure is a column (count, 1), a row for each environment of the single shape (1,).
-// The rewards are floats, as Gymnasium's vectors give them, so that a learner's
-// arithmetic on them in place works; the game's own (whole) scores are written beside.
-struct Arrays {
-  explicit Arrays(std::size_t count)
-      : observation(count), gained(count), reward(count), terminated(count), truncated(count) {}
+// The results of one batch step beside its observation, made anew for every step so that
+// a caller may keep them. The rewards are floats, as Gymnasium's vectors give them, so
+// that a learner's arithmetic on them in place works; the game's own (whole) scores are
+// written beside.
+struct Results {
+  explicit Results(std::size_t count)
+      : gained(count), reward(count), terminated(count), truncated(count) {}
 
-  env::ExpeditionBatch batch() {
-    return {observation.rows(), gained.data(), terminated.mutable_data(), truncated.mutable_data()};
+  env::ExpeditionBatch batch(const env::ExpeditionRows& observation) {
+    return {observation, gained.data(), terminated.mutable_data(), truncated.mutable_data()};
   }
 
   // Exact below 2^53, which no score comes near.
@@ -36,7 +37,6 @@ struct Arrays {
     return reward;
   }
 
-  ObservationArrays<env::kExpeditionFields> observation;
   std::vector<std::int64_t> gained;
   py::array_t<double> reward;
   py::array_t<bool> terminated, truncated;
@@ -48,13 +48,16 @@ PythonVector::PythonVector(const py::object& count, const py::object& max_episod
     : envs_(count_of(count, "num_envs", 1, kMostEnvironments),
             max_episode_steps.is_none()
                 ? 0
-                : count_of(max_episode_steps, "max_episode_steps", 1, UINT64_MAX)) {}
+                : count_of(max_episode_steps, "max_episode_steps", 1, UINT64_MAX)),
+      observations_(envs_.size()) {}
 
 py::tuple PythonVector::reset(const py::object& seed, const py::object& options) {
   if (!options.is_none()) throw py::value_error("a vector of environments takes no options");
   const std::vector<std::uint64_t> firsts = first_seeds(seed, envs_.size());
-  Arrays arrays(envs_.size());
-  const env::ExpeditionBatch batch = arrays.batch();
+  KeptObservation& kept = observations_.next();
+  const py::dict observation = kept.dict();
+  Results results(envs_.size());
+  const env::ExpeditionBatch batch = results.batch(kept.rows());
   {
     const py::gil_scoped_release released;
     const std::lock_guard<std::mutex> stepping(*stepping_);
@@ -62,34 +65,22 @@ py::tuple PythonVector::reset(const py::object& seed, const py::object& options)
   }
   py::dict info;
   put_starts(firsts, std::vector<bool>(envs_.size(), true), info);
-  return py::make_tuple(arrays.observation.dict(), info);
+  return py::make_tuple(observation, info);
 }
 
 py::tuple PythonVector::step(const py::handle& actions) {
   const std::size_t count = envs_.size();
-  const py::array given = py::array::ensure(actions);
-  const char kind = given ? given.dtype().kind() : '?';
-  if (kind != 'i' && kind != 'u')
-    throw py::type_error("actions must be an array of integer indices");
-  const auto chosen =
-      py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(given);
-  if (chosen.ndim() != 1 || static_cast<std::size_t>(chosen.shape(0)) != count) {
-    throw py::value_error("actions must have the shape (" + std::to_string(count) + ",)");
-  }
-  // A copy, since another thread may write to the caller's array while this one steps.
-  const std::vector<std::int64_t> taken(chosen.data(), chosen.data() + count);
-  if (std::any_of(taken.begin(), taken.end(), [](std::int64_t action) {
-        return action < 0 || action >= static_cast<std::int64_t>(env::kExpeditionActionCount);
-      })) {
-    throw py::value_error("every action must be an index from 0 to " +
-                          std::to_string(env::kExpeditionActionCount - 1));
-  }
+  const std::vector<std::int64_t> taken = actions_of(actions, count);
   std::vector<bool> restarted(count);
   std::vector<std::uint64_t> seeds(count);
   std::vector<std::optional<expedition::Refusal>> errors(count);
-  Arrays arrays(count);
-  // Only the fresh arrays' memory is written meanwhile, which no other thread can see yet.
-  const env::ExpeditionBatch batch = arrays.batch();
+  KeptObservation& kept = observations_.next();
+  // Held while the batch is written without the interpreter lock, so that no other call
+  // chooses the same arrays meanwhile; nothing else reaches them (neither they nor their
+  // dict are among the objects the garbage collector tracks).
+  const py::dict observation = kept.dict();
+  Results results(count);
+  const env::ExpeditionBatch batch = results.batch(kept.rows());
   {
     const py::gil_scoped_release released;
     const std::lock_guard<std::mutex> stepping(*stepping_);
@@ -102,8 +93,8 @@ py::tuple PythonVector::step(const py::handle& actions) {
     put_starts(seeds, restarted, info);
   }
   put_errors(errors, info);
-  return py::make_tuple(arrays.observation.dict(), arrays.rewards(), arrays.terminated,
-                        arrays.truncated, info);
+  return py::make_tuple(observation, results.rewards(), results.terminated, results.truncated,
+                        info);
 }
 
 py::tuple PythonVector::observations() const {

@@ -11,6 +11,7 @@
 
 #include "env/vector_env.hpp"
 #include "python/initialised.hpp"
+#include "python/kept_observation.hpp"
 
 namespace burrowlight::python {
 
@@ -42,6 +43,7 @@ class PythonVector {
 
  private:
   env::VectorExpeditionEnv envs_;
+  KeptObservations observations_;
   // The batch is stepped without the interpreter lock; this keeps two threads from
   // stepping it at once. Held by pointer so that the environment stays movable.
   std::unique_ptr<std::mutex> stepping_ = std::make_unique<std::mutex>();

@@ -16,7 +16,15 @@ namespace {
 // An array of `count` Python objects, every one None, as Gymnasium fills a vector info's
 // slots of Python objects that no environment wrote.
 py::array nones(std::size_t count) {
-  return py::module_::import("numpy").attr("full")(count, py::none(), py::arg("dtype") = "O");
+  py::array result(py::dtype(py::detail::npy_api::NPY_OBJECT_),
+                   std::vector<py::ssize_t>{static_cast<py::ssize_t>(count)});
+  auto* const slots = static_cast<PyObject**>(result.mutable_data());
+  // numpy fills a new array of objects with null pointers, or Nones.
+  for (std::size_t index = 0; index < count; ++index) {
+    Py_XDECREF(slots[index]);
+    slots[index] = Py_NewRef(Py_None);
+  }
+  return result;
 }
 
 // A numpy array of seeds as the plain Python values it holds (tolist gives Python's own
@@ -54,6 +62,26 @@ std::vector<std::uint64_t> first_seeds(const py::object& given, std::size_t coun
     firsts[index] = seed_of(py::reinterpret_borrow<py::object>(seeds[index]));
   }
   return firsts;
+}
+
+std::vector<std::int64_t> actions_of(const py::handle& actions, std::size_t count) {
+  const py::array given = py::array::ensure(actions);
+  const char kind = given ? given.dtype().kind() : '?';
+  if (kind != 'i' && kind != 'u')
+    throw py::type_error("actions must be an array of integer indices");
+  const auto chosen =
+      py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(given);
+  if (chosen.ndim() != 1 || static_cast<std::size_t>(chosen.shape(0)) != count) {
+    throw py::value_error("actions must have the shape (" + std::to_string(count) + ",)");
+  }
+  std::vector<std::int64_t> taken(chosen.data(), chosen.data() + count);
+  if (std::any_of(taken.begin(), taken.end(), [](std::int64_t action) {
+        return action < 0 || action >= static_cast<std::int64_t>(env::kExpeditionActionCount);
+      })) {
+    throw py::value_error("every action must be an index from 0 to " +
+                          std::to_string(env::kExpeditionActionCount - 1));
+  }
+  return taken;
 }
 
 void put_starts(std::span<const std::uint64_t> played, const std::vector<bool>& which,

@@ -27,6 +27,10 @@ inline constexpr std::uint64_t kMostEnvironments = std::uint64_t{1} << 24;
 // None), or one for each environment from a sequence (a numpy array among them).
 std::vector<std::uint64_t> first_seeds(const py::object& given, std::size_t count);
 
+// The actions of a step, one index per environment from an array of integers, copied,
+// since another thread may write to the caller's array while the batch steps.
+std::vector<std::int64_t> actions_of(const py::handle& actions, std::size_t count);
+
 // What the infos of the environments that started an episode hold, in Gymnasium's layout
 // for a vector's infos (each key beside a mask under "_key" of the environments that have
 // it, the other slots 0 or None), as SyncVectorEnv gathers the single environments' infos:
