@@ -10,6 +10,8 @@ each figure is for. Prints one JSON object.
 - VectorExpeditionEnv(1024) on uniform random actions, beside Gymnasium's
   CartPoleVectorEnv(1024) on random actions when Gymnasium can be imported from the
   shared folder (PACKAGE_DIRECTORY/../../../shared/python by default).
+- VectorExpeditionEnv(1) on the same uniform stream: a single environment as a batch of
+  one, beside the single ExpeditionEnv.
 - clone() with restore().
 - The floor of a call: a pybind11 attribute that only returns a number.
 """
@@ -121,6 +123,22 @@ def vector_seconds_per_env_step(burrowlight, numpy):
     return seconds_per_env_step(burrowlight.VectorExpeditionEnv(WIDTH), batches)
 
 
+def vector_of_one_seconds_per_step(burrowlight, numpy, stream):
+    """The batch's own stepping (its episodes restart by themselves) with a batch of one."""
+    rows = [numpy.array([action]) for action in stream]
+    vector = burrowlight.VectorExpeditionEnv(1)
+
+    def measure():
+        vector.reset(seed=0)
+        step = vector.step
+        started = time.perf_counter()
+        for row in rows:
+            step(row)
+        return (time.perf_counter() - started) / len(rows)
+
+    return best_of(3, measure)
+
+
 def cartpole_seconds_per_env_step(shared, numpy):
     """Gymnasium's own numpy-vectorised CartPole, or None where Gymnasium is not there."""
     if shared not in sys.path:
@@ -151,6 +169,8 @@ def main():
         "empty_call_seconds": empty_call_seconds(burrowlight),
         "clone_and_restore_seconds": clone_and_restore_seconds(burrowlight),
         "vector_seconds_per_step": vector_seconds_per_env_step(burrowlight, numpy),
+        "vector_of_one_seconds_per_step": vector_of_one_seconds_per_step(burrowlight, numpy,
+                                                                         uniform),
         "cartpole_vector_seconds_per_step": cartpole_seconds_per_env_step(shared, numpy),
     }))
 

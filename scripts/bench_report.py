@@ -190,6 +190,10 @@ def main():
               "≥ Gymnasium's CartPoleVectorEnv(1024)", cartpole_rate(directory), ceiling=False)
     table.add("… Gymnasium's CartPoleVectorEnv(1024).step, random actions, the same run",
               lambda: python_rate(directory, "cartpole_vector_seconds_per_step"))
+    table.add("… as a share of the C++ batch of 1,024 on the same threads (wall time)",
+              lambda: share_of_batch(results, directory), "≥ 0.8", 0.8, ceiling=False)
+    table.add("Python VectorExpeditionEnv(1).step, the single environment as a batch of one",
+              lambda: python_rate(directory, "vector_of_one_seconds_per_step"))
     table.add("Python clone() and restore()",
               lambda: python_seconds(directory, "clone_and_restore_seconds"), "≤ 0.3 µs", 3e-7)
 
@@ -312,6 +316,13 @@ def cartpole_rate(directory):
         return python_rate(directory, "cartpole_vector_seconds_per_step")[1]
     except Missing:
         return None
+
+
+def share_of_batch(results, directory):
+    """The Python batch's steps per second as a share of the C++ batch's."""
+    steps = python_rate(directory, "vector_seconds_per_step")[1]
+    batch = rate(results, "env_bench", "BM_VectorOf1024")[1]
+    return f"{steps / batch:.2f} ({count(steps)} vs {count(batch)} steps/s)", steps / batch
 
 
 def python_seconds(directory, key):

@@ -6,7 +6,8 @@ namespace burrowlight::env {
 
 namespace {
 
-// Fewer environments than this on a thread cost more in waking it than they save.
+// The environments a thread takes at a time: fewer on a thread cost more in waking it
+// than they save, and runs this short keep the threads evenly busy.
 constexpr std::size_t kSmallestShare = 64;
 
 }  // namespace

@@ -6,20 +6,6 @@
 
 namespace burrowlight::env {
 
-namespace {
-
-// The items of share `share` out of `shares` over [0, count): the first ones take one
-// item more when the count does not divide evenly.
-std::pair<std::size_t, std::size_t> share_of(std::size_t share, std::size_t shares,
-                                             std::size_t count) {
-  const std::size_t size = count / shares;
-  const std::size_t larger = count % shares;
-  const std::size_t begin = share * size + std::min(share, larger);
-  return {begin, begin + size + (share < larger ? 1 : 0)};
-}
-
-}  // namespace
-
 std::size_t machine_threads() {
   return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
 }
@@ -55,9 +41,9 @@ void WorkerPool::forget_crew_of_parent() {
 
 void WorkerPool::run(std::size_t count, std::size_t smallest_share,
                      const std::function<void(std::size_t, std::size_t)>& work) {
-  const std::size_t shares =
-      std::clamp<std::size_t>(count / std::max<std::size_t>(smallest_share, 1), 1, threads_);
-  if (shares == 1) {
+  const std::size_t run_size = std::max<std::size_t>(smallest_share, 1);
+  const std::size_t threads = std::clamp<std::size_t>(count / run_size, 1, threads_);
+  if (threads == 1) {
     work(0, count);
     return;
   }
@@ -68,16 +54,26 @@ void WorkerPool::run(std::size_t count, std::size_t smallest_share,
     std::lock_guard lock(crew.mutex);
     crew.work = &work;
     crew.count = count;
-    crew.shares = shares;
-    crew.unfinished = shares - 1;
+    crew.run_size = run_size;
+    crew.helpers = threads - 1;
+    crew.next_run.store(0, std::memory_order_relaxed);
+    crew.closed = false;
     ++crew.round;
   }
   crew.started.notify_all();
-  const auto [begin, end] = share_of(0, shares, count);
-  work(begin, end);
+  crew.take_runs(work);
   std::unique_lock lock(crew.mutex);
-  crew.finished.wait(lock, [&crew] { return crew.unfinished == 0; });
+  crew.closed = true;
+  crew.finished.wait(lock, [&crew] { return crew.inside == 0; });
   crew.work = nullptr;
+}
+
+void WorkerPool::Crew::take_runs(const std::function<void(std::size_t, std::size_t)>& current) {
+  while (true) {
+    const std::size_t begin = next_run.fetch_add(1, std::memory_order_relaxed) * run_size;
+    if (begin >= count) return;
+    current(begin, std::min(begin + run_size, count));
+  }
 }
 
 void WorkerPool::Crew::serve(std::size_t worker) {
@@ -87,14 +83,15 @@ void WorkerPool::Crew::serve(std::size_t worker) {
     started.wait(lock, [&] { return stopping || round != served; });
     if (stopping) return;
     served = round;
-    // A round that needs fewer shares than there are threads leaves the rest idle.
-    if (worker >= shares) continue;
-    const auto [begin, end] = share_of(worker, shares, count);
+    // A round that needs fewer threads leaves the rest idle; one whose items are all
+    // taken already needs nobody more.
+    if (worker > helpers || closed) continue;
     const auto* current = work;
+    ++inside;
     lock.unlock();
-    (*current)(begin, end);
+    take_runs(*current);
     lock.lock();
-    if (--unfinished == 0) finished.notify_one();
+    if (--inside == 0 && closed) finished.notify_one();
   }
 }
 

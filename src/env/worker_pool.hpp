@@ -1,10 +1,13 @@
 #pragma once
-// A few threads that share out one loop over many independent items: the caller takes a
-// share too, and a call returns only when every share is done, so the items' results are
-// the same whatever the number of threads.
+// A few threads that share out one loop over many independent items: the items are taken
+// in small runs by whichever thread is free, the caller among them, and a call returns
+// only when every item is done, so the items' results are the same whatever the number of
+// threads. A thread that wakes late (the machine's other work, say) finds less to do
+// rather than holding everyone up.
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -28,8 +31,9 @@ class WorkerPool {
 
   std::size_t threads() const { return threads_; }
 
-  // Calls `work(begin, end)` on contiguous shares of [0, count), one per thread, no share
-  // smaller than `smallest_share` items (so that a small loop is not worth a wake-up).
+  // Calls `work(begin, end)` on contiguous runs of `smallest_share` items that together
+  // make [0, count), on as many threads as there are such runs at most (so that a small
+  // loop is not worth a wake-up).
   // In a child forked from the process that started the threads, none of them exists:
   // the pool starts its threads anew there first.
   void run(std::size_t count, std::size_t smallest_share,
@@ -46,13 +50,22 @@ class WorkerPool {
     std::mutex mutex;
     std::condition_variable started;
     std::condition_variable finished;
+    // Takes and does runs of the current round until none is left.
+    void take_runs(const std::function<void(std::size_t, std::size_t)>& work);
+
     // What the current round asks of the workers; read under the mutex.
     const std::function<void(std::size_t, std::size_t)>* work = nullptr;
     std::size_t count = 0;
-    std::size_t shares = 0;
+    std::size_t run_size = 1;
+    std::size_t helpers = 0;
     std::uint64_t round = 0;
-    std::size_t unfinished = 0;
+    // The workers inside the current round, and whether it still takes any: once the
+    // caller has run out of items it waits only for those inside.
+    std::size_t inside = 0;
+    bool closed = true;
     bool stopping = false;
+    // The next run to take; runs are taken outside the mutex.
+    std::atomic<std::size_t> next_run{0};
   };
 
   // A crew of another process (this one's parent) is only memory here: its threads do
