@@ -65,6 +65,12 @@ KeptObservation& KeptObservations::next() {
     }
   }
   next_ = chosen == &sets_[0] ? 1 : 0;
+  // A dict that held something the collector tracks stays tracked until its next pass,
+  // and the collector hands tracked objects to anyone who asks: this one holds only its
+  // arrays again (only_ours), which are written next, perhaps without the interpreter
+  // lock.
+  PyObject* const dict = (*chosen)->dict().ptr();
+  if (PyObject_GC_IsTracked(dict)) PyObject_GC_UnTrack(dict);
   return **chosen;
 }
 

@@ -48,7 +48,7 @@ py::array_t<std::uint8_t> pixels_of(const Game& game, std::optional<ExpeditionVi
       const CellColours colours = colours_of(screen.at(column / kCellWidth, row / kCellHeight));
       const std::int32_t x = column % kCellWidth;
       const std::int32_t y = row % kCellHeight;
-      const Rgb& colour = in_middle(x, y)       ? colours.middle
+      const Rgb& colour = in_middle(x, y)         ? colours.middle
                           : y < kCellHeight / 2 ? colours.top
                                                 : colours.bottom;
       *out++ = colour.r;

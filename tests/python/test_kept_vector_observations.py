@@ -3,6 +3,7 @@ an observation a caller holds on to (or any part of it) never changes afterwards
 array changed behind the vector's back is never written again, and two threads stepping
 one vector never get the same arrays."""
 
+import gc
 import threading
 import weakref
 
@@ -110,6 +111,26 @@ def test_arrays_changed_behind_the_vectors_back_are_never_written_again(change):
         del observation
     for key, value in held.items():
         assert numpy.array_equal(value, before[key]), key
+
+
+def test_arrays_written_again_are_out_of_the_collectors_sight():
+    """The collector hands what it tracks to anyone (gc.get_objects), and a vector writes
+    its arrays without the interpreter lock: a dict that once held a tracked object is
+    out of its sight again before it is written."""
+    vector = burrowlight.VectorExpeditionEnv(COUNT)
+    vector.reset(seed=5)
+    gc.disable()
+    try:
+        seen = []
+        for step in range(6):
+            observation = vector.step(actions(step))[0]
+            seen.append(gc.is_tracked(observation))
+            observation["held"] = []
+            del observation["held"]
+            del observation
+    finally:
+        gc.enable()
+    assert seen == [False] * 6
 
 
 def test_two_threads_stepping_one_vector_never_share_arrays():

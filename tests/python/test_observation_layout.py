@@ -94,4 +94,4 @@ def test_the_spaces_made_from_the_description_are_the_declared_ones(game):
     assert list(made.spaces) == list(expected.spaces)
     environment = {"expedition": burrowlight.ExpeditionEnv,
                    "prototype": burrowlight.PrototypeEnv}[game]()
-    assert environment.observation_space == expected
+    assert made == environment.observation_space
