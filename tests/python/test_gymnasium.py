@@ -1,17 +1,13 @@
 """The environments as Gymnasium environments: the checkers of Gymnasium and
-Stable-Baselines3, seeding through np_random, the step limit of the registered ids, and the
-package without Gymnasium."""
+Stable-Baselines3, seeding through np_random and the step limit of the registered ids."""
 
-import os
-import subprocess
-import sys
 import warnings
 
 import numpy
 import pytest
 
 gymnasium = pytest.importorskip("gymnasium")
-from gymnasium.utils.env_checker import check_env  # noqa: E402
+from gymnasium.utils.env_checker import check_env, data_equivalence  # noqa: E402
 
 pytestmark = pytest.mark.gymnasium
 
@@ -94,9 +90,9 @@ def test_a_run_of_refusals_is_cut_off_by_the_step_limit(name):
     environment = gymnasium.make(name)
     observation, _ = environment.reset(seed=0)
     refused = int(numpy.flatnonzero(~observation["legal"])[0])
-    for step in range(1, burrowlight._gym.MAX_EPISODE_STEPS + 1):
+    for step in range(1, burrowlight._gymnasium.MAX_EPISODE_STEPS + 1):
         _, _, terminated, truncated, _ = environment.step(refused)
-        assert not terminated and truncated == (step == burrowlight._gym.MAX_EPISODE_STEPS)
+        assert not terminated and truncated == (step == burrowlight._gymnasium.MAX_EPISODE_STEPS)
 
 
 def test_without_finish_a_learner_cannot_seal_the_run():
@@ -116,23 +112,6 @@ def test_ansi_shows_the_map_and_the_figures():
     assert lines[:13] == [bytes(row).decode() for row in observation["map"]]
     assert lines[13:] == ["position: 2 2", "floor: 0", "charge: 8", "score: 0", "turn: 0",
                           "finished: False"]
-
-
-def test_without_gymnasium_nothing_needs_it():
-    program = (
-        "import sys; sys.modules['gymnasium'] = None\n"
-        "import burrowlight\n"
-        "environment = burrowlight.ExpeditionEnv()\n"
-        "observation, info = environment.reset(seed=3)\n"
-        "assert type(environment).__module__ == 'burrowlight._plain'\n"
-        "assert observation['turn'].shape == (1,) and info['seed'] == 3\n"
-        "print('ok')\n")
-    # Only the package's path, and the sanitizer runtime where the module is built with it.
-    kept = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "PYTHONMALLOC")
-    done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
-                          env={name: os.environ[name] for name in kept if name in os.environ})
-    assert done.returncode == 0, done.stderr
-    assert done.stdout == "ok\n"
 
 
 def test_rgb_frames_of_an_episode_through_render_collection():
@@ -161,3 +140,44 @@ def test_stable_baselines_ppo_learns_a_few_hundred_steps_with_the_multi_input_po
     observation, _ = environment.reset(seed=0)
     action, _ = model.predict(observation, deterministic=True)
     assert environment.action_space.contains(int(action))
+
+
+FLAT_MAPS = {
+    "expedition": (lambda: burrowlight.FlatMap(burrowlight.ExpeditionEnv()),
+                   lambda: burrowlight.ExpeditionEnv(flat_map=True)),
+    "prototype": (lambda: burrowlight.FlatMap(burrowlight.PrototypeEnv()),
+                  lambda: burrowlight.PrototypeEnv(flat_map=True)),
+    "over make": (lambda: burrowlight.FlatMap(gymnasium.make(EXPEDITION)),
+                  lambda: gymnasium.make(EXPEDITION, flat_map=True)),
+    "under WithoutFinish": (
+        lambda: burrowlight.WithoutFinish(burrowlight.FlatMap(burrowlight.ExpeditionEnv())),
+        lambda: burrowlight.WithoutFinish(burrowlight.ExpeditionEnv(flat_map=True))),
+    "over a flat map": (lambda: burrowlight.FlatMap(burrowlight.ExpeditionEnv(flat_map=True)),
+                        lambda: burrowlight.ExpeditionEnv(flat_map=True)),
+}
+
+
+@pytest.mark.parametrize("wrapped, flat", FLAT_MAPS.values(), ids=FLAT_MAPS.keys())
+def test_the_flat_map_wrapper_gives_what_the_keyword_gives(wrapped, flat):
+    ours, theirs = wrapped(), flat()
+    assert ours.observation_space == theirs.observation_space
+    assert ours.action_space == theirs.action_space
+    results = [ours.reset(seed=4), theirs.reset(seed=4)]
+    chooser = numpy.random.default_rng(4)
+    for _ in range(300):
+        assert data_equivalence(results[0], results[1], exact=True)
+        assert results[0][0] in ours.observation_space
+        action = int(chooser.integers(0, ours.action_space.n))
+        results = [ours.step(action), theirs.step(action)]
+
+
+@pytest.mark.stable_baselines
+@pytest.mark.parametrize("maker", [burrowlight.ExpeditionEnv, burrowlight.PrototypeEnv],
+                         ids=["ExpeditionEnv", "PrototypeEnv"])
+def test_stable_baselines_checker_passes_without_a_warning_on_the_flat_map_wrapper(maker):
+    sb3_checker = pytest.importorskip("stable_baselines3.common.env_checker")
+    caught = no_warning()
+    try:
+        sb3_checker.check_env(burrowlight.FlatMap(maker()))
+    finally:
+        caught.__exit__(None, None, None)

@@ -146,6 +146,10 @@ DIRECTLY_MADE = {
     "PrototypeEnv": lambda: burrowlight.PrototypeEnv(render_mode="rgb_array"),
     "WithoutFinish over ExpeditionEnv": lambda: burrowlight.WithoutFinish(
         burrowlight.ExpeditionEnv(render_mode="ansi")),
+    "FlatMap over PrototypeEnv": lambda: burrowlight.FlatMap(
+        burrowlight.PrototypeEnv(render_mode="ansi")),
+    "WithoutFinish over FlatMap over make": lambda: burrowlight.WithoutFinish(
+        burrowlight.FlatMap(gymnasium.make(EXPEDITION, render_mode="ansi"))),
     "WithoutFinish over make": lambda: burrowlight.WithoutFinish(
         gymnasium.make(EXPEDITION, flat_map=True, render_mode="ansi", max_episode_steps=9)),
     "VectorExpeditionEnv": lambda: burrowlight.VectorExpeditionEnv(

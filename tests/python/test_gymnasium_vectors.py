@@ -24,7 +24,7 @@ def test_make_vec_gives_the_vector_with_its_spaces():
     assert isinstance(vector, gymnasium.vector.VectorEnv)
     assert vector.metadata["autoreset_mode"] == gymnasium.vector.AutoresetMode.NEXT_STEP
     assert vector.single_observation_space == burrowlight.ExpeditionEnv().observation_space
-    assert vector.max_episode_steps == burrowlight._gym.MAX_EPISODE_STEPS
+    assert vector.max_episode_steps == burrowlight._gymnasium.MAX_EPISODE_STEPS
     observations, info = vector.reset(seed=[7, 2**64 - 1, 0])
     assert observations in vector.observation_space
     assert info["seed"].tolist() == [7, 2**64 - 1, 0] and info["_seed"].all()

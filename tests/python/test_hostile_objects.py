@@ -62,6 +62,11 @@ UNINITIALISED_USES = [
     (B.VectorExpeditionEnv, lambda made: made.num_envs),
     (B.VectorExpeditionEnv, lambda made: made.step(numpy.zeros(1, dtype=int))),
     (B.VectorExpeditionEnv, lambda made: made._state()),
+    (burrowlight.ExpeditionEnv, lambda made: made.step(0)),
+    (burrowlight.ExpeditionEnv, lambda made: made.reset()),
+    (burrowlight.PrototypeEnv, lambda made: made.reset(seed=2)),
+    (burrowlight.VectorExpeditionEnv, lambda made: made.reset(seed=0)),
+    (burrowlight.VectorExpeditionEnv, lambda made: made.step([0])),
 ]
 
 
@@ -310,7 +315,7 @@ def test_an_array_changed_behind_the_environments_back_is_never_written_again(ch
     del observation
     space = None
     if hasattr(burrowlight, "WithoutFinish"):
-        space = burrowlight._gym.expedition_observation_space()
+        space = burrowlight.ExpeditionEnv().observation_space
     for step, action in enumerate([WEST, EAST, 4, WEST, EAST, 10] * 3):
         observation = environment.step(action)[0]
         twin.restore(environment.clone())
@@ -415,14 +420,21 @@ def test_counts_as_numpy_integers_are_taken():
 
 
 @pytest.mark.gymnasium
-def test_a_refused_reset_leaves_the_random_generator_as_it_was():
+@pytest.mark.parametrize("arguments, words", [
+    ({"options": {"colour": "red"}}, "unknown option"),
+    ({"seed": -1}, "seed"),
+    ({"seed": 3, "options": {"secret": b"short"}}, "32 bytes"),
+    ({"options": {"secret": b"short"}}, "32 bytes"),
+    ({"seed": 3, "options": "secret"}, "options"),
+])
+def test_a_refused_reset_leaves_the_random_generator_as_it_was(arguments, words):
     gymnasium = pytest.importorskip("gymnasium")
     environment, twin = gymnasium.make("BurrowLight/Expedition-v0"), gymnasium.make(
         "BurrowLight/Expedition-v0")
     environment.reset(seed=8)
     twin.reset(seed=8)
-    with pytest.raises(ValueError, match="unknown option"):
-        environment.reset(options={"colour": "red"})
+    with pytest.raises((TypeError, ValueError), match=words):
+        environment.reset(**arguments)
     assert environment.reset()[1]["seed"] == twin.reset()[1]["seed"]
 
 

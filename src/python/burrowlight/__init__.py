@@ -11,16 +11,20 @@ pickle and copy.
 
 When Gymnasium can be imported, the classes are also Gymnasium environments (``gymnasium.Env``
 and ``gymnasium.vector.VectorEnv``) with their spaces and render modes, registered as
-``BurrowLight/Expedition-v0`` and ``BurrowLight/Prototype-v0``. It is never required.
+``BurrowLight/Expedition-v0`` and ``BurrowLight/Prototype-v0``, beside the wrappers
+``FlatMap`` and ``WithoutFinish``. It is never required.
 """
 
-from . import _plain
 from ._burrowlight import (
     EXPEDITION_ACTIONS,
     PROTOTYPE_ACTIONS,
     ExpeditionState,
     PrototypeState,
 )
+from . import _gymnasium
+from ._expedition import ExpeditionEnv
+from ._prototype import PrototypeEnv
+from ._vector import VectorExpeditionEnv
 
 # The game's release 0.1.0-alpha.1, as Python spells versions.
 __version__ = "0.1.0a1"
@@ -36,24 +40,11 @@ __all__ = [
     "VectorExpeditionEnv",
 ]
 
-ExpeditionEnv = _plain.ExpeditionEnv
-PrototypeEnv = _plain.PrototypeEnv
-VectorExpeditionEnv = _plain.VectorExpeditionEnv
+if _gymnasium.gymnasium is not None:
+    from ._wrappers import FlatMap, WithoutFinish
 
-try:
-    import gymnasium as _gymnasium
-except ImportError:
-    _gymnasium = None
-
-if _gymnasium is not None:
-    from . import _gym, _gym_vector
-
-    ExpeditionEnv = _gym.ExpeditionEnv
-    PrototypeEnv = _gym.PrototypeEnv
-    VectorExpeditionEnv = _gym_vector.VectorExpeditionEnv
-    WithoutFinish = _gym.WithoutFinish
-    __all__.append("WithoutFinish")
-    _gym.register()
+    __all__ += ["FlatMap", "WithoutFinish"]
+    _gymnasium.register()
 
 # A function of the same name as its subpackage, so that `python3 -m burrowlight.evaluate`
 # runs the subpackage while `burrowlight.evaluate(...)` calls the function.

@@ -4,6 +4,18 @@ a tuple of one of them for each environment, as Gymnasium's ``SyncVectorEnv`` gi
 
 import numpy
 
+MODES = ["ansi", "rgb_array"]
+# What Gymnasium reads of an environment's rendering, and a player of its frames the pace.
+METADATA = {"render_modes": MODES, "render_fps": 8}
+
+
+def checked_mode(render_mode):
+    """The render mode an environment was asked for, refused unless it is one of MODES or
+    None."""
+    if render_mode is not None and render_mode not in MODES:
+        raise ValueError(f"render_mode must be one of {MODES} or None, not {render_mode!r}")
+    return render_mode
+
 
 def frame(environment):
     if environment.render_mode is None:

@@ -7,7 +7,8 @@ import time
 
 import numpy
 
-from .. import _burrowlight, _plain
+from .. import _burrowlight
+from .._expedition import ExpeditionEnv
 
 ACTIONS = len(_burrowlight.EXPEDITION_ACTIONS)
 # The limit the Gymnasium ids are registered with: four times the action limit, since a
@@ -46,7 +47,7 @@ def play(policy, seed):
     """`(result, state)`: the figures of `seed` played by `policy` to its end, and the
     final state (None when the policy failed, with the reason in ``result["error"]``)."""
     started = time.perf_counter()
-    environment = _plain.ExpeditionEnv()
+    environment = ExpeditionEnv()
     observation, info = environment.reset(seed=seed)
     counts = {"steps": 0, "refusals": 0, "deepest": 0}
     try:

@@ -10,7 +10,7 @@ import os
 import threading
 from pathlib import Path
 
-from .. import _plain
+from .._expedition import ExpeditionEnv
 from ._play import failed
 
 RESULTS = "results.jsonl"
@@ -68,7 +68,7 @@ class Store:
         """The save of a run (when it has one), then its result line. Safe from any thread;
         the game's save code lets other threads run while it writes."""
         if state is not None:
-            environment = _plain.ExpeditionEnv()
+            environment = ExpeditionEnv()
             environment.restore(state)
             environment.save(self.folder / result["save"])
         with self._lock:
