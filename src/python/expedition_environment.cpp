@@ -37,6 +37,9 @@ constexpr const char* kResetDoc =
     "Starts an episode and returns (observation, info): the practice expedition of `seed` "
     "(a random one when None), or with options={'secret': 32 bytes} a normal expedition "
     "of that secret. info holds 'seed' and 'expedition_id' (None for practice).";
+constexpr const char* kFlatMapDoc =
+    "The map as one row of glyphs (True) or as rows (False) in the observations of reset and "
+    "step from now on.";
 constexpr const char* kStepDoc =
     "Plays the action (an index into EXPEDITION_ACTIONS) and returns (observation, reward, "
     "terminated, truncated, info); a refused action puts its sentence in info['error'].";
@@ -72,7 +75,7 @@ py::tuple PythonExpedition::step(const py::handle& action) {
 }
 
 py::dict PythonExpedition::observation() {
-  KeptObservation& arrays = observations_.next();
+  KeptObservation& arrays = shown_.next();
   env_.observe(arrays.rows());
   return arrays.dict();
 }
@@ -100,6 +103,7 @@ void bind_expedition(py::module_& module) {
                py::arg("options") = py::none(), kResetDoc)
           .def("step", &Class::step, py::arg("action"), kStepDoc)
           .def("_observation", &Class::observation)
+          .def_property("_flat_map", &Class::flat_map, &Class::set_flat_map, kFlatMapDoc)
           .def("_pixels", &Class::pixels)
           .def("reply", &Class::reply, kReplyDoc)
           .def("record", &Class::record,

@@ -33,9 +33,16 @@ class PythonExpedition {
   // Continues the save at `path`, which is only read.
   void load(const py::object& path);
 
+  bool flat_map() const { return observations_.map_shape() == MapShape::Flat; }
+  void set_flat_map(bool flat) {
+    observations_.set_map_shape(flat ? MapShape::Flat : MapShape::Rows);
+  }
+
  private:
   env::ExpeditionEnv env_;
   KeptObservations observations_;
+  // What render() reads, always as rows, whatever shape the steps give.
+  KeptObservations shown_;
 };
 
 // The class ExpeditionEnv of `module`.

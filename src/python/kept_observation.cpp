@@ -13,8 +13,8 @@ bool held_only_by(const py::handle& object, Py_ssize_t holders) {
 
 }  // namespace
 
-KeptObservation::KeptObservation(std::optional<std::size_t> count)
-    : arrays_(count), dict_(arrays_.dict()) {
+KeptObservation::KeptObservation(std::optional<std::size_t> count, MapShape map_shape)
+    : arrays_(count, map_shape), dict_(arrays_.dict()) {
   for (std::size_t field = 0; field < entries_.size(); ++field) {
     const std::string_view name = env::kExpeditionFields[field].name;
     entries_[field] = {py::str(name.data(), name.size()), made(arrays_.arrays[field])};
@@ -54,6 +54,12 @@ bool KeptObservation::only_ours() const {
          });
 }
 
+void KeptObservations::set_map_shape(MapShape map_shape) {
+  if (map_shape == map_shape_) return;
+  map_shape_ = map_shape;
+  for (std::optional<KeptObservation>& set : sets_) set.reset();
+}
+
 KeptObservation& KeptObservations::next() {
   std::optional<KeptObservation>* chosen = &sets_[next_];
   if (!*chosen || !(*chosen)->only_ours()) {
@@ -61,7 +67,7 @@ KeptObservation& KeptObservations::next() {
     if (other && other->only_ours()) {
       chosen = &other;
     } else {
-      chosen->emplace(count_);
+      chosen->emplace(count_, map_shape_);
     }
   }
   next_ = chosen == &sets_[0] ? 1 : 0;

@@ -27,7 +27,7 @@ namespace py = pybind11;
 class KeptObservation {
  public:
   // One observation's arrays without `count`; a batch's with it.
-  explicit KeptObservation(std::optional<std::size_t> count);
+  KeptObservation(std::optional<std::size_t> count, MapShape map_shape);
   // Its entries point at its own members.
   KeptObservation(const KeptObservation&) = delete;
   KeptObservation& operator=(const KeptObservation&) = delete;
@@ -61,6 +61,10 @@ class KeptObservations {
  public:
   explicit KeptObservations(std::optional<std::size_t> count = std::nullopt) : count_(count) {}
 
+  MapShape map_shape() const { return map_shape_; }
+  // Observations from now on come in this shape; the sets of the other are let go.
+  void set_map_shape(MapShape map_shape);
+
   // The set the next observation is written to, to be chosen (or made) before anything
   // of the environment changes, so that a failure leaves it as it was. Whoever writes it
   // without the interpreter lock holds its dict meanwhile, so that no other call chooses
@@ -69,6 +73,7 @@ class KeptObservations {
 
  private:
   std::optional<std::size_t> count_;
+  MapShape map_shape_ = MapShape::Rows;
   std::array<std::optional<KeptObservation>, 2> sets_;
   std::size_t next_ = 0;
 };

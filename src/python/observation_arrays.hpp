@@ -18,11 +18,20 @@ namespace burrowlight::python {
 
 namespace py = pybind11;
 
-// The field's shape, after `count` rows when there are any.
-inline std::vector<py::ssize_t> shape_of(const env::Field& field,
-                                         std::optional<std::size_t> count) {
+// How an observation's map comes: rows of glyphs, or all of them in one row, the shape
+// Stable-Baselines3 asks of every entry that is no image.
+enum class MapShape : std::uint8_t { Rows, Flat };
+
+// The field's shape, after `count` rows when there are any. The map is the one field of
+// two axes; flat, they are one.
+inline std::vector<py::ssize_t> shape_of(const env::Field& field, std::optional<std::size_t> count,
+                                         MapShape map_shape) {
   std::vector<py::ssize_t> shape;
   if (count) shape.push_back(static_cast<py::ssize_t>(*count));
+  if (map_shape == MapShape::Flat && field.rank == 2) {
+    shape.push_back(static_cast<py::ssize_t>(field.shape[0] * field.shape[1]));
+    return shape;
+  }
   for (std::size_t axis = 0; axis < field.rank; ++axis) {
     shape.push_back(static_cast<py::ssize_t>(field.shape[axis]));
   }
@@ -32,9 +41,11 @@ inline std::vector<py::ssize_t> shape_of(const env::Field& field,
 template <const auto& kFields>
 struct ObservationArrays {
   // One observation's arrays without `count`; a batch's with it.
-  explicit ObservationArrays(std::optional<std::size_t> count = std::nullopt) {
+  explicit ObservationArrays(std::optional<std::size_t> count = std::nullopt,
+                             MapShape map_shape = MapShape::Rows) {
     env::for_each_field<kFields>([&]<std::size_t field>() {
-      arrays[field] = py::array_t<env::ElementOf<kFields, field>>(shape_of(kFields[field], count));
+      arrays[field] =
+          py::array_t<env::ElementOf<kFields, field>>(shape_of(kFields[field], count, map_shape));
     });
   }
 

@@ -22,7 +22,7 @@ py::tuple PythonPrototype::reset(const py::object& seed, const py::object& optio
   // taken so that the call has the shape every environment's reset has.
   (void)seed;
   check_options_type(options);
-  const PrototypeArrays arrays;
+  const PrototypeArrays arrays(std::nullopt, map_shape_);
   py::dict info;
   env_.reset();
   env_.observe(arrays.rows());
@@ -31,7 +31,7 @@ py::tuple PythonPrototype::reset(const py::object& seed, const py::object& optio
 
 py::tuple PythonPrototype::step(const py::handle& action) {
   const std::size_t index = action_index(action, env::kPrototypeActionCount);
-  const PrototypeArrays arrays;
+  const PrototypeArrays arrays(std::nullopt, map_shape_);
   py::dict info;
   const env::PrototypeStep result = env_.step(index);
   env_.observe(arrays.rows());
@@ -47,7 +47,8 @@ py::dict PythonPrototype::observation() {
 std::string PythonPrototype::reply() { return without_line_feed(env_.reply()); }
 
 py::array_t<std::uint8_t> PythonPrototype::pixels() const {
-  return pixels_of(render::prototype_scene(env_.state()), render::prototype_presentation(env_.state()));
+  return pixels_of(render::prototype_scene(env_.state()),
+                   render::prototype_presentation(env_.state()));
 }
 
 void PythonPrototype::restore(const py::handle& state) {
@@ -67,6 +68,9 @@ void bind_prototype(py::module_& module) {
                "Plays the action (an index into PROTOTYPE_ACTIONS) and returns (observation, "
                "reward, terminated, truncated, info).")
           .def("_observation", &Class::observation)
+          .def_property("_flat_map", &Class::flat_map, &Class::set_flat_map,
+                        "The map as one row of glyphs (True) or as rows (False) in the "
+                        "observations of reset and step from now on.")
           .def("_pixels", &Class::pixels)
           .def("reply", &Class::reply, kReplyDoc);
   add_clone_and_restore<Class>(type, kCloneDoc, kRestoreDoc);

@@ -11,6 +11,7 @@
 #include "core/game.hpp"
 #include "env/prototype_env.hpp"
 #include "python/initialised.hpp"
+#include "python/observation_arrays.hpp"
 
 namespace burrowlight::python {
 
@@ -27,8 +28,12 @@ class PythonPrototype {
   Game clone() const { return env_.state(); }
   void restore(const py::handle& state);
 
+  bool flat_map() const { return map_shape_ == MapShape::Flat; }
+  void set_flat_map(bool flat) { map_shape_ = flat ? MapShape::Flat : MapShape::Rows; }
+
  private:
   env::PrototypeEnv env_;
+  MapShape map_shape_ = MapShape::Rows;
 };
 
 // The class PrototypeEnv of `module`.

@@ -171,6 +171,9 @@ void bind_vector(py::module_& module) {
            "Steps every environment with its action (one index into EXPEDITION_ACTIONS "
            "each) and returns (observations, rewards, terminations, truncations, infos).")
       .def("_observations", &Class::observations)
+      .def_property("_flat_map", &Class::flat_map, &Class::set_flat_map,
+                    "Each map as one row of glyphs (True) or as rows (False) in the "
+                    "observations of reset and step from now on.")
       .def("_frames", &Class::frames)
       .def("_state", &Class::state)
       .def("_restore", &Class::restore, py::arg("state"))

@@ -41,6 +41,11 @@ class PythonVector {
   // this size and step limit; nothing changes then.
   void restore(const py::object& state);
 
+  bool flat_map() const { return observations_.map_shape() == MapShape::Flat; }
+  void set_flat_map(bool flat) {
+    observations_.set_map_shape(flat ? MapShape::Flat : MapShape::Rows);
+  }
+
  private:
   env::VectorExpeditionEnv envs_;
   KeptObservations observations_;

@@ -3,11 +3,7 @@ Gymnasium environment where Gymnasium can be imported."""
 
 import numpy
 
-from . import _burrowlight, _gymnasium, _maps, _pickling, _render
-
-# The compiled step, looked up once rather than on every call: steps come by the million.
-_compiled_step = _burrowlight.ExpeditionEnv.step
-
+from . import _burrowlight, _gymnasium, _pickling, _render
 
 class ExpeditionEnv(_burrowlight.ExpeditionEnv, _gymnasium.Env):
     """The expedition: a practice expedition of a seed, or a normal one of a secret.
@@ -48,17 +44,11 @@ class ExpeditionEnv(_burrowlight.ExpeditionEnv, _gymnasium.Env):
             raise
         _gymnasium.seed_generator(self, seed)
         info["seed"] = numpy.uint64(info["seed"])
-        if self._flat_map:
-            _maps.flat(observation)
         return observation, info
 
-    def step(self, action):
-        """Plays the action (an index into ``EXPEDITION_ACTIONS``) and returns
-        ``(observation, reward, terminated, truncated, info)``."""
-        result = _compiled_step(self, action)
-        if self._flat_map:
-            _maps.flat(result[0])
-        return result
+    # The compiled step itself, which writes the map in the shape `_flat_map` asks: steps
+    # come by the million, and a Python layer around each would cost an eighth of one.
+    step = _burrowlight.ExpeditionEnv.step
 
     def render(self):
         """The state as the render mode asks: text ("ansi") or an RGB frame ("rgb_array")."""

@@ -1,6 +1,6 @@
 """The map as one row, the shape Stable-Baselines3 asks of every entry that is no image:
-what the ``FlatMap`` wrapper does to observations and their space, and what
-``flat_map=True`` does through the same two functions."""
+what the ``FlatMap`` wrapper does to observations and their space. ``flat_map=True`` has
+the same space, and the compiled environment writes its map in that shape to begin with."""
 
 
 def flat(observation):

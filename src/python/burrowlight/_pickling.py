@@ -5,10 +5,23 @@ the same, so they load."""
 
 
 def reduced(environment):
-    return (type(environment), (), (environment.clone(), dict(environment.__dict__)))
+    return (type(environment), (), (environment.clone(), attributes(environment)))
 
 
 def set_state(environment, pickled):
-    state, attributes = pickled
+    state, kept = pickled
     environment.restore(state)
-    environment.__dict__.update(attributes)
+    put_attributes(environment, kept)
+
+
+def attributes(environment):
+    """The Python attributes, and the map's shape, which the compiled object keeps and
+    earlier builds kept among the attributes."""
+    return dict(environment.__dict__, _flat_map=environment._flat_map)
+
+
+def put_attributes(environment, kept):
+    kept = dict(kept)
+    flat_map = kept.pop("_flat_map", False)
+    environment.__dict__.update(kept)
+    environment._flat_map = bool(flat_map)

@@ -1,11 +1,7 @@
 """The prototype as an environment: the compiled environment with its Python face, a
 Gymnasium environment where Gymnasium can be imported."""
 
-from . import _burrowlight, _gymnasium, _maps, _pickling, _render
-
-# The compiled step, looked up once rather than on every call: steps come by the million.
-_compiled_step = _burrowlight.PrototypeEnv.step
-
+from . import _burrowlight, _gymnasium, _pickling, _render
 
 class PrototypeEnv(_burrowlight.PrototypeEnv, _gymnasium.Env):
     """The prototype: Pip's handcrafted location. ``step(action)`` takes an index into
@@ -30,17 +26,10 @@ class PrototypeEnv(_burrowlight.PrototypeEnv, _gymnasium.Env):
         same place. A seed seeds ``np_random`` where Gymnasium is."""
         observation, info = _burrowlight.PrototypeEnv.reset(self, seed=seed, options=options)
         _gymnasium.seed_generator(self, seed)
-        if self._flat_map:
-            _maps.flat(observation)
         return observation, info
 
-    def step(self, action):
-        """Plays the action (an index into ``PROTOTYPE_ACTIONS``) and returns
-        ``(observation, reward, terminated, truncated, info)``."""
-        result = _compiled_step(self, action)
-        if self._flat_map:
-            _maps.flat(result[0])
-        return result
+    # The compiled step, which writes the map in the shape `_flat_map` asks.
+    step = _burrowlight.PrototypeEnv.step
 
     def render(self):
         """The state as the render mode asks: text ("ansi") or an RGB frame ("rgb_array")."""

@@ -4,7 +4,7 @@ imported."""
 
 import numpy
 
-from . import _burrowlight, _gymnasium, _maps, _render
+from . import _burrowlight, _gymnasium, _pickling, _render
 
 
 class VectorExpeditionEnv(_burrowlight.VectorExpeditionEnv, _gymnasium.VectorEnv):
@@ -41,18 +41,11 @@ class VectorExpeditionEnv(_burrowlight.VectorExpeditionEnv, _gymnasium.VectorEnv
 
     def reset(self, *, seed=None, options=None):
         """Starts every environment on a new episode; see the class for the seeds."""
-        observations, infos = _burrowlight.VectorExpeditionEnv.reset(self, seed=seed,
-                                                                     options=options)
-        if self._flat_map:
-            _maps.flat(observations)
-        return observations, infos
+        return _burrowlight.VectorExpeditionEnv.reset(self, seed=seed, options=options)
 
     def step(self, actions):
         """Steps every environment with its action; returns arrays with a leading axis."""
-        result = _burrowlight.VectorExpeditionEnv.step(self, numpy.asarray(actions))
-        if self._flat_map:
-            _maps.flat(result[0])
-        return result
+        return _burrowlight.VectorExpeditionEnv.step(self, numpy.asarray(actions))
 
     def render(self):
         """One frame for each environment, in a tuple, in the vector's render mode."""
@@ -63,9 +56,9 @@ class VectorExpeditionEnv(_burrowlight.VectorExpeditionEnv, _gymnasium.VectorEnv
 
     def __reduce__(self):
         return (type(self), (self.num_envs, self.max_episode_steps),
-                (self._state(), dict(self.__dict__)))
+                (self._state(), _pickling.attributes(self)))
 
     def __setstate__(self, pickled):
         state, attributes = pickled
         self._restore(state)
-        self.__dict__.update(attributes)
+        _pickling.put_attributes(self, attributes)

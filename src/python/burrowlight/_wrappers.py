@@ -13,7 +13,8 @@ class FlatMap(gymnasium.ObservationWrapper, gymnasium.utils.RecordConstructorArg
     """Either game with its map as one row, (247,) or (3956,), the shape Stable-Baselines3
     asks of every entry that is no image; the other entries are unchanged. The keyword
     ``flat_map=True`` of the environments, ``gymnasium.make`` and ``gymnasium.make_vec`` is
-    its shorthand: it reshapes through the same function."""
+    its shorthand: the same observations and space, the map written in that shape by the
+    compiled environment rather than reshaped after every step."""
 
     def __init__(self, env):
         gymnasium.utils.RecordConstructorArgs.__init__(self)
