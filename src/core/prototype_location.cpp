@@ -2,7 +2,7 @@
 #include <initializer_list>
 
 #include "core/game.hpp"
-#include "core/prototype_scene.hpp"
+#include "core/prototype_rooms.hpp"
 
 namespace burrowlight {
 
@@ -32,11 +32,11 @@ void draw_terrain(World& world) {
   // The seam of rock under the hill, between the clearing and the castle.
   fill(world, {26, 17, 35, 28}, Tile::CaveRock);
 
-  scene::room(world, {34, 19, 52, 30}, Tile::MarbleFloor);      // The Gloaming Threshold.
-  scene::room(world, {52, 12, 83, 35}, Tile::MarbleFloor);      // The Velvet Nave.
-  scene::room(world, {34, 2, 51, 17}, Tile::GardenMosaic);      // The Moon Conservatory.
-  scene::room(world, {54, 2, 81, 11}, Tile::WalnutFloor);       // The Hushed Archive.
-  scene::room(world, {36, 33, 53, 44}, Tile::CryptFlagstones);  // The Gardener's Rest.
+  rooms::room(world, {34, 19, 52, 30}, Tile::MarbleFloor);      // The Gloaming Threshold.
+  rooms::room(world, {52, 12, 83, 35}, Tile::MarbleFloor);      // The Velvet Nave.
+  rooms::room(world, {34, 2, 51, 17}, Tile::GardenMosaic);      // The Moon Conservatory.
+  rooms::room(world, {54, 2, 81, 11}, Tile::WalnutFloor);       // The Hushed Archive.
+  rooms::room(world, {36, 33, 53, 44}, Tile::CryptFlagstones);  // The Gardener's Rest.
 
   // The path runs from the clearing through the seam and the Threshold to the Nave.
   fill(world, {10, 22, 54, 24}, Tile::WornStonePath);

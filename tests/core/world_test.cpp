@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/game.hpp"
-#include "core/prototype_scene.hpp"
+#include "core/prototype_rooms.hpp"
 
 namespace burrowlight {
 namespace {
@@ -171,19 +171,19 @@ TEST(Tile, RulesFollowTheTerrain) {
 
 TEST(SceneRoom, DrawsOnlyTheInsideOfABoxThatSticksOut) {
   World world = World::filled(6, 4, Tile::Darkness);
-  scene::room(world, {3, -2, 9, 3}, Tile::WalnutFloor);
+  rooms::room(world, {3, -2, 9, 3}, Tile::WalnutFloor);
   EXPECT_EQ(code_rows(world), (std::vector<std::string>{"000277", "000277", "000222", "000000"}));
 }
 
 TEST(SceneRoom, ABoxTwoCellsWideIsAllWall) {
   World world = World::filled(4, 5, Tile::MossAndGrass);
-  scene::room(world, {1, 0, 3, 5}, Tile::MarbleFloor);
+  rooms::room(world, {1, 0, 3, 5}, Tile::MarbleFloor);
   EXPECT_EQ(code_rows(world), (std::vector<std::string>{"3223", "3223", "3223", "3223", "3223"}));
 }
 
 TEST(SceneRoom, AHugeBoxCostsNoMoreThanTheWorld) {
   World world = World::filled(3, 3, Tile::Darkness);
-  scene::room(world, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, Tile::MarbleFloor);
+  rooms::room(world, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, Tile::MarbleFloor);
   EXPECT_EQ(code_rows(world), (std::vector<std::string>{"555", "555", "555"}));
 }
 

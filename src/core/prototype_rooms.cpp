@@ -1,8 +1,8 @@
-#include "core/prototype_scene.hpp"
+#include "core/prototype_rooms.hpp"
 
 #include <algorithm>
 
-namespace burrowlight::scene {
+namespace burrowlight::rooms {
 
 namespace {
 
@@ -30,4 +30,4 @@ void room(World& world, Box box, Tile floor) {
   }
 }
 
-}  // namespace burrowlight::scene
+}  // namespace burrowlight::rooms

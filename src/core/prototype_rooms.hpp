@@ -5,7 +5,7 @@
 
 #include "core/world.hpp"
 
-namespace burrowlight::scene {
+namespace burrowlight::rooms {
 
 // A rectangle of cells; right and bottom are exclusive.
 struct Box {
@@ -16,4 +16,4 @@ struct Box {
 // side. Cells outside the world are skipped.
 void room(World& world, Box box, Tile floor);
 
-}  // namespace burrowlight::scene
+}  // namespace burrowlight::rooms
