@@ -36,10 +36,9 @@ std::vector<Burst> bursts_of(std::string_view input) {
   return bursts;
 }
 
-void check_keys(const std::vector<burrowlight::Key>& keys) {
-  using burrowlight::KeyCode;
-  for (const burrowlight::Key& key : keys) {
-    if (key.code == render::KeyCode::Character) {
+void check_keys(const std::vector<burrowlight::terminal::Key>& keys) {
+  for (const burrowlight::terminal::Key& key : keys) {
+    if (key.code == burrowlight::render::KeyCode::Character) {
       burrowlight::fuzz::check(key.character >= 0x20 && key.character <= 0x7e,
                                "a character key that cannot be printed");
     } else {
